@@ -1,0 +1,26 @@
+// Tapdeck.exe: the resident NFC agent.
+#include <windows.h>
+#include <roapi.h>
+
+#include "tpd_app.h"
+
+namespace {
+
+// Constructed before the entry point, so a one-shot run already holds the
+// shutdown events.
+tapdeck::CTPDApp theApp;
+
+}  // namespace
+
+int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR commandLine, int)
+{
+    const HRESULT init = ::RoInitialize(RO_INIT_MULTITHREADED);
+    if (FAILED(init) && init != RPC_E_CHANGED_MODE) return 0;
+
+    int exitCode = 0;
+    if (theApp.StartAgent(instance, commandLine)) exitCode = theApp.RunMessageLoop();
+    theApp.Shutdown();
+
+    if (SUCCEEDED(init)) ::RoUninitialize();
+    return exitCode;
+}

@@ -1,0 +1,285 @@
+#include "tpd_app.h"
+
+#include <shlwapi.h>
+
+#include "agent_messages.h"
+#include "installation.h"
+#include "main_dlg.h"
+#include "nfc/publish.h"
+#include "proc_address.h"
+#include "program_files.h"
+#include "resource_ids.h"
+
+namespace tapdeck {
+namespace {
+
+constexpr DWORD kDialogThreadWaitMs = 300;
+
+bool IsSwitch(const wchar_t* commandLine, const wchar_t* name) { return ::lstrcmpiW(commandLine, name) == 0; }
+
+BOOL CALLBACK RemoveProp(HWND window, LPWSTR name, HANDLE, ULONG_PTR)
+{
+    ::RemovePropW(window, name);
+    return TRUE;
+}
+
+}  // namespace
+
+CTPDApp::CTPDApp() : observer_(kAgentIdentity) {}
+
+void CTPDApp::OnShutdownAll() { PostCloseToAgent(); }
+
+void CTPDApp::OnShutdownUser() { PostCloseToAgent(); }
+
+void CTPDApp::PostCloseToAgent()
+{
+    if (HWND window = agentWindow_.load()) ::PostMessageW(window, WM_CLOSE, 0, 0);
+}
+
+CTPDApp::OneShot CTPDApp::RunOneShotSwitch(const wchar_t* commandLine)
+{
+    if (IsSwitch(commandLine, L"/CreateDesktopShortcut")) {
+        CreateDesktopShortcut(*this);
+    } else if (IsSwitch(commandLine, L"/Install")) {
+        Install(*this);
+    } else if (IsSwitch(commandLine, L"/HaltAll")) {
+        observer_.SetShutdownAll();
+    } else if (IsSwitch(commandLine, L"/Uninstall")) {
+        observer_.SetShutdownAll();
+        UnregisterAutoRun();
+        DeleteDesktopShortcut();
+    } else {
+        return OneShot::None;
+    }
+    return OneShot::Handled;
+}
+
+BOOL CTPDApp::StartAgent(HINSTANCE instance, const wchar_t* commandLine)
+{
+    if (!commandLine) commandLine = L"";
+    if (RunOneShotSwitch(commandLine) == OneShot::Handled) return FALSE;
+    const bool autoStarted = IsSwitch(commandLine, L"/AutoStart");
+
+    instanceMutex_.reset(::CreateMutexW(nullptr, TRUE, kInstanceMutexName));
+    if (!instanceMutex_ || ::GetLastError() == ERROR_ALREADY_EXISTS) {
+        // Not ours: closing the handle leaves the running agent's ownership alone.
+        instanceMutex_.reset();
+        ForwardPublishRequest(commandLine, !autoStarted);
+        return FALSE;
+    }
+
+    observer_.SetSink(this);
+    observer_.CreateUserMutex();
+    observer_.CreateAllMutex();
+    observer_.StartObserve();
+
+    ::RegisterApplicationRestart(L"/AutoStart", RESTART_NO_REBOOT);
+
+    instance_ = instance;
+    LoadDropwatch();
+
+    deviceOpened_ = nfc_.OpenDevice();
+    if (deviceOpened_) {
+        subscribed_ = nfc_.SubscribeAll();
+        if (!subscribed_) return FALSE;
+    }
+
+    if (!CreateAgentWindow()) return FALSE;
+    HWND window = agentWindow_.load();
+    if (!autoStarted) ::PostMessageW(window, WM_SHOW_MAIN_DLG, 0, 0);
+    usageTimer_ = ::SetTimer(window, TIMER_USAGE_REPORT, kUsageReportDelayMs, nullptr);
+    if (!deviceOpened_) retryTimer_ = ::SetTimer(window, TIMER_DEVICE_RETRY, kDeviceRetryMs, nullptr);
+    return TRUE;
+}
+
+void CTPDApp::LoadDropwatch()
+{
+    if (!GetProgramFilesPath(programFilesPath_)) return;
+    const std::wstring path = programFilesPath_ + L"\\Vexa\\Tapdeck\\Dropwatch.dll";
+    if (!::PathFileExistsW(path.c_str())) return;
+    dropwatchModule_.reset(::LoadLibraryW(path.c_str()));
+    if (!dropwatchModule_) return;
+    using StartMonitorFn = DWORD(WINAPI*)();
+    if (auto start = GetProcAddressAs<StartMonitorFn>(dropwatchModule_.get(), "StartMonitor"))
+        start();
+}
+
+bool CTPDApp::CreateAgentWindow()
+{
+    appIcon_.reset(static_cast<HICON>(
+        ::LoadImageW(instance_, MAKEINTRESOURCEW(IDI_TAPDECK), IMAGE_ICON, 0, 0, LR_DEFAULTSIZE)));
+    if (!appIcon_) return false;
+
+    WNDCLASSEXW windowClass{};
+    windowClass.cbSize = sizeof(windowClass);
+    windowClass.style = CS_HREDRAW | CS_VREDRAW;
+    windowClass.lpfnWndProc = AgentWindowProc;
+    windowClass.hInstance = instance_;
+    windowClass.hIcon = appIcon_.get();
+    windowClass.lpszClassName = kAgentWindowClass;
+    if (!::RegisterClassExW(&windowClass)) return false;
+
+    HWND window = ::CreateWindowExW(0, kAgentWindowClass, kAgentWindowTitle, WS_OVERLAPPEDWINDOW, CW_USEDEFAULT,
+                                    CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr, instance_, this);
+    if (!window) return false;
+    agentWindow_ = window;
+    return ::SetPropW(window, kAgentWindowProp, reinterpret_cast<HANDLE>(1)) != FALSE;
+}
+
+int CTPDApp::RunMessageLoop()
+{
+    MSG message;
+    while (::GetMessageW(&message, nullptr, 0, 0) > 0) {
+        ::TranslateMessage(&message);
+        ::DispatchMessageW(&message);
+    }
+    return static_cast<int>(message.wParam);
+}
+
+LRESULT CALLBACK CTPDApp::AgentWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (message == WM_CREATE) {
+        auto* create = reinterpret_cast<CREATESTRUCTW*>(lParam);
+        ::SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
+    }
+    auto* self = reinterpret_cast<CTPDApp*>(::GetWindowLongPtrW(window, GWLP_USERDATA));
+    if (!self) return ::DefWindowProcW(window, message, wParam, lParam);
+    return self->OnMessage(window, message, wParam, lParam);
+}
+
+LRESULT CTPDApp::OnMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    switch (message) {
+    case WM_DESTROY:
+        ::EnumPropsExW(window, RemoveProp, 0);
+        ::PostQuitMessage(0);
+        return 0;
+    case WM_COPYDATA:
+        OnCopyData(*this, window, message, reinterpret_cast<COPYDATASTRUCT*>(lParam));
+        return 0;
+    case WM_TIMER:
+        OnTimer(wParam);
+        return 0;
+    case WM_SHOW_MAIN_DLG:
+        ShowMainDialog();
+        return 0;
+    default:
+        return ::DefWindowProcW(window, message, wParam, lParam);
+    }
+}
+
+void CTPDApp::OnTimer(UINT_PTR timerId)
+{
+    if (usageTimer_ && timerId == usageTimer_) {
+        ::KillTimer(agentWindow_.load(), usageTimer_);
+        usageTimer_ = 0;
+        OnUsageReportTimer();
+    } else if (retryTimer_ && timerId == retryTimer_) {
+        OnDeviceRetryTimer();
+    }
+}
+
+void CTPDApp::OnDeviceRetryTimer()
+{
+    HWND window = agentWindow_.load();
+    if (++retryCount_ >= kDeviceRetryLimit) {
+        ::KillTimer(window, retryTimer_);
+        retryTimer_ = 0;
+    }
+    deviceOpened_ = nfc_.OpenDevice();
+    if (deviceOpened_) {
+        if (retryTimer_) {
+            ::KillTimer(window, retryTimer_);
+            retryTimer_ = 0;
+        }
+        subscribed_ = nfc_.SubscribeAll();
+        if (!subscribed_) CloseAgentUnlessDialogOpen();
+    }
+    if (retryCount_ >= kDeviceRetryLimit && !deviceOpened_) CloseAgentUnlessDialogOpen();
+}
+
+void CTPDApp::CloseAgentUnlessDialogOpen()
+{
+    if (!FindMainDialog()) PostCloseToAgent();
+}
+
+void CTPDApp::ShowMainDialog()
+{
+    if (HWND dialog = FindMainDialog()) {
+        ::PostMessageW(dialog, WM_RAISE_MAIN_DLG, 0, 0);
+        return;
+    }
+    std::lock_guard lock(dialogThreadLock_);
+    // A previous dialog thread that is still ending gives up its handle here.
+    DWORD threadId = 0;
+    mainDialogThread_.reset(::CreateThread(nullptr, 0, MainDialogThread, this, CREATE_SUSPENDED, &threadId));
+    mainDialogThreadId_ = mainDialogThread_ ? threadId : 0;
+    if (mainDialogThread_) ::ResumeThread(mainDialogThread_.get());
+}
+
+DWORD WINAPI CTPDApp::MainDialogThread(void* param)
+{
+    auto* self = static_cast<CTPDApp*>(param);
+    CMainDlg dialog(*self);
+    if (HWND window = dialog.Create()) {
+        MSG message;
+        while (::GetMessageW(&message, nullptr, 0, 0) > 0) {
+            if (!::IsDialogMessageW(window, &message)) {
+                ::TranslateMessage(&message);
+                ::DispatchMessageW(&message);
+            }
+        }
+    }
+    dialog.ReleaseClassAndFont();
+    self->EndMainDialogThread();
+    if (self->retryCount_ >= kDeviceRetryLimit && !self->subscribed_) self->PostCloseToAgent();
+    return 0;
+}
+
+void CTPDApp::EndMainDialogThread()
+{
+    std::lock_guard lock(dialogThreadLock_);
+    if (mainDialogThreadId_ != ::GetCurrentThreadId()) return;  // someone else owns the handle now
+    mainDialogThread_.reset();
+    mainDialogThreadId_ = 0;
+}
+
+void CTPDApp::Shutdown()
+{
+    observer_.SignalStop();
+    observer_.CloseMutexes();
+    if (deviceOpened_) {
+        nfc_.Close();
+        deviceOpened_ = FALSE;
+    }
+    HWND window = agentWindow_.load();
+    if (window && usageTimer_) {
+        ::KillTimer(window, usageTimer_);
+        usageTimer_ = 0;
+    }
+    unique_thread dialogThread;
+    {
+        std::lock_guard lock(dialogThreadLock_);
+        dialogThread = std::move(mainDialogThread_);
+        mainDialogThreadId_ = 0;
+    }
+    if (dialogThread) {
+        if (HWND dialog = FindMainDialog()) ::PostMessageW(dialog, WM_CLOSE, 0, 0);
+        ::WaitForSingleObject(dialogThread.get(), kDialogThreadWaitMs);
+        dialogThread.reset();
+    }
+    if (dropwatchModule_) {
+        using StopMonitorFn = DWORD(WINAPI*)();
+        if (auto stop = GetProcAddressAs<StopMonitorFn>(dropwatchModule_.get(), "StopMonitor"))
+            stop();
+        if (::FreeLibrary(dropwatchModule_.get())) dropwatchModule_.release();
+    }
+    ReleaseUsageStats();
+    appIcon_.reset();
+    if (instanceMutex_) {
+        ::ReleaseMutex(instanceMutex_.get());
+        instanceMutex_.reset();
+    }
+}
+
+}  // namespace tapdeck

@@ -1,0 +1,76 @@
+#pragma once
+// The resident agent: command line, single instance, lifetime and shutdown.
+#include <windows.h>
+#include <atomic>
+#include <mutex>
+#include <string>
+
+#include "nfc/nfc_manager.h"
+#include "observe_app.h"
+#include "unique_handle.h"
+
+namespace tapdeck {
+
+class CTPDApp final : public CObserveApp::IObserveEvent {
+public:
+    CTPDApp();
+    CTPDApp(const CTPDApp&) = delete;
+    CTPDApp& operator=(const CTPDApp&) = delete;
+
+    // Nonzero when the message loop is to run.
+    BOOL StartAgent(HINSTANCE instance, const wchar_t* commandLine);
+    int RunMessageLoop();
+    void Shutdown();
+
+    void OnShutdownAll() override;
+    void OnShutdownUser() override;
+
+    HINSTANCE Instance() const noexcept { return instance_; }
+    HICON AppIcon() const noexcept { return appIcon_.get(); }
+    HWND AgentWindow() const noexcept { return agentWindow_.load(); }
+    std::wstring& ProgramFilesPath() noexcept { return programFilesPath_; }
+    HRESULT UsageStatus() const noexcept { return usageStatus_.load(); }
+
+private:
+    enum class OneShot { None, Handled };
+
+    OneShot RunOneShotSwitch(const wchar_t* commandLine);
+    void LoadDropwatch();
+    bool CreateAgentWindow();
+    static LRESULT CALLBACK AgentWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+    LRESULT OnMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+    void OnTimer(UINT_PTR timerId);
+    void OnUsageReportTimer();
+    void OnDeviceRetryTimer();
+    void ShowMainDialog();
+    void CloseAgentUnlessDialogOpen();
+    void PostCloseToAgent();
+    void ReleaseUsageStats();
+    static DWORD WINAPI MainDialogThread(void* param);
+    void EndMainDialogThread();
+
+    CObserveApp observer_;
+    CNFCManager nfc_;
+    std::wstring programFilesPath_;
+    std::atomic<HRESULT> usageStatus_{E_FAIL};
+    unique_hmodule dropwatchModule_;
+    HINSTANCE instance_ = nullptr;
+    std::atomic<HWND> agentWindow_{nullptr};
+    unique_hicon appIcon_;
+    UINT_PTR usageTimer_ = 0;
+    UINT_PTR retryTimer_ = 0;
+    std::atomic<LONG> retryCount_{0};
+    BOOL deviceOpened_ = FALSE;
+    std::atomic<BOOL> subscribed_{FALSE};
+    unique_mutex instanceMutex_;
+
+    // The main-dialog thread handle has one owner of record at a time: the
+    // thread whose id is recorded closes it when it ends; Shutdown takes it
+    // over before waiting, and a new dialog request takes it over from a
+    // thread that is still ending.
+    std::mutex dialogThreadLock_;
+    unique_thread mainDialogThread_;   // guarded by dialogThreadLock_
+    DWORD mainDialogThreadId_ = 0;     // guarded by dialogThreadLock_
+};
+
+}  // namespace tapdeck

@@ -1,0 +1,13 @@
+#pragma once
+// A typed export lookup: the one place where a FARPROC becomes a real signature.
+#include <windows.h>
+
+namespace tapdeck {
+
+template <typename Fn>
+Fn GetProcAddressAs(HMODULE module, const char* name) noexcept
+{
+    return reinterpret_cast<Fn>(reinterpret_cast<void*>(::GetProcAddress(module, name)));
+}
+
+}  // namespace tapdeck
