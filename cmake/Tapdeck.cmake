@@ -48,3 +48,20 @@ function(tapdeck_gtest name)
                                                RESOURCE_LOCK tapdeck_session)
     endif()
 endfunction()
+
+# One folder of tests: its *_test.cpp files become <name>_tests (unit tests
+# that link the product's libraries), its *_process_test.cpp files become
+# <name>_process_tests (they drive the installed product).
+function(tapdeck_test_folder name)
+    cmake_parse_arguments(T "" "" "LIBS" ${ARGN})
+    file(GLOB all CONFIGURE_DEPENDS "${CMAKE_CURRENT_SOURCE_DIR}/*_test.cpp")
+    file(GLOB process CONFIGURE_DEPENDS "${CMAKE_CURRENT_SOURCE_DIR}/*_process_test.cpp")
+    set(unit ${all})
+    if(process)
+        list(REMOVE_ITEM unit ${process})
+        tapdeck_gtest(${name}_process_tests PROCESS SOURCES ${process} LIBS ${T_LIBS} tapdeck_test_support)
+    endif()
+    if(unit)
+        tapdeck_gtest(${name}_tests SOURCES ${unit} LIBS ${T_LIBS} tapdeck_test_support)
+    endif()
+endfunction()
