@@ -1,0 +1,102 @@
+#include "sim_state.h"
+
+#include "unique_handle.h"
+
+namespace tapdeck::sim {
+namespace {
+
+constexpr wchar_t kRoot[] = L"C:\\tapdeck-sim";
+
+// One lock for every record file: writers are few and short.
+class RecordLock {
+public:
+    RecordLock() : mutex_(::CreateMutexW(nullptr, FALSE, L"Local\\TapdeckSimRecordLock"))
+    {
+        if (mutex_) ::WaitForSingleObject(mutex_.get(), 5000);
+    }
+    ~RecordLock()
+    {
+        if (mutex_) ::ReleaseMutex(mutex_.get());
+    }
+
+private:
+    unique_mutex mutex_;
+};
+
+}  // namespace
+
+std::string ToUtf8(std::wstring_view text)
+{
+    if (text.empty()) return {};
+    const int size = ::WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0,
+                                           nullptr, nullptr);
+    std::string out(static_cast<size_t>(size), '\0');
+    ::WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), out.data(), size, nullptr, nullptr);
+    return out;
+}
+
+std::wstring FromUtf8(std::string_view text)
+{
+    if (text.empty()) return {};
+    const int size = ::MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
+    std::wstring out(static_cast<size_t>(size), L'\0');
+    ::MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), out.data(), size);
+    return out;
+}
+
+std::wstring StateDir(std::wstring_view area)
+{
+    ::CreateDirectoryW(kRoot, nullptr);
+    std::wstring dir = std::wstring(kRoot) + L"\\" + std::wstring(area);
+    ::CreateDirectoryW(dir.c_str(), nullptr);
+    return dir;
+}
+
+std::wstring StatePath(std::wstring_view area, std::wstring_view name)
+{
+    return StateDir(area) + L"\\" + std::wstring(name);
+}
+
+bool AppendRecord(std::wstring_view area, std::wstring_view file, std::wstring_view line)
+{
+    RecordLock lock;
+    unique_file handle(::CreateFileW(StatePath(area, file).c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                     nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!handle) return false;
+    const std::string bytes = ToUtf8(line) + "\n";
+    DWORD written = 0;
+    return ::WriteFile(handle.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
+           written == bytes.size();
+}
+
+std::wstring ReadStateFile(std::wstring_view area, std::wstring_view file)
+{
+    RecordLock lock;
+    unique_file handle(::CreateFileW(StatePath(area, file).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                     nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!handle) return {};
+    std::string bytes;
+    char buffer[4096];
+    DWORD read = 0;
+    while (::ReadFile(handle.get(), buffer, sizeof(buffer), &read, nullptr) && read > 0) bytes.append(buffer, read);
+    return FromUtf8(bytes);
+}
+
+bool WriteStateFile(std::wstring_view area, std::wstring_view file, std::wstring_view text)
+{
+    RecordLock lock;
+    unique_file handle(::CreateFileW(StatePath(area, file).c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
+                                     CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!handle) return false;
+    const std::string bytes = ToUtf8(text);
+    DWORD written = 0;
+    return ::WriteFile(handle.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
+           written == bytes.size();
+}
+
+bool DeleteStateFile(std::wstring_view area, std::wstring_view file)
+{
+    return ::DeleteFileW(StatePath(area, file).c_str()) != FALSE;
+}
+
+}  // namespace tapdeck::sim
