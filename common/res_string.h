@@ -33,4 +33,18 @@ bool CenterWindow(HWND window);
 bool IsHighContrastOn();
 bool ForceForeground(HWND window);
 
+// The arithmetic behind the placement helpers, for callers that already
+// know their rectangles.
+
+// A control's rectangle in pixels: left, top, width and height scaled from
+// 96 DPI (left/top hold x/y, right/bottom hold width/height).
+RECT ScaleLayout(const Layout& layout, const ScreenDpi& dpi);
+// The top-left corner of a width x height window centred on `centring`,
+// pulled back inside `area`: first off the far edge, then off the near one.
+POINT CenterInArea(int width, int height, const RECT& centring, const RECT& area);
+
+// The text of one entry of a string-table block (id % 16 is the position);
+// empty when the entry is absent or the block ends before it.
+std::wstring_view StringTableEntry(const void* block, DWORD blockBytes, UINT id);
+
 }  // namespace tapdeck
