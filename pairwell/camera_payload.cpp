@@ -1,0 +1,135 @@
+#include "camera_payload.h"
+
+#include <algorithm>
+#include <string>
+
+namespace tapdeck {
+namespace {
+
+// The camera record's header, type length, payload length and 22-character
+// type, as text: not checked, only skipped.
+constexpr size_t kRecordHeaderChars = 50;
+constexpr size_t kTagChars = 4;
+constexpr size_t kLengthChars = 4;
+
+// Strict UTF-8 (no overlong forms, no surrogates, nothing above U+10FFFF)
+// into UTF-16; false when the bytes are not UTF-8.
+bool DecodeUtf8(const std::string& bytes, std::wstring& out)
+{
+    std::wstring text;
+    for (size_t i = 0; i < bytes.size();) {
+        const unsigned char lead = static_cast<unsigned char>(bytes[i]);
+        unsigned long code = 0;
+        size_t extra = 0;
+        unsigned long minimum = 0;
+        if (lead < 0x80) {
+            code = lead;
+        } else if (lead >= 0xC2 && lead <= 0xDF) {
+            code = lead & 0x1Fu;
+            extra = 1;
+            minimum = 0x80;
+        } else if (lead >= 0xE0 && lead <= 0xEF) {
+            code = lead & 0x0Fu;
+            extra = 2;
+            minimum = 0x800;
+        } else if (lead >= 0xF0 && lead <= 0xF4) {
+            code = lead & 0x07u;
+            extra = 3;
+            minimum = 0x10000;
+        } else {
+            return false;
+        }
+        if (bytes.size() - i - 1 < extra) return false;
+        for (size_t k = 1; k <= extra; ++k) {
+            const unsigned char next = static_cast<unsigned char>(bytes[i + k]);
+            if ((next & 0xC0u) != 0x80u) return false;
+            code = (code << 6) | (next & 0x3Fu);
+        }
+        if (code < minimum || code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF)) return false;
+        if (code >= 0x10000) {
+            code -= 0x10000;
+            text.push_back(static_cast<wchar_t>(0xD800 + (code >> 10)));
+            text.push_back(static_cast<wchar_t>(0xDC00 + (code & 0x3FFu)));
+        } else {
+            text.push_back(static_cast<wchar_t>(code));
+        }
+        i += extra + 1;
+    }
+    out = std::move(text);
+    return true;
+}
+
+}  // namespace
+
+long ReadFieldLength(std::wstring_view text, std::wstring_view tag, bool& found)
+{
+    const size_t pos = text.find(tag);
+    found = pos != std::wstring_view::npos;
+    if (!found) return 0;
+    long long sum = 0;
+    for (size_t k = 0; k < kLengthChars; ++k) {
+        const size_t at = pos + tag.size() + k;
+        // A digit missing at the end of the text reads as a NUL character.
+        const wchar_t digit = at < text.size() ? text[at] : L'\0';
+        sum = sum * 16 + HexDigitValue(digit);
+    }
+    return static_cast<long>(2 * sum);
+}
+
+std::wstring FindFieldValue(std::wstring_view text, std::wstring_view tag)
+{
+    const size_t pos = text.find(tag);
+    if (pos == std::wstring_view::npos) return {};
+    bool found = false;
+    const long count = ReadFieldLength(text, tag, found);
+    if (count <= 0) return {};
+    const size_t start = pos + kTagChars + kLengthChars;
+    if (start >= text.size()) return {};
+    return std::wstring(text.substr(start, static_cast<size_t>(count)));
+}
+
+bool TakeField(std::wstring_view tag, std::wstring& remaining, std::wstring& value)
+{
+    if (remaining.empty() || tag.empty()) return false;
+    std::wstring found = FindFieldValue(remaining, tag);
+    if (found.empty()) return false;
+    // Always from the front: a well-formed payload has the tag there.
+    remaining.erase(0, std::min(remaining.size(), kTagChars + kLengthChars + found.size()));
+    value = std::move(found);
+    return true;
+}
+
+bool HexToText(std::wstring_view valueText, std::wstring& text)
+{
+    const size_t count = valueText.size() / 2;
+    if (count == 0) return false;
+    std::string bytes;
+    bytes.reserve(count);
+    bool ascii = true;
+    for (size_t i = 0; i < count; ++i) {
+        const long value = 16 * HexDigitValue(valueText[2 * i]) + HexDigitValue(valueText[2 * i + 1]);
+        const unsigned char byte = static_cast<unsigned char>(value & 0xFF);
+        if (byte == 0) return false;
+        if (byte >= 0x80) ascii = false;
+        bytes.push_back(static_cast<char>(byte));
+    }
+    if (!ascii && DecodeUtf8(bytes, text)) return true;
+    text.assign(bytes.size(), L'\0');
+    std::transform(bytes.begin(), bytes.end(), text.begin(),
+                   [](char byte) { return static_cast<wchar_t>(static_cast<unsigned char>(byte)); });
+    return true;
+}
+
+bool DecodeCameraPayload(std::wstring_view commandLine, std::wstring& ssid, std::wstring& passphrase)
+{
+    std::wstring remaining;
+    if (commandLine.size() > kRecordHeaderChars) remaining = commandLine.substr(kRecordHeaderChars);
+
+    std::wstring value;
+    if (!TakeField(L"0001", remaining, value)) return false;
+    if (!TakeField(L"1000", remaining, value) || !HexToText(value, ssid)) return false;
+    if (!TakeField(L"1001", remaining, value) || !HexToText(value, passphrase)) return false;
+    return true;
+}
+
+}  // namespace tapdeck

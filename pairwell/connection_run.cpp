@@ -1,0 +1,143 @@
+#include "connection_run.h"
+
+#include "camera_payload.h"
+#include "companion_app.h"
+#include "dialogs.h"
+#include "wlan_connect.h"
+
+namespace tapdeck::pairwell {
+
+ConnectionRun::ConnectionRun(const HINSTANCE& instance, PackageQuery isInstalled)
+    : instance_(instance), isInstalled_(isInstalled ? std::move(isInstalled) : PackageQuery(IsPackageFamilyInstalled))
+{
+}
+
+ConnectionRun::~ConnectionRun() = default;
+
+void ConnectionRun::RunConnection(const wchar_t* commandLineText)
+{
+    if (usage_.Status() != 0) usage_.Init();
+    commandLine = commandLineText ? commandLineText : L"";
+
+    if (DecodeCameraPayload(commandLine, ssid, passphrase) && ReadCompanionProfile() && CheckCompanionInstalled() &&
+        CheckRadioOn() && OpenInterface()) {
+        if (ConfirmDisconnect(*this)) {
+            ShowConnectingToast(toast_, [this] { LaunchCompanion(); });
+            const HRESULT result = ConnectWithRetries(*this);
+            if (FAILED(result)) {
+                HideToast();
+                SubmitEvent({L"WiFiFunction", L"ConnectFailed", L"Count"});
+                ShowConnectFailedDlg(instance_);
+                wlan.Close();
+            } else if (result == kConnectCancelled) {
+                HideToast();
+                wlan.Close();
+            } else {
+                SubmitEvent({L"WiFiFunction", L"ConnectSuccess", L"Count"});
+                HideToast();
+                wlan.Close();
+                LaunchCompanion();
+            }
+        }
+    }
+    // Every early exit too: the handle is not kept to the end of the process.
+    wlan.Close();
+    usage_.Release();
+}
+
+bool ConnectionRun::ReadCompanionProfile()
+{
+    const std::wstring path = InstalledProfilePath();
+    if (path.empty()) return false;
+    CompanionProfileReader reader;
+    if (!reader.ReadProfile(path) || reader.Entries().empty()) return false;
+    profile = reader.Entries();
+    return true;
+}
+
+bool ConnectionRun::OpenInterface()
+{
+    return wlan.OpenFirstInterface();
+}
+
+void ConnectionRun::HideToast()
+{
+    if (toast_) toast_->HideToast();
+    toast_.reset();
+}
+
+bool ConnectionRun::CheckCompanionInstalled()
+{
+    if (profile.empty()) return false;
+    const std::wstring& family = profile.front().packageFamilyName;
+    if (isInstalled_(family.c_str())) return true;
+    SubmitEvent({L"General", L"Display", L"AppNotInstalled"});
+    if (ShowKOXNotInstalledDlg(instance_) == 1) {
+        SubmitEvent({L"General", L"ButtonClick", L"Install", L"AppNotInstalled"});
+        OpenStorePage(family.c_str());
+    }
+    return false;
+}
+
+bool ConnectionRun::CheckRadioOn()
+{
+    WlanLink probe;
+    if (probe.IsRadioOn()) return true;
+    ShowPowerOffDlg(instance_);
+    return false;
+}
+
+void ConnectionRun::LaunchCompanion()
+{
+    if (!CheckCompanionInstalled()) return;
+    SubmitEvent({L"LaunchFunction", L"Used", L"Count"});
+    if (profile.empty()) return;
+    std::lock_guard<std::mutex> lock(launchLock_);
+    ActivateCompanionApp(profile.front().appUserModelId.c_str());
+}
+
+void ConnectionRun::DisconnectCamera(const std::wstring& profileName)
+{
+    if (wlan.OpenFirstInterface()) {
+        WlanLink radio;
+        if (radio.IsRadioOn() && wlan.QueryCurrentConnection()) {
+            const std::wstring& current = wlan.CurrentProfileName();
+            if (::CompareStringOrdinal(current.c_str(), static_cast<int>(current.size()), profileName.c_str(),
+                                       static_cast<int>(profileName.size()), TRUE) == CSTR_EQUAL) {
+                wlan.Disconnect();
+            }
+        }
+    }
+    wlan.Close();
+}
+
+void ConnectionRun::Cancel()
+{
+    cancelRequested_ = true;
+    std::lock_guard<std::mutex> lock(eventLock_);
+    if (cancelEvent_) ::SetEvent(cancelEvent_.get());
+}
+
+void ConnectionRun::SignalConnected()
+{
+    std::lock_guard<std::mutex> lock(eventLock_);
+    if (connectEvent_) ::SetEvent(connectEvent_.get());
+}
+
+bool ConnectionRun::CreateConnectEvents()
+{
+    std::lock_guard<std::mutex> lock(eventLock_);
+    connectEvent_.reset(::CreateEventW(nullptr, FALSE, FALSE, nullptr));
+    if (!connectEvent_) return false;
+    cancelEvent_.reset(::CreateEventW(nullptr, FALSE, FALSE, nullptr));
+    return static_cast<bool>(cancelEvent_);
+}
+
+void ConnectionRun::CloseConnectEvents()
+{
+    std::lock_guard<std::mutex> lock(eventLock_);
+    connectEvent_.reset();
+    cancelEvent_.reset();
+}
+
+}  // namespace tapdeck::pairwell

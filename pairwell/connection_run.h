@@ -1,0 +1,88 @@
+#pragma once
+// One connection run: from the camera payload to the connected network and
+// the companion app, with the dialogs the user's situation calls for.
+#include <windows.h>
+#include <atomic>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "companion_profile.h"
+#include "toast_presenter.h"
+#include "unique_handle.h"
+#include "usage_stats.h"
+#include "wlan_link.h"
+
+namespace tapdeck::pairwell {
+
+// Whether the companion's package family counts as installed.
+using PackageQuery = std::function<bool(const wchar_t* packageFamilyName)>;
+
+class ConnectionRun {
+public:
+    // instance is the application's field: set before the flow runs, read
+    // when a dialog loads its icon.
+    explicit ConnectionRun(const HINSTANCE& instance, PackageQuery isInstalled = nullptr);
+    ~ConnectionRun();
+    ConnectionRun(const ConnectionRun&) = delete;
+    ConnectionRun& operator=(const ConnectionRun&) = delete;
+
+    // The whole flow on the calling (main) thread.
+    void RunConnection(const wchar_t* commandLineText);
+    // Drops the current connection when its profile name is profileName
+    // (without regard to case). Shows nothing.
+    void DisconnectCamera(const std::wstring& profileName);
+
+    // True when the flow may continue; each may show its dialog first.
+    bool CheckCompanionInstalled();
+    bool CheckRadioOn();
+    // On the main thread after connecting, or on the toast's thread when the
+    // user clicks it.
+    void LaunchCompanion();
+
+    // Observer thread: ends the connect loop. A request that comes before the
+    // loop runs is kept, so the loop ends before its first attempt.
+    void Cancel();
+    // Native Wifi thread: a connection completed.
+    void SignalConnected();
+
+    // The connect loop's events exist only while it runs (ConnectWithRetries).
+    bool CreateConnectEvents();
+    void CloseConnectEvents();
+    HANDLE ConnectEvent() const noexcept { return connectEvent_.get(); }
+    HANDLE CancelEvent() const noexcept { return cancelEvent_.get(); }
+    bool CancelRequested() const noexcept { return cancelRequested_.load(); }
+
+    HINSTANCE Instance() const noexcept { return instance_; }
+    void SubmitEvent(std::initializer_list<const wchar_t*> strings) { usage_.SubmitEventIfUp(strings); }
+
+    std::wstring commandLine;
+    std::wstring ssid;
+    std::wstring passphrase;
+    std::vector<AppInfoEntry> profile;
+    WlanLink wlan;
+
+private:
+    bool ReadCompanionProfile();
+    bool OpenInterface();
+    void HideToast();
+
+    const HINSTANCE& instance_;
+    PackageQuery isInstalled_;
+    // Created and closed by the main thread; set by the observer and the
+    // Native Wifi threads, which take eventLock_ so that they never signal a
+    // handle that is being closed.
+    std::mutex eventLock_;
+    unique_event connectEvent_;  // guarded by eventLock_
+    unique_event cancelEvent_;   // guarded by eventLock_
+    std::atomic<bool> cancelRequested_{false};
+    std::unique_ptr<ToastPresenter> toast_;
+    UsageUser usage_;
+    // Held around the companion's activation: the main thread and the
+    // toast's thread may both launch it.
+    std::mutex launchLock_;
+};
+
+}  // namespace tapdeck::pairwell

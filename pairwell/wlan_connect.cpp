@@ -1,0 +1,103 @@
+#include "wlan_connect.h"
+
+#include "connection_run.h"
+#include "dialogs.h"
+#include "wlan_profile.h"
+
+namespace tapdeck::pairwell {
+namespace {
+
+bool NotShowAgainSet()
+{
+    unique_hkey key;
+    if (::RegOpenKeyExW(HKEY_CURRENT_USER, kSettingsKey, 0, KEY_READ, key.put()) != ERROR_SUCCESS) return false;
+    DWORD value = 0;
+    DWORD size = sizeof(value);
+    DWORD type = 0;
+    if (::RegQueryValueExW(key.get(), kNotShowAgainValue, nullptr, &type, reinterpret_cast<BYTE*>(&value), &size) !=
+        ERROR_SUCCESS) {
+        return false;
+    }
+    return size == sizeof(value) && value == 1;
+}
+
+void WriteNotShowAgain(bool checked)
+{
+    unique_hkey key;
+    if (::RegCreateKeyExW(HKEY_CURRENT_USER, kSettingsKey, 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_READ | KEY_WRITE,
+                          nullptr, key.put(), nullptr) != ERROR_SUCCESS) {
+        return;
+    }
+    const DWORD value = checked ? 1 : 0;
+    ::RegSetValueExW(key.get(), kNotShowAgainValue, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value),
+                     sizeof(value));
+}
+
+// The profile gives seconds. A negative interval waits not at all (as a
+// DWORD it would wait for weeks), and a huge one stops short of INFINITE.
+DWORD AttemptWait(int seconds)
+{
+    if (seconds <= 0) return 0;
+    const unsigned long long milliseconds = static_cast<unsigned long long>(seconds) * 1000;
+    return milliseconds >= INFINITE ? INFINITE - 1 : static_cast<DWORD>(milliseconds);
+}
+
+}  // namespace
+
+bool ConfirmDisconnect(ConnectionRun& run)
+{
+    if (!run.wlan.QueryCurrentConnection()) return true;
+    if (!NotShowAgainSet()) {
+        const ConnectedDlgOutcome outcome = ShowConnectedDlg(run.Instance());
+        if (outcome.result == 0) return false;
+        WriteNotShowAgain(outcome.notShowAgain);
+    }
+    // The dialog may have stood open for a while: the app or the radio may
+    // be gone by now.
+    if (!run.CheckCompanionInstalled() || !run.CheckRadioOn()) return false;
+    if (!run.wlan.QueryCurrentConnection()) return true;
+    return run.wlan.Disconnect();
+}
+
+HRESULT ConnectWithRetries(ConnectionRun& run)
+{
+    HRESULT result = E_FAIL;
+    if (run.CreateConnectEvents()) {
+        WlanProfileParams params;
+        FillProfileParams(params, run.ssid, run.passphrase);
+        if (run.wlan.SetProfile(BuildProfileXml(params)) && run.wlan.RegisterConnectNotification(run)) {
+            if (!run.profile.empty()) {
+                const int attempts = run.profile.front().retryTimes;
+                const DWORD wait = AttemptWait(run.profile.front().retryInterval);
+                const HANDLE events[] = {run.ConnectEvent(), run.CancelEvent()};
+                for (int attempt = 0; attempt < attempts; ++attempt) {
+                    // A halt that came before the loop ran ends it before it connects.
+                    if (run.CancelRequested()) {
+                        result = kConnectCancelled;
+                        break;
+                    }
+                    // A completion of an earlier attempt must not end this wait.
+                    ::ResetEvent(events[0]);
+                    run.wlan.ConnectProfile(run.ssid);
+                    const DWORD signalled = ::WaitForMultipleObjects(2, events, FALSE, wait);
+                    if (signalled == WAIT_OBJECT_0 + 1) {
+                        result = kConnectCancelled;
+                        break;
+                    }
+                    if ((signalled == WAIT_OBJECT_0 || signalled == WAIT_TIMEOUT) &&
+                        run.wlan.QueryCurrentConnection()) {
+                        result = kConnected;
+                        break;
+                    }
+                }
+            }
+            // Undone here also without a profile, so that no callback comes
+            // after the events are gone.
+            run.wlan.UnregisterNotifications();
+        }
+    }
+    run.CloseConnectEvents();
+    return result;
+}
+
+}  // namespace tapdeck::pairwell

@@ -1,0 +1,101 @@
+#include "wlan_profile.h"
+
+#include <windows.h>
+
+namespace tapdeck::pairwell {
+namespace {
+
+constexpr wchar_t kProfileNamespace[] = L"http://www.microsoft.com/networking/WLAN/profile/v1";
+
+bool EqualsNoCase(std::wstring_view a, std::wstring_view b)
+{
+    return ::CompareStringOrdinal(a.data(), static_cast<int>(a.size()), b.data(), static_cast<int>(b.size()),
+                                  TRUE) == CSTR_EQUAL;
+}
+
+const wchar_t* Flag(bool value) { return value ? L"true" : L"false"; }
+
+}  // namespace
+
+void FillProfileParams(WlanProfileParams& params, const std::wstring& ssid, const std::wstring& passphrase,
+                       std::wstring_view security)
+{
+    params.profileName = ssid;
+    params.ssidName = ssid;
+    params.connectionType = L"ESS";
+    params.connectionMode = L"manual";
+    params.autoSwitch = false;
+    if (EqualsNoCase(security, L"WPA PSK")) {
+        params.authentication = L"WPAPSK";
+        params.encryption = L"TKIP";
+    } else if (EqualsNoCase(security, L"WPA2 PSK")) {
+        params.authentication = L"WPA2PSK";
+        params.encryption = L"AES";
+    } else if (EqualsNoCase(security, L"open")) {
+        params.authentication = L"open";
+        params.encryption = L"none";
+    } else {
+        params.authentication = std::wstring(security);
+        params.encryption.clear();
+    }
+    params.useOneX = false;
+    params.keyType = L"passPhrase";
+    params.protectedKey = false;
+    params.keyMaterial = passphrase;
+}
+
+std::wstring EscapeXmlText(std::wstring_view text)
+{
+    std::wstring out;
+    out.reserve(text.size());
+    for (const wchar_t c : text) {
+        switch (c) {
+        case L'&': out += L"&amp;"; break;
+        case L'<': out += L"&lt;"; break;
+        case L'>': out += L"&gt;"; break;
+        case L'"': out += L"&quot;"; break;
+        case L'\'': out += L"&apos;"; break;
+        case L'\t': out += L"&#9;"; break;
+        case L'\n': out += L"&#10;"; break;
+        case L'\r': out += L"&#13;"; break;
+        default: out += c; break;
+        }
+    }
+    return out;
+}
+
+std::wstring BuildProfileXml(const WlanProfileParams& params)
+{
+    std::wstring xml = L"<?xml version=\"1.0\"?><WLANProfile xmlns=\"";
+    xml += kProfileNamespace;
+    xml += L"\"><name>";
+    xml += EscapeXmlText(params.profileName);
+    xml += L"</name><SSIDConfig><SSID><name>";
+    xml += EscapeXmlText(params.ssidName);
+    xml += L"</name></SSID></SSIDConfig><connectionType>";
+    xml += EscapeXmlText(params.connectionType);
+    xml += L"</connectionType><connectionMode>";
+    xml += EscapeXmlText(params.connectionMode);
+    xml += L"</connectionMode><autoSwitch>";
+    xml += Flag(params.autoSwitch);
+    xml += L"</autoSwitch><MSM><security><authEncryption><authentication>";
+    xml += EscapeXmlText(params.authentication);
+    xml += L"</authentication><encryption>";
+    xml += EscapeXmlText(params.encryption);
+    xml += L"</encryption><useOneX>";
+    xml += Flag(params.useOneX);
+    xml += L"</useOneX></authEncryption>";
+    if (!EqualsNoCase(params.authentication, L"open")) {
+        xml += L"<sharedKey><keyType>";
+        xml += EscapeXmlText(params.keyType);
+        xml += L"</keyType><protected>";
+        xml += Flag(params.protectedKey);
+        xml += L"</protected><keyMaterial>";
+        xml += EscapeXmlText(params.keyMaterial);
+        xml += L"</keyMaterial></sharedKey>";
+    }
+    xml += L"</security></MSM></WLANProfile>";
+    return xml;
+}
+
+}  // namespace tapdeck::pairwell

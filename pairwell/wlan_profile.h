@@ -1,0 +1,41 @@
+#pragma once
+// The WLAN profile that Pairwell writes for the camera's network.
+#include <string>
+#include <string_view>
+
+namespace tapdeck::pairwell {
+
+struct WlanProfileParams {
+    std::wstring profileName;
+    std::wstring ssidName;
+    std::wstring connectionType;
+    std::wstring connectionMode;
+    bool autoSwitch = false;
+    std::wstring authentication;
+    std::wstring encryption;
+    bool useOneX = false;
+    std::wstring keyType;
+    bool protectedKey = false;
+    std::wstring keyMaterial;
+};
+
+// The camera payload names no security type: Pairwell always asks for this.
+inline constexpr wchar_t kCameraSecurity[] = L"WPA2 PSK";
+
+// Named after the network, ESS, manual, WPA2-Personal with AES for
+// kCameraSecurity; other security names map as the table in the .cpp says.
+void FillProfileParams(WlanProfileParams& params, const std::wstring& ssid, const std::wstring& passphrase,
+                       std::wstring_view security = kCameraSecurity);
+
+// One line of UTF-16 XML in the Windows WLAN profile schema (v1), no white
+// space between elements. Values are escaped so that the parsed profile
+// holds exactly them.
+std::wstring BuildProfileXml(const WlanProfileParams& params);
+
+// Text as XML character data: & < > " ' as entities; tab, line feed and
+// carriage return as character references, so that a parser's line-end and
+// white-space handling keeps them. Other control characters cannot be held
+// by XML 1.0 at all and are passed through: such a profile is refused.
+std::wstring EscapeXmlText(std::wstring_view text);
+
+}  // namespace tapdeck::pairwell
