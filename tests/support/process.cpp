@@ -1,5 +1,6 @@
 #include "support/process.h"
 
+#include <gtest/gtest.h>
 #include <shlobj.h>
 #include <thread>
 
@@ -22,8 +23,10 @@ unique_handle StartProgram(const std::wstring& path, const std::wstring& argumen
     startup.cb = sizeof(startup);
     PROCESS_INFORMATION info{};
     if (!::CreateProcessW(path.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
-                          &info))
+                          &info)) {
+        ADD_FAILURE() << "CreateProcessW failed with error " << ::GetLastError();
         return {};
+    }
     ::CloseHandle(info.hThread);
     return unique_handle(info.hProcess);
 }
