@@ -6,6 +6,7 @@
 #include <atomic>
 #include <functional>
 #include <memory>
+#include <shared_mutex>
 #include <string>
 
 #include "com_ptr.h"
@@ -70,8 +71,9 @@ private:
     EventRegistrationToken dismissedToken_{};
     EventRegistrationToken failedToken_{};
     std::function<void()> onActivated_;
-    // Clicks being handled right now; the presenter outlives them.
-    std::atomic<int> callbacksInFlight_{0};
+    // Held shared by a handler while it runs, and exclusively by the
+    // destructor: a click being handled finishes before the presenter goes.
+    std::shared_mutex callbackLock_;
 };
 
 // Shows the connecting toast (string 534) with the application user model id

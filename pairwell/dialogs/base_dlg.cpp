@@ -1,0 +1,352 @@
+#include "base_dlg.h"
+
+#include <atomic>
+#include <string>
+
+#include "../dialogs.h"
+#include "app_visibility_handler.h"
+#include "res_string.h"
+
+namespace tapdeck::pairwell {
+namespace {
+
+constexpr wchar_t kTitle[] = L"Tapdeck";
+constexpr UINT kFontFaceName = 509;
+constexpr int kFontPoints = 9;
+constexpr UINT kReplaceDelayMs = 100;
+constexpr UINT kFlashCount = 5;
+constexpr DWORD kFlashIntervalMs = 100;
+
+enum VisibilityState { kUnknown = 0, kDesktopVisible = 1, kLauncherVisible = 2, kAppVisible = 3 };
+
+// The answer of the monitor enumerated last; it survives calls in which no
+// monitor answers.
+std::atomic<int> lastMonitorAnswer{kUnknown};
+
+BOOL CALLBACK AskMonitor(HMONITOR monitor, HDC, LPRECT, LPARAM data)
+{
+    auto* visibility = reinterpret_cast<IAppVisibility*>(data);
+    MONITOR_APP_VISIBILITY mode = MAV_UNKNOWN;
+    if (SUCCEEDED(visibility->GetAppVisibilityOnMonitor(monitor, &mode))) {
+        switch (mode) {
+        case MAV_NO_APP_VISIBLE: lastMonitorAnswer = kDesktopVisible; break;
+        case MAV_APP_VISIBLE: lastMonitorAnswer = kAppVisible; break;
+        default: lastMonitorAnswer = kUnknown; break;
+        }
+    }
+    return TRUE;
+}
+
+BOOL CALLBACK RemoveOneProp(HWND window, LPWSTR name, HANDLE, ULONG_PTR)
+{
+    ::RemovePropW(window, name);
+    return TRUE;
+}
+
+void RemoveAllProps(HWND window)
+{
+    ::EnumPropsExW(window, RemoveOneProp, 0);
+}
+
+DWORD ControlStyle(ControlKind kind)
+{
+    switch (kind) {
+    case ControlKind::PushButton: return WS_CHILD | WS_VISIBLE | WS_TABSTOP;
+    case ControlKind::DefaultPushButton: return WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_DEFPUSHBUTTON;
+    case ControlKind::CheckBox: return WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_AUTOCHECKBOX;
+    case ControlKind::Message: return WS_CHILD | WS_VISIBLE;
+    }
+    return WS_CHILD;
+}
+
+}  // namespace
+
+CBaseDlg::CBaseDlg(HINSTANCE instance_, HICON icon_, HCURSOR cursor_) noexcept
+    : icon(icon_), cursor(cursor_), instance(instance_)
+{
+}
+
+CBaseDlg::~CBaseDlg()
+{
+    DestroyLeftoverWindow();
+    icon.reset();
+}
+
+// A window left by a failed Create still points at this object and has a
+// WM_CLOSE queued: destroy it now, detached, so that it neither outlives the
+// object nor ends the next dialog's loop with its quit message.
+void CBaseDlg::DestroyLeftoverWindow()
+{
+    if (!window || !::IsWindow(window)) return;
+    ::SetWindowLongPtrW(window, GWLP_USERDATA, 0);
+    RemoveAllProps(window);
+    ::DestroyWindow(window);
+    window = nullptr;
+}
+
+bool CBaseDlg::CreateFromSpec(const DialogSpec& spec)
+{
+    WNDCLASSEXW windowClass{};
+    windowClass.cbSize = sizeof(windowClass);
+    windowClass.style = CS_HREDRAW | CS_VREDRAW;
+    windowClass.lpfnWndProc = WindowProc;
+    windowClass.cbWndExtra = 8;
+    windowClass.hInstance = instance;
+    windowClass.hIcon = icon.get();
+    windowClass.hIconSm = icon.get();
+    windowClass.hCursor = cursor;
+    windowClass.hbrBackground = reinterpret_cast<HBRUSH>(static_cast<INT_PTR>(COLOR_WINDOW + 1));
+    windowClass.lpszClassName = spec.className;
+    // A class left registered by an earlier showing is fine to reuse.
+    ::RegisterClassExW(&windowClass);
+
+    window = ::CreateWindowExW(WS_EX_TOPMOST, spec.className, kTitle, WS_POPUPWINDOW | WS_VISIBLE | WS_DLGFRAME,
+                               CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr, instance,
+                               this);
+    if (!window) return false;
+
+    const auto fail = [this] {
+        ::PostMessageW(window, WM_CLOSE, 0, 0);
+        return false;
+    };
+    if (!CreateDialogFont()) return fail();
+    if (!EditSystemMenu()) return fail();
+
+    controls.clear();
+    for (const ControlSpec& control : spec.controls) {
+        HWND created = CreateControl(control);
+        if (!created) return fail();
+        controls.push_back(created);
+    }
+    control1 = controls.size() > 0 ? controls[0] : nullptr;
+    control2 = controls.size() > 1 ? controls[1] : nullptr;
+
+    const WPARAM fontHandle = reinterpret_cast<WPARAM>(font.get());
+    ::SendMessageW(window, WM_SETFONT, fontHandle, TRUE);
+    for (HWND control : controls) ::SendMessageW(control, WM_SETFONT, fontHandle, TRUE);
+
+    LayoutControls();
+
+    if (spec.focusIndex < controls.size()) ::SetFocus(controls[spec.focusIndex]);
+    ::SetPropW(window, spec.property, reinterpret_cast<HANDLE>(1));
+    ::ShowWindow(window, SW_SHOWNORMAL);
+    ::UpdateWindow(window);
+    return true;
+}
+
+bool CBaseDlg::CreateDialogFont()
+{
+    std::wstring faceName;
+    if (!LoadResString(faceName, kFontFaceName) || faceName.empty()) return false;
+    int pixelsPerInch = 96;
+    if (HDC screen = ::GetDC(nullptr)) {
+        pixelsPerInch = ::GetDeviceCaps(screen, LOGPIXELSY);
+        ::ReleaseDC(nullptr, screen);
+    }
+    font.reset(::CreateFontW(-::MulDiv(kFontPoints, pixelsPerInch, 72), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE,
+                             DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH,
+                             faceName.c_str()));
+    return static_cast<bool>(font);
+}
+
+bool CBaseDlg::EditSystemMenu()
+{
+    HMENU menu = ::GetSystemMenu(window, FALSE);
+    if (!menu) return false;
+    for (UINT command : {SC_RESTORE, SC_SIZE, SC_MINIMIZE, SC_MAXIMIZE}) ::DeleteMenu(menu, command, MF_BYCOMMAND);
+    ::DrawMenuBar(window);
+    return true;
+}
+
+HWND CBaseDlg::CreateControl(const ControlSpec& spec)
+{
+    std::wstring text;
+    if (!LoadResString(text, spec.textId) || text.empty()) return nullptr;
+    const wchar_t* windowClass = spec.kind == ControlKind::Message ? L"STATIC" : L"BUTTON";
+    return ::CreateWindowExW(0, windowClass, text.c_str(), ControlStyle(spec.kind), CW_USEDEFAULT, CW_USEDEFAULT,
+                             CW_USEDEFAULT, CW_USEDEFAULT, window,
+                             reinterpret_cast<HMENU>(static_cast<INT_PTR>(spec.id)), instance, nullptr);
+}
+
+bool CBaseDlg::LayoutFromSpec(const DialogSpec& spec)
+{
+    if (!window || !::IsWindow(window) || controls.size() != spec.controls.size()) return false;
+    for (HWND control : controls)
+        if (!::IsWindow(control)) return false;
+    PlaceWindow(window, spec.windowLayoutId);
+    for (size_t i = 0; i < controls.size(); ++i) PlaceControl(controls[i], spec.controls[i].layoutId);
+    return true;
+}
+
+bool CBaseDlg::DestroyFromSpec(const DialogSpec& spec)
+{
+    const bool unregistered = ::UnregisterClassW(spec.className, instance) != FALSE;
+    font.reset();
+    return unregistered;
+}
+
+int CBaseDlg::RunModal()
+{
+    if (WatchAppVisibility(window) && visibility) GetVisibilityState(visibilityState);
+    ::SetForegroundWindow(window);
+
+    MSG message;
+    while (::GetMessageW(&message, nullptr, 0, 0) > 0) {
+        if (::IsDialogMessageW(window, &message)) continue;
+        ::TranslateMessage(&message);
+        ::DispatchMessageW(&message);
+    }
+
+    StopWatchingAppVisibility();
+    if (comResult >= 0) {
+        ::CoUninitialize();
+        comResult = E_FAIL;
+    }
+    Destroy();
+    return result;
+}
+
+void CBaseDlg::StopWatchingAppVisibility()
+{
+    if (advised && visibility) {
+        visibility->Unadvise(adviseCookie);
+        visibility.reset();
+        advised = FALSE;
+        adviseCookie = 0;
+    }
+    visibility.reset();
+}
+
+bool CBaseDlg::WatchAppVisibility(HWND target)
+{
+    if (!target) return false;
+    advised = FALSE;
+    comResult = ::CoInitializeEx(nullptr, COINIT_MULTITHREADED);
+    if (FAILED(comResult) && comResult != RPC_E_CHANGED_MODE) return false;
+    if (FAILED(::CoCreateInstance(CLSID_AppVisibility, nullptr, CLSCTX_INPROC_SERVER, IID_IAppVisibility,
+                                  visibility.put_void())))
+        return false;
+    com_ptr<IAppVisibilityEvents> handler = CAppVisibilityHandler::Make(target, WM_VISIBILITY_CHANGED);
+    if (handler && SUCCEEDED(visibility->Advise(handler.get(), &adviseCookie))) advised = TRUE;
+    return advised != FALSE;
+}
+
+bool CBaseDlg::GetVisibilityState(int& state)
+{
+    if (!visibility) return false;
+    BOOL launcherVisible = FALSE;
+    if (FAILED(visibility->IsLauncherVisible(&launcherVisible))) return false;
+    if (launcherVisible) {
+        state = kLauncherVisible;
+        return true;
+    }
+    if (!::EnumDisplayMonitors(nullptr, nullptr, AskMonitor, reinterpret_cast<LPARAM>(visibility.get())))
+        return false;
+    state = lastMonitorAnswer;
+    return true;
+}
+
+void CBaseDlg::OnVisibilityChanged(HWND target)
+{
+    if (!target || !visibility) return;
+    int current = visibilityState;
+    if (!GetVisibilityState(current)) return;
+    // The desktop has just become visible, or has just been covered.
+    if ((current == kDesktopVisible) != (visibilityState == kDesktopVisible)) CenterWindow(target);
+    GetVisibilityState(visibilityState);
+}
+
+void CBaseDlg::CloseWithResult(int value)
+{
+    ::PostMessageW(window, WM_CLOSE, 0, 0);
+    result = value;
+}
+
+LRESULT CBaseDlg::OnFocusMessage(UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (message != WM_SETFOCUS) return ::DefWindowProcW(window, message, wParam, lParam);
+    if (control1) ::SetFocus(control1);
+    return 1;
+}
+
+LRESULT CALLBACK CBaseDlg::WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (message == WM_CREATE) {
+        auto* create = reinterpret_cast<CREATESTRUCTW*>(lParam);
+        auto* self = static_cast<CBaseDlg*>(create->lpCreateParams);
+        ::SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
+        // Messages arrive before CreateWindowExW returns.
+        if (self) self->window = hwnd;
+        return 1;
+    }
+    auto* self = reinterpret_cast<CBaseDlg*>(::GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+    if (!self) return ::DefWindowProcW(hwnd, message, wParam, lParam);
+    if (message == WM_NCDESTROY) {
+        ::SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
+        self->window = nullptr;
+        return ::DefWindowProcW(hwnd, message, wParam, lParam);
+    }
+    return self->OnMessage(message, wParam, lParam);
+}
+
+LRESULT CBaseDlg::OnMessage(UINT message, WPARAM wParam, LPARAM lParam)
+{
+    switch (message) {
+    case WM_DESTROY:
+        RemoveAllProps(window);
+        ::PostQuitMessage(0);
+        return 1;
+    case WM_SETFOCUS:
+    case WM_ACTIVATE:
+        return OnFocusMessage(message, wParam, lParam);
+    case WM_PAINT: {
+        PAINTSTRUCT paint;
+        ::BeginPaint(window, &paint);
+        ::EndPaint(window, &paint);
+        return 0;
+    }
+    case WM_GETMINMAXINFO: {
+        // The dialog keeps the size its layout gave it.
+        RECT rect;
+        if (!::GetWindowRect(window, &rect)) break;
+        auto* info = reinterpret_cast<MINMAXINFO*>(lParam);
+        const POINT size{rect.right - rect.left, rect.bottom - rect.top};
+        info->ptMaxSize = size;
+        info->ptMinTrackSize = size;
+        info->ptMaxTrackSize = size;
+        info->ptMaxPosition = POINT{rect.left, rect.top};
+        return 0;
+    }
+    case WM_DISPLAYCHANGE:
+        ::SetTimer(window, TIMER_REPLACE, kReplaceDelayMs, nullptr);
+        return 1;
+    case WM_TIMER:
+        if (wParam != TIMER_REPLACE) break;
+        ::KillTimer(window, TIMER_REPLACE);
+        CenterWindow(window);
+        return 1;
+    case WM_COMMAND:
+        if (!OnCommand(LOWORD(wParam))) ::DefWindowProcW(window, message, wParam, lParam);
+        return 1;
+    case WM_CTLCOLORSTATIC: {
+        HDC dc = reinterpret_cast<HDC>(wParam);
+        ::SetTextColor(dc, ::GetSysColor(COLOR_WINDOWTEXT));
+        ::SetBkColor(dc, ::GetSysColor(COLOR_WINDOW));
+        return reinterpret_cast<LRESULT>(::GetSysColorBrush(COLOR_WINDOW));
+    }
+    case WM_FLASH_DIALOG: {
+        ::SetForegroundWindow(window);
+        FLASHWINFO flash{sizeof(flash), window, FLASHW_ALL, kFlashCount, kFlashIntervalMs};
+        ::FlashWindowEx(&flash);
+        return 1;
+    }
+    case WM_VISIBILITY_CHANGED:
+        OnVisibilityChanged(window);
+        return 1;
+    default:
+        break;
+    }
+    return ::DefWindowProcW(window, message, wParam, lParam);
+}
+
+}  // namespace tapdeck::pairwell

@@ -1,0 +1,11 @@
+#include "wf_connect_failed_dlg.h"
+
+namespace tapdeck::pairwell {
+
+CWFConnectFailedDlg::CWFConnectFailedDlg(HINSTANCE instance, HICON icon, HCURSOR cursor) noexcept
+    : CSingleButtonDlg(instance, icon, cursor, L"WiFiConnectFailDlgWnd", L"Camera WiFiConnectFailDlg prop", 517,
+                       505, 518, 521, 519)
+{
+}
+
+}  // namespace tapdeck::pairwell

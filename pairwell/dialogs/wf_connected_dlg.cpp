@@ -1,0 +1,71 @@
+#include "wf_connected_dlg.h"
+
+namespace tapdeck::pairwell {
+namespace {
+
+// Buttons first, then the check box, then the message; "keep" (7) is the
+// default and has the focus, so Enter keeps the current network.
+constexpr ControlSpec kControls[] = {
+    {ControlKind::PushButton, 527, 532, CWFConnectedDlg::kContinueId},
+    {ControlKind::DefaultPushButton, 528, 533, CWFConnectedDlg::kKeepId},
+    {ControlKind::CheckBox, 526, 531, CWFConnectedDlg::kCheckBoxId},
+    {ControlKind::Message, 525, 530, 0},
+};
+constexpr DialogSpec kSpec{L"WiFiConnectedDlgWnd", L"Camera WiFiConnectedDlg prop", 529, kControls, 1};
+
+}  // namespace
+
+CWFConnectedDlg::CWFConnectedDlg(HINSTANCE instance, HICON icon, HCURSOR cursor) noexcept
+    : CBaseDlg(instance, icon, cursor)
+{
+}
+
+bool CWFConnectedDlg::Create()
+{
+    const bool created = CreateFromSpec(kSpec);
+    if (controls.size() == std::size(kControls)) {
+        checkBox = controls[2];
+        message = controls[3];
+    }
+    return created;
+}
+
+bool CWFConnectedDlg::LayoutControls()
+{
+    return LayoutFromSpec(kSpec);
+}
+
+bool CWFConnectedDlg::Destroy()
+{
+    return DestroyFromSpec(kSpec);
+}
+
+bool CWFConnectedDlg::OnCommand(int id)
+{
+    switch (id) {
+    case kCheckBoxId:
+        switch (::SendMessageW(checkBox, BM_GETCHECK, 0, 0)) {
+        case BST_CHECKED: notShowAgain = 1; break;
+        case BST_UNCHECKED: notShowAgain = 0; break;
+        default: break;
+        }
+        return true;
+    case kContinueId: CloseWithResult(1); return true;
+    case kKeepId: CloseWithResult(0); return true;
+    default: return false;
+    }
+}
+
+// The focus comes back to the control that had it when the dialog was left.
+LRESULT CWFConnectedDlg::OnFocusMessage(UINT messageId, WPARAM wParam, LPARAM lParam)
+{
+    if (messageId != WM_ACTIVATE) return ::DefWindowProcW(window, messageId, wParam, lParam);
+    if (LOWORD(wParam) != WA_INACTIVE) {
+        if (savedFocus) ::SetFocus(savedFocus);
+    } else {
+        savedFocus = ::GetFocus();
+    }
+    return 1;
+}
+
+}  // namespace tapdeck::pairwell

@@ -1,0 +1,32 @@
+#pragma once
+// Shown when the Wi-Fi interface is already connected to another network:
+// continue (and drop that network) or keep it, with "don't ask again".
+#include "base_dlg.h"
+
+namespace tapdeck::pairwell {
+
+class CWFConnectedDlg final : public CBaseDlg {
+public:
+    CWFConnectedDlg(HINSTANCE instance, HICON icon, HCURSOR cursor) noexcept;
+
+    bool LayoutControls() override;
+    bool Create() override;
+    bool Destroy() override;
+
+    bool NotShowAgain() const noexcept { return notShowAgain != 0; }
+
+    static constexpr int kCheckBoxId = 5;
+    static constexpr int kContinueId = 6;
+    static constexpr int kKeepId = 7;
+
+private:
+    bool OnCommand(int id) override;
+    LRESULT OnFocusMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
+
+    HWND checkBox = nullptr;
+    HWND message = nullptr;
+    HWND savedFocus = nullptr;
+    int notShowAgain = 0;
+};
+
+}  // namespace tapdeck::pairwell
