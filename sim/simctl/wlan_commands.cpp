@@ -1,0 +1,132 @@
+// simctl commands of the Wi-Fi adapter stand-in (wlanapi.dll).
+#include <string>
+
+#include "simctl_command.h"
+#include "wlan_sim_state.h"
+
+namespace tapdeck::sim {
+namespace {
+
+// Runs a change of the shared state under its lock.
+template <typename Change>
+int ChangeState(Change change)
+{
+    WlanStateLock lock;
+    WlanSimState state = LoadWlanState();
+    const int code = change(state);
+    if (code == 0 && !SaveWlanState(state)) return 1;
+    return code;
+}
+
+int Reset(const SimctlArgs&)
+{
+    ResetWlanSim();
+    return 0;
+}
+
+int Radio(const SimctlArgs& args)
+{
+    if (args.size() != 1) return 2;
+    return ChangeState([&](WlanSimState& state) {
+        state.phys.clear();
+        if (args[0] == L"none") return 0;
+        std::wstring rest = args[0] + L",";
+        for (size_t comma; (comma = rest.find(L',')) != std::wstring::npos; rest.erase(0, comma + 1)) {
+            const std::wstring phy = rest.substr(0, comma);
+            if (phy != L"on" && phy != L"off") return 2;
+            state.phys.push_back(phy == L"on");
+        }
+        return 0;
+    });
+}
+
+int Interfaces(const SimctlArgs& args)
+{
+    if (args.size() != 1) return 2;
+    return ChangeState([&](WlanSimState& state) {
+        state.interfaces = _wtoi(args[0].c_str());
+        return 0;
+    });
+}
+
+int Connected(const SimctlArgs& args)
+{
+    if (args.size() > 1) return 2;
+    return ChangeState([&](WlanSimState& state) {
+        state.connected = args.empty() ? L"" : args[0];
+        return 0;
+    });
+}
+
+int Network(const SimctlArgs& args)
+{
+    if (args.empty() || args.size() > 2) return 2;
+    return ChangeState([&](WlanSimState& state) {
+        state.networks.push_back({args[0], args.size() == 2 ? args[1] : L""});
+        return 0;
+    });
+}
+
+int ConnectMode(const SimctlArgs& args)
+{
+    if (args.size() != 1 || (args[0] != L"ok" && args[0] != L"fail")) return 2;
+    return ChangeState([&](WlanSimState& state) {
+        state.connectSucceeds = args[0] == L"ok";
+        return 0;
+    });
+}
+
+int Notify(const SimctlArgs& args)
+{
+    if (args.size() != 1 || (args[0] != L"on" && args[0] != L"off")) return 2;
+    return ChangeState([&](WlanSimState& state) {
+        state.notify = args[0] == L"on";
+        return 0;
+    });
+}
+
+int Delay(const SimctlArgs& args)
+{
+    if (args.size() != 1) return 2;
+    return ChangeState([&](WlanSimState& state) {
+        state.delayMs = static_cast<DWORD>(_wtoi(args[0].c_str()));
+        return 0;
+    });
+}
+
+int PrintLines(const std::vector<std::wstring>& lines)
+{
+    std::wstring text;
+    for (const std::wstring& line : lines) text += line + L"\n";
+    SimctlPrint(text);
+    return 0;
+}
+
+int Status(const SimctlArgs&)
+{
+    const WlanSimState state = LoadWlanState();
+    std::wstring text = L"connected: " + state.connected + L"\n";
+    for (const WlanStoredProfile& profile : state.profiles) {
+        text += L"profile: " + profile.name + L" ssid=" + profile.ssid + L" auth=" + profile.authentication + L"\n";
+    }
+    SimctlPrint(text);
+    return 0;
+}
+
+SimctlCommand reset(L"wlan-reset", L"  one interface, radio on, not connected, no networks/profiles/records", Reset);
+SimctlCommand radio(L"wlan-radio", L"on|off[,on|off...]|none  software radio state of each PHY", Radio);
+SimctlCommand interfaces(L"wlan-interfaces", L"N  number of Wi-Fi interfaces", Interfaces);
+SimctlCommand connected(L"wlan-connected", L"[PROFILE]  current connection (none without an argument)", Connected);
+SimctlCommand network(L"wlan-network", L"SSID [PASSPHRASE]  a network in reach (open without a passphrase)",
+                      Network);
+SimctlCommand connectMode(L"wlan-connect-mode", L"ok|fail  whether connecting can succeed at all", ConnectMode);
+SimctlCommand notify(L"wlan-notify", L"on|off  whether the completion notification comes", Notify);
+SimctlCommand delay(L"wlan-delay", L"MS  time from a connect request to its outcome", Delay);
+SimctlCommand events(L"wlan-events", L"  what the product asked for, one line each",
+                     [](const SimctlArgs&) { return PrintLines(ReadWlanEvents()); });
+SimctlCommand profiles(L"wlan-profiles", L"  the XML of every profile set (accepted/refused)",
+                       [](const SimctlArgs&) { return PrintLines(ReadWlanProfiles()); });
+SimctlCommand status(L"wlan-status", L"  current connection and stored profiles", Status);
+
+}  // namespace
+}  // namespace tapdeck::sim

@@ -1,0 +1,71 @@
+#pragma once
+// The Wi-Fi adapter stand-in's world, kept in C:\tapdeck-sim\wlan so that
+// wlanapi.dll in the product's process, simctl and tests share it: radio,
+// interfaces, the current connection, the networks in reach and how
+// connecting behaves; and the records of what the product asked for.
+#include <windows.h>
+#include <string>
+#include <vector>
+
+#include "unique_handle.h"
+
+namespace tapdeck::sim {
+
+inline constexpr wchar_t kWlanArea[] = L"wlan";
+
+struct WlanNetwork {
+    std::wstring ssid;
+    std::wstring passphrase;  // empty: an open network
+};
+
+struct WlanStoredProfile {
+    std::wstring name;
+    std::wstring ssid;
+    std::wstring authentication;
+    std::wstring keyMaterial;
+};
+
+struct WlanSimState {
+    int interfaces = 1;
+    // Software radio state of each PHY, in order; empty: no PHY at all.
+    std::vector<bool> phys{true};
+    // Profile name of the current connection; empty: not connected.
+    std::wstring connected;
+    std::vector<WlanNetwork> networks;
+    // False: every connect attempt fails, whatever the networks.
+    bool connectSucceeds = true;
+    // False: the completion notification never comes.
+    bool notify = true;
+    // Time from a connect request to its outcome.
+    DWORD delayMs = 0;
+    std::vector<WlanStoredProfile> profiles;
+};
+
+// Serialises read-modify-write of the state across processes.
+class WlanStateLock {
+public:
+    WlanStateLock();
+    ~WlanStateLock();
+    WlanStateLock(const WlanStateLock&) = delete;
+    WlanStateLock& operator=(const WlanStateLock&) = delete;
+
+private:
+    unique_mutex mutex_;
+};
+
+WlanSimState LoadWlanState();
+bool SaveWlanState(const WlanSimState& state);
+// Back to one interface, radio on, not connected, no networks, no profiles,
+// and empty records.
+void ResetWlanSim();
+
+// events.log: one line per call that changes something ("setprofile NAME",
+// "connect NAME", "disconnect NAME", "open", "close", ...).
+void RecordWlanEvent(const std::wstring& line);
+std::vector<std::wstring> ReadWlanEvents();
+// profiles.log: the XML of every profile the product set, accepted or not,
+// as "accepted XML" or "refused XML".
+void RecordWlanProfile(bool accepted, const std::wstring& xml);
+std::vector<std::wstring> ReadWlanProfiles();
+
+}  // namespace tapdeck::sim

@@ -1,0 +1,359 @@
+// wlanapi.dll stand-in: the Native Wifi functions Pairwell imports, over the
+// world that simctl describes in C:\tapdeck-sim\wlan.
+#include <windows.h>
+#include <wlanapi.h>
+#include <condition_variable>
+#include <cstdlib>
+#include <cstring>
+#include <map>
+#include <mutex>
+#include <string>
+
+#include "profile_check.h"
+#include "sim_state.h"
+#include "wlan_sim_state.h"
+
+using namespace tapdeck::sim;
+
+namespace {
+
+constexpr WLAN_REASON_CODE kReasonNetworkNotAvailable = 0x00028001;
+constexpr WLAN_REASON_CODE kReasonInvalidProfile = 0x0008000D;
+
+// {5A1E0000-0000-4000-8000-00000000000n}: interface n, from 1.
+GUID InterfaceGuid(int index)
+{
+    GUID guid{0x5A1E0000, 0x0000, 0x4000, {0x80, 0, 0, 0, 0, 0, 0, static_cast<unsigned char>(index)}};
+    return guid;
+}
+
+bool KnownInterface(const GUID* guid, const WlanSimState& state)
+{
+    if (!guid) return false;
+    for (int i = 1; i <= state.interfaces; ++i) {
+        if (::IsEqualGUID(*guid, InterfaceGuid(i))) return true;
+    }
+    return false;
+}
+
+bool SameName(const std::wstring& a, const std::wstring& b)
+{
+    return ::CompareStringOrdinal(a.c_str(), static_cast<int>(a.size()), b.c_str(), static_cast<int>(b.size()),
+                                  TRUE) == CSTR_EQUAL;
+}
+
+std::wstring Flatten(std::wstring text)
+{
+    for (wchar_t& c : text) {
+        if (c == L'\n' || c == L'\r') c = L' ';
+    }
+    return text;
+}
+
+// Open client handles and their notification registrations. A callback in
+// flight keeps its handle's registration alive: unregistering and closing
+// wait for it, as the service does.
+struct Registration {
+    WLAN_NOTIFICATION_CALLBACK callback = nullptr;
+    void* context = nullptr;
+    DWORD source = 0;
+};
+struct Client {
+    Registration registration;
+    int callbacksInFlight = 0;
+};
+
+std::mutex clientsLock;
+std::condition_variable callbacksDone;
+std::map<HANDLE, Client> clients;  // guarded by clientsLock
+ULONG_PTR nextHandle = 0x5A10;     // guarded by clientsLock
+
+bool ValidHandle(HANDLE handle)
+{
+    std::lock_guard<std::mutex> lock(clientsLock);
+    return clients.count(handle) != 0;
+}
+
+void WaitForCallbacks(std::unique_lock<std::mutex>& lock, HANDLE handle)
+{
+    callbacksDone.wait(lock, [&] {
+        const auto it = clients.find(handle);
+        return it == clients.end() || it->second.callbacksInFlight == 0;
+    });
+}
+
+struct PendingConnect {
+    HANDLE handle;
+    GUID interfaceGuid;
+    std::wstring profileName;
+    std::wstring ssid;
+    bool succeeds;
+    bool notify;
+    DWORD delayMs;
+};
+
+void Notify(const PendingConnect& connect, WLAN_REASON_CODE reason)
+{
+    Registration registration;
+    {
+        std::lock_guard<std::mutex> lock(clientsLock);
+        const auto it = clients.find(connect.handle);
+        if (it == clients.end() || !it->second.registration.callback ||
+            !(it->second.registration.source & WLAN_NOTIFICATION_SOURCE_ACM)) {
+            return;
+        }
+        registration = it->second.registration;
+        ++it->second.callbacksInFlight;
+    }
+    WLAN_CONNECTION_NOTIFICATION_DATA data{};
+    data.wlanConnectionMode = wlan_connection_mode_profile;
+    ::wcsncpy_s(data.strProfileName, connect.profileName.c_str(), _TRUNCATE);
+    const std::string ssid = ToUtf8(connect.ssid);
+    data.dot11Ssid.uSSIDLength = static_cast<ULONG>(ssid.size() < 32 ? ssid.size() : 32);
+    std::memcpy(data.dot11Ssid.ucSSID, ssid.data(), data.dot11Ssid.uSSIDLength);
+    data.dot11BssType = dot11_BSS_type_infrastructure;
+    data.bSecurityEnabled = TRUE;
+    data.wlanReasonCode = reason;
+    WLAN_NOTIFICATION_DATA notification{};
+    notification.NotificationSource = WLAN_NOTIFICATION_SOURCE_ACM;
+    notification.NotificationCode = wlan_notification_acm_connection_complete;
+    notification.InterfaceGuid = connect.interfaceGuid;
+    notification.dwDataSize = sizeof(data);
+    notification.pData = &data;
+    registration.callback(&notification, registration.context);
+    {
+        std::lock_guard<std::mutex> lock(clientsLock);
+        const auto it = clients.find(connect.handle);
+        if (it != clients.end()) --it->second.callbacksInFlight;
+    }
+    callbacksDone.notify_all();
+}
+
+DWORD WINAPI ConnectThread(void* param)
+{
+    const std::unique_ptr<PendingConnect> connect(static_cast<PendingConnect*>(param));
+    if (connect->delayMs) ::Sleep(connect->delayMs);
+    if (connect->succeeds) {
+        WlanStateLock lock;
+        WlanSimState state = LoadWlanState();
+        state.connected = connect->profileName;
+        SaveWlanState(state);
+    }
+    RecordWlanEvent((connect->succeeds ? L"connected " : L"connect-failed ") + Flatten(connect->profileName));
+    if (connect->notify) Notify(*connect, connect->succeeds ? 0 : kReasonNetworkNotAvailable);
+    return 0;
+}
+
+template <typename T>
+T* Allocate(size_t size)
+{
+    return static_cast<T*>(std::calloc(1, size));
+}
+
+}  // namespace
+
+extern "C" {
+
+DWORD WINAPI WlanOpenHandle(DWORD clientVersion, PVOID reserved, PDWORD negotiatedVersion, PHANDLE clientHandle)
+{
+    if (reserved || !negotiatedVersion || !clientHandle || (clientVersion != 1 && clientVersion != 2)) {
+        return ERROR_INVALID_PARAMETER;
+    }
+    HANDLE handle = nullptr;
+    {
+        std::lock_guard<std::mutex> lock(clientsLock);
+        handle = reinterpret_cast<HANDLE>(nextHandle++);
+        clients[handle] = Client{};
+    }
+    *negotiatedVersion = clientVersion;
+    *clientHandle = handle;
+    RecordWlanEvent(L"open");
+    return ERROR_SUCCESS;
+}
+
+DWORD WINAPI WlanCloseHandle(HANDLE clientHandle, PVOID reserved)
+{
+    if (reserved) return ERROR_INVALID_PARAMETER;
+    {
+        std::unique_lock<std::mutex> lock(clientsLock);
+        const auto it = clients.find(clientHandle);
+        if (it == clients.end()) return ERROR_INVALID_HANDLE;
+        it->second.registration = Registration{};
+        WaitForCallbacks(lock, clientHandle);
+        clients.erase(clientHandle);
+    }
+    RecordWlanEvent(L"close");
+    return ERROR_SUCCESS;
+}
+
+VOID WINAPI WlanFreeMemory(PVOID memory) { std::free(memory); }
+
+DWORD WINAPI WlanEnumInterfaces(HANDLE clientHandle, PVOID reserved, PWLAN_INTERFACE_INFO_LIST* list)
+{
+    if (reserved || !list) return ERROR_INVALID_PARAMETER;
+    if (!ValidHandle(clientHandle)) return ERROR_INVALID_HANDLE;
+    const WlanSimState state = LoadWlanState();
+    const int count = state.interfaces > 0 ? state.interfaces : 0;
+    auto* out = Allocate<WLAN_INTERFACE_INFO_LIST>(sizeof(WLAN_INTERFACE_INFO_LIST) +
+                                                   sizeof(WLAN_INTERFACE_INFO) * (count > 0 ? count : 1));
+    if (!out) return ERROR_NOT_ENOUGH_MEMORY;
+    out->dwNumberOfItems = static_cast<DWORD>(count);
+    for (int i = 0; i < count; ++i) {
+        WLAN_INTERFACE_INFO& info = out->InterfaceInfo[i];
+        info.InterfaceGuid = InterfaceGuid(i + 1);
+        ::swprintf_s(info.strInterfaceDescription, L"Tapdeck stand-in Wi-Fi adapter %d", i + 1);
+        info.isState = i == 0 && !state.connected.empty() ? wlan_interface_state_connected
+                                                          : wlan_interface_state_disconnected;
+    }
+    *list = out;
+    return ERROR_SUCCESS;
+}
+
+DWORD WINAPI WlanQueryInterface(HANDLE clientHandle, const GUID* interfaceGuid, WLAN_INTF_OPCODE opCode,
+                                PVOID reserved, PDWORD dataSize, PVOID* data, PWLAN_OPCODE_VALUE_TYPE valueType)
+{
+    if (reserved || !dataSize || !data) return ERROR_INVALID_PARAMETER;
+    if (!ValidHandle(clientHandle)) return ERROR_INVALID_HANDLE;
+    const WlanSimState state = LoadWlanState();
+    if (!KnownInterface(interfaceGuid, state)) return ERROR_NOT_FOUND;
+    if (valueType) *valueType = wlan_opcode_value_type_query_only;
+
+    if (opCode == wlan_intf_opcode_radio_state) {
+        auto* radio = Allocate<WLAN_RADIO_STATE>(sizeof(WLAN_RADIO_STATE));
+        if (!radio) return ERROR_NOT_ENOUGH_MEMORY;
+        const size_t phys = state.phys.size() < 64 ? state.phys.size() : 64;
+        radio->dwNumberOfPhys = static_cast<DWORD>(phys);
+        for (size_t i = 0; i < phys; ++i) {
+            radio->PhyRadioState[i].dwPhyIndex = static_cast<DWORD>(i);
+            radio->PhyRadioState[i].dot11SoftwareRadioState = state.phys[i] ? dot11_radio_state_on
+                                                                             : dot11_radio_state_off;
+            // The hardware switch is always on here: only software state varies.
+            radio->PhyRadioState[i].dot11HardwareRadioState = dot11_radio_state_on;
+        }
+        *dataSize = sizeof(WLAN_RADIO_STATE);
+        *data = radio;
+        return ERROR_SUCCESS;
+    }
+    if (opCode == wlan_intf_opcode_current_connection) {
+        // Only the first interface ever connects.
+        if (state.connected.empty() || !::IsEqualGUID(*interfaceGuid, InterfaceGuid(1))) return ERROR_INVALID_STATE;
+        auto* connection = Allocate<WLAN_CONNECTION_ATTRIBUTES>(sizeof(WLAN_CONNECTION_ATTRIBUTES));
+        if (!connection) return ERROR_NOT_ENOUGH_MEMORY;
+        connection->isState = wlan_interface_state_connected;
+        connection->wlanConnectionMode = wlan_connection_mode_profile;
+        ::wcsncpy_s(connection->strProfileName, state.connected.c_str(), _TRUNCATE);
+        connection->wlanAssociationAttributes.dot11BssType = dot11_BSS_type_infrastructure;
+        connection->wlanSecurityAttributes.bSecurityEnabled = TRUE;
+        *dataSize = sizeof(WLAN_CONNECTION_ATTRIBUTES);
+        *data = connection;
+        return ERROR_SUCCESS;
+    }
+    return ERROR_NOT_SUPPORTED;
+}
+
+DWORD WINAPI WlanDisconnect(HANDLE clientHandle, const GUID* interfaceGuid, PVOID reserved)
+{
+    if (reserved) return ERROR_INVALID_PARAMETER;
+    if (!ValidHandle(clientHandle)) return ERROR_INVALID_HANDLE;
+    WlanStateLock lock;
+    WlanSimState state = LoadWlanState();
+    if (!KnownInterface(interfaceGuid, state)) return ERROR_NOT_FOUND;
+    RecordWlanEvent(L"disconnect " + Flatten(state.connected));
+    state.connected.clear();
+    SaveWlanState(state);
+    return ERROR_SUCCESS;
+}
+
+DWORD WINAPI WlanSetProfile(HANDLE clientHandle, const GUID* interfaceGuid, DWORD flags, LPCWSTR profileXml,
+                            LPCWSTR allUserProfileSecurity, WINBOOL overwrite, PVOID reserved, DWORD* reasonCode)
+{
+    if (reserved || !profileXml || !reasonCode) return ERROR_INVALID_PARAMETER;
+    if (!ValidHandle(clientHandle)) return ERROR_INVALID_HANDLE;
+    (void)flags;
+    (void)allUserProfileSecurity;
+    WlanStateLock lock;
+    WlanSimState state = LoadWlanState();
+    if (!KnownInterface(interfaceGuid, state)) return ERROR_NOT_FOUND;
+
+    CheckedProfile profile;
+    const std::wstring refusal = CheckProfileXml(profileXml, profile);
+    RecordWlanProfile(refusal.empty(), profileXml);
+    if (!refusal.empty()) {
+        RecordWlanEvent(L"setprofile-refused " + refusal);
+        *reasonCode = kReasonInvalidProfile;
+        return ERROR_BAD_PROFILE;
+    }
+    for (auto it = state.profiles.begin(); it != state.profiles.end(); ++it) {
+        if (SameName(it->name, profile.name)) {
+            if (!overwrite) return ERROR_ALREADY_EXISTS;
+            state.profiles.erase(it);
+            break;
+        }
+    }
+    state.profiles.push_back({profile.name, profile.ssid, profile.authentication, profile.keyMaterial});
+    SaveWlanState(state);
+    RecordWlanEvent(L"setprofile " + Flatten(profile.name));
+    *reasonCode = 0;
+    return ERROR_SUCCESS;
+}
+
+DWORD WINAPI WlanRegisterNotification(HANDLE clientHandle, DWORD notifSource, WINBOOL ignoreDuplicate,
+                                      WLAN_NOTIFICATION_CALLBACK callback, PVOID context, PVOID reserved,
+                                      PDWORD previousSource)
+{
+    (void)ignoreDuplicate;
+    if (reserved) return ERROR_INVALID_PARAMETER;
+    if (notifSource != WLAN_NOTIFICATION_SOURCE_NONE && !callback) return ERROR_INVALID_PARAMETER;
+    {
+        std::unique_lock<std::mutex> lock(clientsLock);
+        const auto it = clients.find(clientHandle);
+        if (it == clients.end()) return ERROR_INVALID_HANDLE;
+        if (previousSource) *previousSource = it->second.registration.source;
+        if (notifSource == WLAN_NOTIFICATION_SOURCE_NONE) {
+            it->second.registration = Registration{};
+            WaitForCallbacks(lock, clientHandle);
+        } else {
+            it->second.registration = Registration{callback, context, notifSource};
+        }
+    }
+    RecordWlanEvent(notifSource == WLAN_NOTIFICATION_SOURCE_NONE ? L"unregister" : L"register");
+    return ERROR_SUCCESS;
+}
+
+DWORD WINAPI WlanConnect(HANDLE clientHandle, const GUID* interfaceGuid,
+                         const PWLAN_CONNECTION_PARAMETERS parameters, PVOID reserved)
+{
+    if (reserved || !parameters) return ERROR_INVALID_PARAMETER;
+    if (!ValidHandle(clientHandle)) return ERROR_INVALID_HANDLE;
+    if (parameters->wlanConnectionMode != wlan_connection_mode_profile || !parameters->strProfile) {
+        return ERROR_INVALID_PARAMETER;
+    }
+    const std::wstring profileName = parameters->strProfile;
+    WlanSimState state = LoadWlanState();
+    if (!KnownInterface(interfaceGuid, state)) return ERROR_NOT_FOUND;
+    RecordWlanEvent(L"connect " + Flatten(profileName));
+    const WlanStoredProfile* profile = nullptr;
+    for (const WlanStoredProfile& stored : state.profiles) {
+        if (SameName(stored.name, profileName)) profile = &stored;
+    }
+    if (!profile) return ERROR_NOT_FOUND;
+
+    bool accepted = false;
+    for (const WlanNetwork& network : state.networks) {
+        if (network.ssid != profile->ssid) continue;
+        accepted = network.passphrase.empty() ? profile->authentication == L"open"
+                                              : network.passphrase == profile->keyMaterial;
+    }
+    const bool radioOn = !state.phys.empty() && state.phys.back();
+    auto* pending = new PendingConnect{clientHandle, *interfaceGuid, profile->name, profile->ssid,
+                                       accepted && radioOn && state.connectSucceeds, state.notify, state.delayMs};
+    const HANDLE thread = ::CreateThread(nullptr, 0, ConnectThread, pending, 0, nullptr);
+    if (!thread) {
+        delete pending;
+        return ERROR_NOT_ENOUGH_MEMORY;
+    }
+    ::CloseHandle(thread);
+    return ERROR_SUCCESS;
+}
+
+}  // extern "C"
