@@ -1,14 +1,32 @@
 #include "installation.h"
 
+#include "auto_run_set.h"
+#include "program_files.h"
 #include "tpd_app.h"
 
 namespace tapdeck {
+namespace {
 
-// The autostart task and the desktop shortcut are not built yet: each switch
-// does nothing and the process ends as every one-shot job does.
-void CreateDesktopShortcut(CTPDApp&) {}
-void Install(CTPDApp&) {}
-void UnregisterAutoRun() {}
-void DeleteDesktopShortcut() {}
+constexpr int kRegisterAttempts = 10;
+
+}  // namespace
+
+std::wstring AgentExecutablePath(std::wstring& programFilesPath)
+{
+    if (!GetProgramFilesPath(programFilesPath)) return {};
+    return programFilesPath + L"\\Vexa\\Tapdeck\\Tapdeck.exe";
+}
+
+bool Install(CTPDApp& app)
+{
+    const std::wstring path = AgentExecutablePath(app.ProgramFilesPath());
+    if (path.empty()) return false;
+    bool registered = false;
+    for (int attempt = 0; attempt < kRegisterAttempts && !registered; ++attempt)
+        registered = CAutoRunSet().Register(path);
+    return registered;
+}
+
+void UnregisterAutoRun() { CAutoRunSet().Unregister(); }
 
 }  // namespace tapdeck

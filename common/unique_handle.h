@@ -2,6 +2,7 @@
 // One owner for every kind of handle: a traits type names the invalid value
 // and the close function; the owner closes exactly once, in reset().
 #include <windows.h>
+#include <oleauto.h>
 #include <utility>
 
 namespace tapdeck {
@@ -65,6 +66,7 @@ inline void close_hkey(HKEY value) noexcept { ::RegCloseKey(value); }
 inline void close_module(HMODULE value) noexcept { ::FreeLibrary(value); }
 inline void close_icon(HICON value) noexcept { ::DestroyIcon(value); }
 inline void close_find(HANDLE value) noexcept { ::FindClose(value); }
+inline void close_bstr(BSTR value) noexcept { ::SysFreeString(value); }
 
 using unique_handle = unique_any<handle_traits<HANDLE, close_handle>>;
 using unique_event = unique_handle;
@@ -78,5 +80,6 @@ using unique_hfont = unique_any<handle_traits<HFONT, close_gdi>>;
 using unique_hlocal = unique_any<handle_traits<HLOCAL, close_local>>;
 using unique_sid = unique_any<handle_traits<PSID, close_sid>>;
 using unique_hwnd = unique_any<handle_traits<HWND, close_window>>;
+using unique_bstr = unique_any<handle_traits<BSTR, close_bstr>>;
 
 }  // namespace tapdeck

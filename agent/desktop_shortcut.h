@@ -1,0 +1,24 @@
+#pragma once
+// The agent's shortcut on the public desktop, carrying the application
+// user model id that the toast notifications use too.
+#include <windows.h>
+#include <string>
+
+namespace tapdeck {
+
+class CTPDApp;
+
+constexpr wchar_t kAppUserModelId[] = L"Vexa.Quor.Tapdeck";
+
+// "<public desktop>\Tapdeck.lnk"; false (and empty) without a public desktop.
+bool GetDesktopShortcutPath(std::wstring& path);
+
+// Writes a shell link with its application user model id and the default
+// start-pin option; the first failing call's result.
+HRESULT CreateShortcut(const std::wstring& linkPath, const std::wstring& appUserModelId, const std::wstring& target,
+                       const std::wstring& arguments);
+
+void CreateDesktopShortcut(CTPDApp& app);
+void DeleteDesktopShortcut();
+
+}  // namespace tapdeck
