@@ -1,0 +1,48 @@
+#pragma once
+// "Command.Info": the commands the companion app asks the PC to carry out.
+#include <windows.h>
+#include <objidl.h>
+
+#include <string>
+#include <vector>
+
+#include "unique_handle.h"
+
+namespace tapdeck {
+
+struct Argument {
+    std::wstring name;
+    std::wstring value;
+};
+
+struct Command {
+    std::wstring name;
+    std::vector<Argument> arguments;
+};
+
+// Reads the commands of one document; true with the list filled, false
+// with it empty. A document that does not end cleanly (a reader error, a
+// truncated file) fails: it may be half written.
+bool ReadCommandStream(IStream* stream, std::vector<Command>& commands);
+// The same for a file, opened read-only.
+bool ReadCommandFile(const std::wstring& path, std::vector<Command>& commands);
+
+// One command file as it was read: the bytes parsed and an open handle, so
+// that only that very content is ever deleted. A file rewritten after the
+// read stays for the next notification.
+class CommandFile {
+public:
+    static constexpr DWORD kMaxBytes = 1 << 20;
+
+    bool Read(const std::wstring& path, std::vector<Command>& commands);
+    // Deletes the file when it still holds what was read.
+    void DeleteIfUnchanged();
+
+private:
+    bool ReadAll(std::string& bytes) const;
+
+    unique_file file_;
+    std::string bytes_;
+};
+
+}  // namespace tapdeck

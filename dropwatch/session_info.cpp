@@ -1,0 +1,108 @@
+#include "session_info.h"
+
+#include <objidl.h>
+#include <shlwapi.h>
+
+#include "com_ptr.h"
+#include "monitor_state.h"
+#include "xml_node_reader.h"
+
+namespace tapdeck {
+
+void OnAppInfoChanged(MonitorState& state, const std::wstring& packageFamilyName)
+{
+    std::wstring request;
+    if (!state.Paths().LocalStateFile(packageFamilyName, L"App.Info", request)) return;
+    if (!::PathFileExistsW(request.c_str())) return;
+    std::wstring id;
+    if (!ReadSessionId(request, id)) return;
+    std::wstring installStatus;
+    std::wstring version;
+    FillPhotoshopInfo(state.Photoshop(), installStatus, version);
+    std::wstring reply;
+    if (!state.Paths().LocalStateFile(packageFamilyName, L"Session.info", reply)) return;
+    WriteSessionInfo(reply, id, installStatus, version);
+}
+
+bool ReadSessionId(const std::wstring& path, std::wstring& id)
+{
+    id.clear();
+    if (path.empty() || !::PathFileExistsW(path.c_str())) return false;
+    com_ptr<IStream> stream;
+    if (FAILED(::SHCreateStreamOnFileEx(path.c_str(), STGM_READ | STGM_SHARE_DENY_NONE, FILE_ATTRIBUTE_NORMAL, FALSE,
+                                        nullptr, stream.put())))
+        return false;
+    XmlNodeReader reader;
+    if (!reader.Open(stream.get())) return false;
+
+    bool seen = false;
+    while (reader.Next() == XmlNodeReader::Step::Node) {
+        if (reader.Type() == XmlNodeType_Element) {
+            std::wstring name;
+            if (!reader.LocalName(name)) return false;
+            if (_wcsicmp(name.c_str(), L"SessionID") == 0) seen = true;
+        } else if (reader.Type() == XmlNodeType_Text && seen) {
+            if (!reader.Value(id)) return false;
+            break;
+        }
+    }
+    return !id.empty();
+}
+
+void FillPhotoshopInfo(PhotoshopElements& photoshop, std::wstring& installStatus, std::wstring& version)
+{
+    version.clear();
+    if (photoshop.IsPhotoshopInstalled()) {
+        installStatus = L"1";
+        photoshop.GetPhotoshopVersion(version);
+    } else {
+        installStatus = L"0";
+    }
+}
+
+HRESULT WriteSessionDocument(IXmlWriter* writer, const std::wstring& id, const std::wstring& installStatus,
+                             const std::wstring& version)
+{
+    HRESULT hr;
+    if (FAILED(hr = writer->WriteStartDocument(XmlStandalone_Omit))) return hr;
+    if (FAILED(hr = writer->WriteWhitespace(L"\n"))) return hr;
+    if (FAILED(hr = writer->WriteStartElement(nullptr, L"SessionInfo", nullptr))) return hr;
+    if (FAILED(hr = writer->WriteWhitespace(L"\n"))) return hr;
+    if (FAILED(hr = writer->WriteWhitespace(L"    "))) return hr;
+    if (FAILED(hr = writer->WriteStartElement(nullptr, L"SessionID", nullptr))) return hr;
+    if (FAILED(hr = writer->WriteString(id.c_str()))) return hr;
+    if (FAILED(hr = writer->WriteFullEndElement())) return hr;
+    if (FAILED(hr = writer->WriteWhitespace(L"\n"))) return hr;
+    if (FAILED(hr = writer->WriteWhitespace(L"    "))) return hr;
+    if (FAILED(hr = writer->WriteStartElement(nullptr, L"PSInfo", nullptr))) return hr;
+    if (FAILED(hr = writer->WriteWhitespace(L"\n"))) return hr;
+    if (FAILED(hr = writer->WriteWhitespace(L"        "))) return hr;
+    if (FAILED(hr = writer->WriteStartElement(nullptr, L"InstallStatus", nullptr))) return hr;
+    if (FAILED(hr = writer->WriteString(installStatus.c_str()))) return hr;
+    if (FAILED(hr = writer->WriteFullEndElement())) return hr;
+    if (FAILED(hr = writer->WriteWhitespace(L"\n"))) return hr;
+    if (FAILED(hr = writer->WriteWhitespace(L"        "))) return hr;
+    if (FAILED(hr = writer->WriteStartElement(nullptr, L"Version", nullptr))) return hr;
+    if (FAILED(hr = writer->WriteString(version.c_str()))) return hr;
+    if (FAILED(hr = writer->WriteFullEndElement())) return hr;
+    if (FAILED(hr = writer->WriteWhitespace(L"\n"))) return hr;
+    if (FAILED(hr = writer->WriteWhitespace(L"    "))) return hr;
+    if (FAILED(hr = writer->WriteFullEndElement())) return hr;
+    if (FAILED(hr = writer->WriteWhitespace(L"\n"))) return hr;
+    if (FAILED(hr = writer->WriteEndDocument())) return hr;
+    if (FAILED(hr = writer->Flush())) return hr;
+    return hr;
+}
+
+bool WriteSessionInfo(const std::wstring& path, const std::wstring& id, const std::wstring& installStatus,
+                      const std::wstring& version)
+{
+    com_ptr<IStream> stream;
+    if (FAILED(::SHCreateStreamOnFileW(path.c_str(), STGM_CREATE | STGM_WRITE, stream.put()))) return false;
+    com_ptr<IXmlWriter> writer;
+    if (FAILED(::CreateXmlWriter(__uuidof(IXmlWriter), writer.put_void(), nullptr)) || !writer) return false;
+    if (FAILED(writer->SetOutput(stream.get()))) return false;
+    return SUCCEEDED(WriteSessionDocument(writer.get(), id, installStatus, version));
+}
+
+}  // namespace tapdeck

@@ -1,0 +1,100 @@
+// simctl companion-*: the companion Store app's side of its LocalState folder.
+#include <windows.h>
+
+#include "companion_files.h"
+#include "sim_state.h"
+#include "simctl_command.h"
+
+namespace tapdeck::sim {
+namespace {
+
+// Takes "--pfn NAME" and "--partial" out of the arguments.
+struct CompanionOptions {
+    std::wstring family;
+    bool partial = false;
+    SimctlArgs rest;
+
+    explicit CompanionOptions(const SimctlArgs& args)
+    {
+        for (size_t i = 0; i < args.size(); ++i) {
+            if (args[i] == L"--pfn" && i + 1 < args.size())
+                family = args[++i];
+            else if (args[i] == L"--partial")
+                partial = true;
+            else
+                rest.push_back(args[i]);
+        }
+        if (family.empty()) family = InstalledCompanionFamily();
+    }
+};
+
+int RunFolders(const SimctlArgs& args)
+{
+    CompanionOptions options(args);
+    if (options.rest.size() != 1 || options.family.empty()) return 2;
+    const std::wstring& state = options.rest[0];
+    CompanionFolders folders;
+    if (state == L"absent")
+        folders = CompanionFolders::Absent;
+    else if (state == L"package")
+        folders = CompanionFolders::PackageOnly;
+    else if (state == L"localstate")
+        folders = CompanionFolders::LocalState;
+    else
+        return 2;
+    return SetCompanionFolders(options.family, folders) ? 0 : 1;
+}
+
+int RunAppInfo(const SimctlArgs& args)
+{
+    CompanionOptions options(args);
+    if (options.rest.size() != 1 || options.family.empty()) return 2;
+    return WriteCompanionFile(options.family, L"App.Info", AppInfoXml(options.rest[0]), options.partial) ? 0 : 1;
+}
+
+int RunCommand(const SimctlArgs& args)
+{
+    CompanionOptions options(args);
+    if (options.rest.empty() || options.family.empty()) return 2;
+    std::vector<CompanionCommand> commands(1);
+    for (const std::wstring& arg : options.rest) {
+        if (arg == L"--") {
+            commands.emplace_back();
+        } else if (commands.back().name.empty()) {
+            commands.back().name = arg;
+        } else {
+            commands.back().values.push_back(arg);
+        }
+    }
+    return WriteCompanionFile(options.family, L"Command.Info", CommandInfoXml(commands), options.partial) ? 0 : 1;
+}
+
+int RunSession(const SimctlArgs& args)
+{
+    CompanionOptions options(args);
+    std::string bytes;
+    if (options.family.empty() || !ReadCompanionFile(options.family, L"Session.info", bytes)) return 1;
+    SimctlPrint(FromUtf8(bytes) + L"\n");
+    return 0;
+}
+
+int RunClear(const SimctlArgs& args)
+{
+    CompanionOptions options(args);
+    if (options.family.empty()) return 2;
+    bool cleared = true;
+    for (const wchar_t* name : {L"App.Info", L"Command.Info", L"Session.info"})
+        cleared = DeleteCompanionFile(options.family, name) && cleared;
+    return cleared ? 0 : 1;
+}
+
+SimctlCommand folders(L"companion-folders", L"absent|package|localstate [--pfn NAME]  the app's package folder",
+                      RunFolders);
+SimctlCommand appInfo(L"companion-app-info", L"ID [--partial] [--pfn NAME]  write App.Info", RunAppInfo);
+SimctlCommand command(L"companion-command",
+                      L"NAME [VALUE...] [-- NAME VALUE...] [--partial] [--pfn NAME]  write Command.Info", RunCommand);
+SimctlCommand session(L"companion-session", L"[--pfn NAME]  print Session.info", RunSession);
+SimctlCommand clear(L"companion-clear", L"[--pfn NAME]  delete the three LocalState files", RunClear);
+
+}  // namespace
+}  // namespace tapdeck::sim
