@@ -4,6 +4,7 @@
 #include <windows.h>
 #include <atomic>
 #include <initializer_list>
+#include <mutex>
 
 namespace tapdeck {
 
@@ -30,6 +31,9 @@ public:
     void Release();
 
 private:
+    // Two threads that find the client down at once must not both bring it
+    // up: the second would store 1 and never submit again.
+    std::mutex initLock_;
     std::atomic<HRESULT> status_{E_FAIL};
 };
 

@@ -1,0 +1,48 @@
+#pragma once
+// Where the usage-statistics stand-in records and what tests use to put one
+// of its builds in place of the real library and read what it was asked.
+#include <string>
+#include <vector>
+
+namespace tapdeck::sim {
+
+constexpr wchar_t kTallyrArea[] = L"tallyr";
+constexpr wchar_t kTallyrCallsFile[] = L"calls.log";
+// Named events of a slow library: while kTallyrHoldEvent exists and is not
+// set, Initialize and Finalize set kTallyrInsideEvent and wait.
+constexpr wchar_t kTallyrHoldEvent[] = L"Local\\TapdeckTallyrHold";
+constexpr wchar_t kTallyrInsideEvent[] = L"Local\\TapdeckTallyrInside";
+
+// The builds of the stand-in, by the names simctl and tests use.
+struct TallyrVariant {
+    const wchar_t* name;
+    const wchar_t* file;
+};
+const std::vector<TallyrVariant>& TallyrVariants();
+
+// "<Program Files>\Vexa\Quor Improvement\tallyr.dll", where the product looks.
+std::wstring TallyrInstallPath();
+// Copies a build of the stand-in there (folders created); false on failure.
+bool InstallTallyrFrom(const std::wstring& dll);
+// Removes it; true when it is gone.
+bool RemoveTallyr();
+
+// Each recorded call as its tab-separated fields.
+std::vector<std::vector<std::wstring>> ReadTallyrCalls();
+void ClearTallyrCalls();
+
+// Keeps whatever is at the install path (file or nothing) and puts it back
+// when it ends, so that a test leaves the prefix as it found it.
+class ScopedTallyrInstall {
+public:
+    ScopedTallyrInstall();
+    ~ScopedTallyrInstall();
+    ScopedTallyrInstall(const ScopedTallyrInstall&) = delete;
+    ScopedTallyrInstall& operator=(const ScopedTallyrInstall&) = delete;
+
+private:
+    bool existed_ = false;
+    std::string saved_;
+};
+
+}  // namespace tapdeck::sim
