@@ -62,7 +62,7 @@ HRESULT AppendText(sdk::IXmlDocument* document, sdk::IXmlNodeList* elements, UIN
 HRESULT STDMETHODCALLTYPE ToastEventHandler::QueryInterface(REFIID iid, void** object)
 {
     if (!object) return E_POINTER;
-    if (iid == IID_IUnknown || iid == __uuidof(sdk::IToastActivatedHandler) || iid == IID_IAgileObject)
+    if (iid == IID_IUnknown || iid == __uuidof(sdk::IToastActivatedHandler) || iid == __uuidof(IAgileObject))
         *object = static_cast<sdk::IToastActivatedHandler*>(this);
     else if (iid == __uuidof(sdk::IToastDismissedHandler))
         *object = static_cast<sdk::IToastDismissedHandler*>(this);

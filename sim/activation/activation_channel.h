@@ -1,0 +1,10 @@
+#pragma once
+// Where the activation manager of the test prefix keeps its records:
+// C:\tapdeck-sim\activation\records.txt, one line per activation:
+// "activate\t<app user model id>\t<arguments>\t<options>".
+namespace tapdeck::sim::activation {
+
+inline constexpr wchar_t kArea[] = L"activation";
+inline constexpr wchar_t kRecords[] = L"records.txt";
+
+}  // namespace tapdeck::sim::activation

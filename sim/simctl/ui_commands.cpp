@@ -1,0 +1,206 @@
+// simctl commands of the user-interface stand-ins (toast host, application
+// activation manager, app visibility) and of Pairwell's open dialog.
+#include <windows.h>
+#include <string>
+
+#include "../activation/activation_channel.h"
+#include "../appvisibility/appvisibility_channel.h"
+#include "../toast/toast_channel.h"
+#include "sim_state.h"
+#include "simctl_command.h"
+#include "unique_handle.h"
+
+namespace tapdeck::sim {
+namespace {
+
+constexpr DWORD kDeliveryTimeoutMs = 5000;
+
+// The properties by which Pairwell's dialogs are found, in its search order.
+constexpr const wchar_t* kDialogProperties[] = {
+    L"Camera KOXNotInstalledDlg prop",
+    L"Camera WiFiConnectedDlg prop",
+    L"Camera WiFiConnectFailDlg prop",
+    L"Camera WiFiPowerOffDlg prop",
+};
+
+int PrintFile(std::wstring_view area, std::wstring_view file)
+{
+    SimctlPrint(ReadStateFile(area, file));
+    return 0;
+}
+
+// Sets one of the toast host's events and waits until the host took it.
+int ToastAction(const wchar_t* eventName)
+{
+    if (ReadStateFile(toast::kArea, toast::kShownState).empty()) {
+        SimctlPrint(L"no toast shown\n");
+        return 1;
+    }
+    unique_event delivered(::CreateEventW(nullptr, FALSE, FALSE, toast::kDeliveredEvent));
+    unique_event action(::OpenEventW(EVENT_MODIFY_STATE, FALSE, eventName));
+    if (!delivered || !action) {
+        SimctlPrint(L"no toast host running\n");
+        return 1;
+    }
+    ::SetEvent(action.get());
+    return ::WaitForSingleObject(delivered.get(), kDeliveryTimeoutMs) == WAIT_OBJECT_0 ? 0 : 1;
+}
+
+int ToastClick(const SimctlArgs& args)
+{
+    return args.empty() ? ToastAction(toast::kActivateEvent) : 2;
+}
+
+int ToastDismiss(const SimctlArgs& args)
+{
+    return args.empty() ? ToastAction(toast::kDismissEvent) : 2;
+}
+
+int ToastShown(const SimctlArgs&)
+{
+    const std::wstring shown = ReadStateFile(toast::kArea, toast::kShownState);
+    if (shown.empty()) return 1;
+    SimctlPrint(shown + L"\n");
+    return 0;
+}
+
+int ToastRecords(const SimctlArgs&) { return PrintFile(toast::kArea, toast::kRecords); }
+int ActivationRecords(const SimctlArgs&) { return PrintFile(activation::kArea, activation::kRecords); }
+int AppVisibilityRecords(const SimctlArgs&) { return PrintFile(appvisibility::kArea, appvisibility::kRecords); }
+
+int UiReset(const SimctlArgs&)
+{
+    DeleteStateFile(toast::kArea, toast::kRecords);
+    DeleteStateFile(toast::kArea, toast::kShownState);
+    DeleteStateFile(activation::kArea, activation::kRecords);
+    DeleteStateFile(appvisibility::kArea, appvisibility::kRecords);
+    DeleteStateFile(appvisibility::kArea, appvisibility::kState);
+    return 0;
+}
+
+// appvis-set LAUNCHER MODE: the Start screen shown (1) or not (0), and the
+// Store-app state of every monitor (0 unknown, 1 desktop, 2 a Store app).
+int AppVisibilitySet(const SimctlArgs& args)
+{
+    if (args.size() != 2) return 2;
+    const int launcher = _wtoi(args[0].c_str());
+    const int mode = _wtoi(args[1].c_str());
+    if (launcher < 0 || launcher > 1 || mode < 0 || mode > 2) return 2;
+    if (!WriteStateFile(appvisibility::kArea, appvisibility::kState,
+                        L"launcher=" + std::to_wstring(launcher) + L"\nmode=" + std::to_wstring(mode) + L"\n"))
+        return 1;
+    // No program watching yet: the state waits for the next one that asks.
+    if (unique_event changed{::OpenEventW(EVENT_MODIFY_STATE, FALSE, appvisibility::kChangedEvent)})
+        ::SetEvent(changed.get());
+    return 0;
+}
+
+struct DialogSearch {
+    const wchar_t* property;
+    HWND found;
+};
+
+BOOL CALLBACK CheckDialog(HWND window, LPARAM data)
+{
+    auto* search = reinterpret_cast<DialogSearch*>(data);
+    if (::GetPropW(window, search->property)) search->found = window;
+    return TRUE;
+}
+
+HWND FindPairwellDialog(std::wstring* property = nullptr)
+{
+    for (const wchar_t* name : kDialogProperties) {
+        DialogSearch search{name, nullptr};
+        ::EnumWindows(CheckDialog, reinterpret_cast<LPARAM>(&search));
+        if (search.found) {
+            if (property) *property = name;
+            return search.found;
+        }
+    }
+    return nullptr;
+}
+
+// dialog-press ID: what a click on the control with that id does; an id
+// without a control (2, Escape) is posted as a bare command.
+int DialogPress(const SimctlArgs& args)
+{
+    if (args.size() != 1) return 2;
+    const int id = _wtoi(args[0].c_str());
+    HWND dialog = FindPairwellDialog();
+    if (!dialog) {
+        SimctlPrint(L"no Pairwell dialog open\n");
+        return 1;
+    }
+    HWND control = ::GetDlgItem(dialog, id);
+    if (control && (::GetWindowLongW(control, GWL_STYLE) & BS_TYPEMASK) == BS_AUTOCHECKBOX) {
+        const LRESULT state = ::SendMessageW(control, BM_GETCHECK, 0, 0);
+        ::SendMessageW(control, BM_SETCHECK, state == BST_CHECKED ? BST_UNCHECKED : BST_CHECKED, 0);
+    }
+    return ::PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(control)) ? 0 : 1;
+}
+
+// dialog-close: Alt+F4 on the open dialog.
+int DialogClose(const SimctlArgs&)
+{
+    HWND dialog = FindPairwellDialog();
+    if (!dialog) return 1;
+    return ::PostMessageW(dialog, WM_SYSCOMMAND, SC_CLOSE, 0) ? 0 : 1;
+}
+
+std::wstring WindowText(HWND window)
+{
+    wchar_t text[512] = {};
+    ::GetWindowTextW(window, text, 512);
+    return text;
+}
+
+std::wstring Hex(DWORD value)
+{
+    wchar_t text[16];
+    ::wsprintfW(text, L"%08X", value);
+    return text;
+}
+
+// dialog-info: the open dialog, its controls in creation order and the focus.
+int DialogInfo(const SimctlArgs&)
+{
+    std::wstring property;
+    HWND dialog = FindPairwellDialog(&property);
+    if (!dialog) {
+        SimctlPrint(L"no Pairwell dialog open\n");
+        return 1;
+    }
+    wchar_t className[256] = {};
+    ::GetClassNameW(dialog, className, 256);
+    std::wstring out = L"dialog\t" + property + L"\t" + className + L"\t" + WindowText(dialog) + L"\t" +
+                       Hex(static_cast<DWORD>(::GetWindowLongW(dialog, GWL_STYLE))) + L"\t" +
+                       Hex(static_cast<DWORD>(::GetWindowLongW(dialog, GWL_EXSTYLE))) + L"\n";
+    GUITHREADINFO thread{};
+    thread.cbSize = sizeof(thread);
+    ::GetGUIThreadInfo(::GetWindowThreadProcessId(dialog, nullptr), &thread);
+    // Children come back in Z order, which for these dialogs is creation order.
+    for (HWND child = ::GetWindow(dialog, GW_CHILD); child; child = ::GetWindow(child, GW_HWNDNEXT)) {
+        ::GetClassNameW(child, className, 256);
+        out += L"control\t" + std::to_wstring(::GetDlgCtrlID(child)) + L"\t" + className + L"\t" +
+               Hex(static_cast<DWORD>(::GetWindowLongW(child, GWL_STYLE))) + L"\t" + WindowText(child) +
+               (thread.hwndFocus == child ? L"\tfocus" : L"") + L"\n";
+    }
+    SimctlPrint(out);
+    return 0;
+}
+
+const SimctlCommand toastClick(L"toast-click", L"  click the toast on screen", ToastClick);
+const SimctlCommand toastDismiss(L"toast-dismiss", L"  dismiss the toast on screen", ToastDismiss);
+const SimctlCommand toastShown(L"toast-shown", L"  the toast on screen (exit 1: none)", ToastShown);
+const SimctlCommand toastRecords(L"toast-records", L"  shown, hidden, clicked and dismissed toasts", ToastRecords);
+const SimctlCommand activationRecords(L"activation-records", L"  app activations", ActivationRecords);
+const SimctlCommand appVisibilitySet(L"appvis-set", L"LAUNCHER MODE  Start screen 0|1, monitors 0|1|2",
+                                     AppVisibilitySet);
+const SimctlCommand appVisibilityRecords(L"appvis-records", L"  advises and raised events", AppVisibilityRecords);
+const SimctlCommand uiReset(L"ui-reset", L"  forget toasts, activations and app visibility", UiReset);
+const SimctlCommand dialogPress(L"dialog-press", L"ID  press a control of Pairwell's open dialog", DialogPress);
+const SimctlCommand dialogClose(L"dialog-close", L"  Alt+F4 on Pairwell's open dialog", DialogClose);
+const SimctlCommand dialogInfo(L"dialog-info", L"  Pairwell's open dialog and its controls", DialogInfo);
+
+}  // namespace
+}  // namespace tapdeck::sim
