@@ -18,10 +18,14 @@ constexpr wchar_t kAgentWindowClass[] = L"TPDDlgWnd";
 constexpr wchar_t kAgentWindowTitle[] = L"Tapdeck";
 constexpr wchar_t kAgentWindowProp[] = L"Tapdeck TPDDlg Prop";
 constexpr wchar_t kMainDialogProp[] = L"Tapdeck MainDlg Prop";
+constexpr wchar_t kAboutBoxProp[] = L"Tapdeck AboutDlg Prop";
+// The main dialog's system-menu command that opens the about box.
+constexpr UINT IDM_ABOUT_BOX = 0x8066;
 
 // The last top-level window that carries the property, or null.
 HWND FindWindowWithProp(const wchar_t* prop);
 inline HWND FindAgentWindow() { return FindWindowWithProp(kAgentWindowProp); }
 inline HWND FindMainDialog() { return FindWindowWithProp(kMainDialogProp); }
+inline HWND FindAboutBox() { return FindWindowWithProp(kAboutBoxProp); }
 
 }  // namespace tapdeck

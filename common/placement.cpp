@@ -92,8 +92,18 @@ void PlaceWindow(HWND window, UINT layoutId)
     RECT area;
     if (!ReferenceAreas(window, centring, area)) return;
     const RECT scaled = ScaleLayout(layout, ScreenDpi::Get());
-    const int width = scaled.right + extraWidth;
-    const int height = scaled.bottom + extraHeight;
+    int width = scaled.right + extraWidth;
+    int height = scaled.bottom + extraHeight;
+    // A window that has no size yet can report a wrong frame (Wine gives a
+    // zero-sized window negative borders): size it, then let the client
+    // area it really got correct the frame before centring.
+    if (::SetWindowPos(window, nullptr, 0, 0, width, height, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE)) {
+        RECT client;
+        if (::GetClientRect(window, &client)) {
+            width += scaled.right - client.right;
+            height += scaled.bottom - client.bottom;
+        }
+    }
     const POINT topLeft = CenterInArea(width, height, centring, area);
     ::SetWindowPos(window, nullptr, topLeft.x, topLeft.y, width, height, SWP_NOZORDER);
 }

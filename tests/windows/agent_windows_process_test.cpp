@@ -1,0 +1,239 @@
+// The installed agent's windows, driven from outside as a user or another
+// program would.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "agent_messages.h"
+#include "support/process.h"
+#include "unique_handle.h"
+
+using namespace std::chrono_literals;
+using namespace tapdeck;
+using namespace tapdeck::test;
+
+namespace {
+
+const std::wstring& Agent()
+{
+    static const std::wstring path = InstalledPath(L"Tapdeck.exe");
+    return path;
+}
+
+std::vector<HWND> WindowsWithProperty(const wchar_t* prop)
+{
+    struct Search {
+        const wchar_t* prop;
+        std::vector<HWND> found;
+    } search{prop, {}};
+    ::EnumWindows(
+        [](HWND window, LPARAM param) -> BOOL {
+            auto* s = reinterpret_cast<Search*>(param);
+            if (::GetPropW(window, s->prop)) s->found.push_back(window);
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+std::vector<HWND> WindowsOfClass(DWORD processId, const wchar_t* className)
+{
+    struct Search {
+        DWORD processId;
+        const wchar_t* className;
+        std::vector<HWND> found;
+    } search{processId, className, {}};
+    ::EnumWindows(
+        [](HWND window, LPARAM param) -> BOOL {
+            auto* s = reinterpret_cast<Search*>(param);
+            DWORD owner = 0;
+            ::GetWindowThreadProcessId(window, &owner);
+            wchar_t name[64] = {};
+            ::GetClassNameW(window, name, 64);
+            if (owner == s->processId && ::lstrcmpW(name, s->className) == 0) s->found.push_back(window);
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+std::wstring Text(HWND window)
+{
+    wchar_t text[256] = {};
+    ::GetWindowTextW(window, text, 256);
+    return text;
+}
+
+HWND MainDialog() { return FindWindowWithProperty(kMainDialogProp); }
+HWND AboutBox() { return FindWindowWithProperty(kAboutBoxProp); }
+
+// An agent started by hand, ended again at the end of the test.
+class ManualAgent {
+public:
+    explicit ManualAgent(const std::wstring& path = Agent()) : process_(StartProgram(path, L"")) {}
+    ~ManualAgent()
+    {
+        if (process_ && WaitForExit(process_.get(), 0ms) == -1) {
+            RunProgram(Agent(), L"/HaltAll");
+            if (WaitForExit(process_.get(), 10s) == -1) ::TerminateProcess(process_.get(), 1);
+        }
+    }
+    HANDLE Process() const { return process_.get(); }
+    DWORD Id() const { return ::GetProcessId(process_.get()); }
+    bool WaitForAgentWindow() const
+    {
+        return WaitUntil([] { return FindWindowWithProperty(kAgentWindowProp) != nullptr; }, 10s);
+    }
+
+private:
+    unique_handle process_;
+};
+
+TEST(AgentMainDialog, ManualStartOpensItCentredOnTheWorkArea)
+{
+    ManualAgent agent;
+    ASSERT_TRUE(agent.Process());
+    ASSERT_TRUE(WaitUntil([] { return MainDialog() != nullptr; }, 10s));
+    HWND dialog = MainDialog();
+    EXPECT_TRUE(::IsWindowVisible(dialog));
+    EXPECT_EQ(L"Tapdeck", Text(dialog));
+    DWORD owner = 0;
+    ::GetWindowThreadProcessId(dialog, &owner);
+    EXPECT_EQ(agent.Id(), owner);
+
+    RECT bounds;
+    ASSERT_TRUE(::GetWindowRect(dialog, &bounds));
+    MONITORINFO monitor{};
+    monitor.cbSize = sizeof(monitor);
+    ASSERT_TRUE(::GetMonitorInfoW(::MonitorFromWindow(dialog, MONITOR_DEFAULTTONEAREST), &monitor));
+    const RECT& work = monitor.rcWork;
+    EXPECT_EQ((work.left + work.right) / 2 - (bounds.right - bounds.left) / 2, bounds.left);
+    EXPECT_EQ((work.top + work.bottom) / 2 - (bounds.bottom - bounds.top) / 2, bounds.top);
+}
+
+TEST(AgentMainDialog, SecondManualStartRaisesTheOpenDialogInsteadOfAnother)
+{
+    ManualAgent agent;
+    ASSERT_TRUE(WaitUntil([] { return MainDialog() != nullptr; }, 10s));
+    HWND first = MainDialog();
+
+    EXPECT_EQ(0, RunProgram(Agent(), L""));
+    // The raise request travels as a posted message: once the dialog answers
+    // a sent one, it has been handled.
+    ::SendMessageTimeoutW(first, WM_NULL, 0, 0, SMTO_BLOCK, 5000, nullptr);
+    const auto dialogs = WindowsWithProperty(kMainDialogProp);
+    ASSERT_EQ(1u, dialogs.size());
+    EXPECT_EQ(first, dialogs.front());
+    EXPECT_TRUE(::IsWindowVisible(first));
+}
+
+TEST(AgentMainDialog, OkClosesTheDialogAndTheAgentGoesOn)
+{
+    ManualAgent agent;
+    ASSERT_TRUE(WaitUntil([] { return MainDialog() != nullptr; }, 10s));
+    ::PostMessageW(MainDialog(), WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+    EXPECT_TRUE(WaitUntil([] { return MainDialog() == nullptr; }, 10s));
+    EXPECT_EQ(-1, WaitForExit(agent.Process(), 0ms));
+    EXPECT_TRUE(FindWindowWithProperty(kAgentWindowProp));
+
+    // A later manual start opens it again.
+    EXPECT_EQ(0, RunProgram(Agent(), L""));
+    EXPECT_TRUE(WaitUntil([] { return MainDialog() != nullptr; }, 10s));
+}
+
+TEST(AgentAboutBox, OpensFromTheSystemMenuWithNameVersionAndNotice)
+{
+    ManualAgent agent;
+    ASSERT_TRUE(WaitUntil([] { return MainDialog() != nullptr; }, 10s));
+    HWND dialog = MainDialog();
+    ::PostMessageW(dialog, WM_SYSCOMMAND, IDM_ABOUT_BOX, 0);
+    ASSERT_TRUE(WaitUntil([] { return AboutBox() != nullptr; }, 10s));
+    HWND about = AboutBox();
+    EXPECT_EQ(L"About Tapdeck", Text(about));
+    EXPECT_FALSE(::IsWindowEnabled(dialog));
+
+    HWND title = ::GetDlgItem(about, 3);
+    EXPECT_EQ(L"Tapdeck", Text(title));
+    HWND version = ::GetWindow(title, GW_HWNDNEXT);
+    // No shared version record in the prefix: the program's own version.
+    EXPECT_EQ(L"Version 1.0.0.14100", Text(version));
+    HWND notice = ::GetWindow(version, GW_HWNDNEXT);
+    EXPECT_NE(std::wstring::npos, Text(notice).find(L"Vexa Corporation"));
+
+    // A second manual start while the box is open keeps both, one of each.
+    EXPECT_EQ(0, RunProgram(Agent(), L""));
+    ::SendMessageTimeoutW(dialog, WM_NULL, 0, 0, SMTO_BLOCK, 5000, nullptr);
+    EXPECT_EQ(1u, WindowsWithProperty(kAboutBoxProp).size());
+    EXPECT_EQ(1u, WindowsWithProperty(kMainDialogProp).size());
+
+    ::PostMessageW(about, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+    EXPECT_TRUE(WaitUntil([] { return AboutBox() == nullptr; }, 10s));
+    EXPECT_TRUE(WaitUntil([dialog] { return ::IsWindowEnabled(dialog) != FALSE; }, 10s));
+}
+
+TEST(AgentAboutBox, HaltAllWhileTheBoxIsOpenEndsTheAgent)
+{
+    ManualAgent agent;
+    ASSERT_TRUE(WaitUntil([] { return MainDialog() != nullptr; }, 10s));
+    ::PostMessageW(MainDialog(), WM_SYSCOMMAND, IDM_ABOUT_BOX, 0);
+    ASSERT_TRUE(WaitUntil([] { return AboutBox() != nullptr; }, 10s));
+    EXPECT_EQ(0, RunProgram(Agent(), L"/HaltAll"));
+    EXPECT_EQ(0, WaitForExit(agent.Process(), 10s));
+    EXPECT_EQ(nullptr, AboutBox());
+    EXPECT_EQ(nullptr, MainDialog());
+}
+
+// A copy of the installed agent beside a translation that lacks one text.
+class BrokenTranslation : public ::testing::TestWithParam<const wchar_t*> {
+protected:
+    void SetUp() override
+    {
+        wchar_t self[MAX_PATH];
+        const DWORD length = ::GetModuleFileNameW(nullptr, self, MAX_PATH);
+        std::wstring folder(self, length);
+        folder.resize(folder.find_last_of(L'\\') + 1);
+        folder += std::wstring(L"without_") + GetParam();
+        copy_ = folder + L"\\Tapdeck.exe";
+        ASSERT_TRUE(::CopyFileW(Agent().c_str(), copy_.c_str(), FALSE)) << ::GetLastError();
+    }
+    void TearDown() override { ::DeleteFileW(copy_.c_str()); }
+    std::wstring copy_;
+};
+
+class MainDialogTextMissing : public BrokenTranslation {};
+
+TEST_P(MainDialogTextMissing, NoDialogAppearsAndTheAgentRuns)
+{
+    ManualAgent agent(copy_);
+    ASSERT_TRUE(agent.WaitForAgentWindow());
+    // The half-built window is closed again; none ever carries the property.
+    EXPECT_TRUE(WaitUntil([&] { return WindowsOfClass(agent.Id(), L"MainDlgWnd").empty(); }, 10s));
+    EXPECT_FALSE(WaitUntil([] { return MainDialog() != nullptr; }, 1500ms));
+    EXPECT_EQ(-1, WaitForExit(agent.Process(), 0ms));
+}
+
+INSTANTIATE_TEST_SUITE_P(Texts, MainDialogTextMissing, ::testing::Values(L"about_menu", L"font"));
+
+class AboutBoxTextMissing : public BrokenTranslation {};
+
+TEST_P(AboutBoxTextMissing, BoxFailsAndTheMainDialogStaysUsable)
+{
+    ManualAgent agent(copy_);
+    ASSERT_TRUE(WaitUntil([] { return MainDialog() != nullptr; }, 10s));
+    HWND dialog = MainDialog();
+    for (int attempt = 0; attempt < 2; ++attempt) {
+        // Sent, not posted: it returns once the dialog is done with the box.
+        DWORD_PTR result = 0;
+        ASSERT_TRUE(::SendMessageTimeoutW(dialog, WM_SYSCOMMAND, IDM_ABOUT_BOX, 0, SMTO_BLOCK, 10000, &result));
+        EXPECT_EQ(nullptr, AboutBox());
+        EXPECT_TRUE(::IsWindow(dialog));
+        EXPECT_TRUE(::IsWindowEnabled(dialog));
+        EXPECT_EQ(dialog, MainDialog());
+    }
+    EXPECT_TRUE(WindowsOfClass(agent.Id(), L"AboutDlgWnd").empty());
+}
+
+INSTANTIATE_TEST_SUITE_P(Texts, AboutBoxTextMissing, ::testing::Values(L"about_title", L"notice"));
+
+}  // namespace
