@@ -60,35 +60,44 @@ void FillPhotoshopInfo(PhotoshopElements& photoshop, std::wstring& installStatus
     }
 }
 
+namespace {
+
+// The blanks and line ends only lay the document out: a writer that refuses
+// one (some refuse whitespace before the root element) still gets the rest
+// of the document, and a failing output shows at the next markup call.
+void WriteLayout(IXmlWriter* writer, const wchar_t* whitespace) { writer->WriteWhitespace(whitespace); }
+
+}  // namespace
+
 HRESULT WriteSessionDocument(IXmlWriter* writer, const std::wstring& id, const std::wstring& installStatus,
                              const std::wstring& version)
 {
     HRESULT hr;
     if (FAILED(hr = writer->WriteStartDocument(XmlStandalone_Omit))) return hr;
-    if (FAILED(hr = writer->WriteWhitespace(L"\n"))) return hr;
+    WriteLayout(writer, L"\n");
     if (FAILED(hr = writer->WriteStartElement(nullptr, L"SessionInfo", nullptr))) return hr;
-    if (FAILED(hr = writer->WriteWhitespace(L"\n"))) return hr;
-    if (FAILED(hr = writer->WriteWhitespace(L"    "))) return hr;
+    WriteLayout(writer, L"\n");
+    WriteLayout(writer, L"    ");
     if (FAILED(hr = writer->WriteStartElement(nullptr, L"SessionID", nullptr))) return hr;
     if (FAILED(hr = writer->WriteString(id.c_str()))) return hr;
     if (FAILED(hr = writer->WriteFullEndElement())) return hr;
-    if (FAILED(hr = writer->WriteWhitespace(L"\n"))) return hr;
-    if (FAILED(hr = writer->WriteWhitespace(L"    "))) return hr;
+    WriteLayout(writer, L"\n");
+    WriteLayout(writer, L"    ");
     if (FAILED(hr = writer->WriteStartElement(nullptr, L"PSInfo", nullptr))) return hr;
-    if (FAILED(hr = writer->WriteWhitespace(L"\n"))) return hr;
-    if (FAILED(hr = writer->WriteWhitespace(L"        "))) return hr;
+    WriteLayout(writer, L"\n");
+    WriteLayout(writer, L"        ");
     if (FAILED(hr = writer->WriteStartElement(nullptr, L"InstallStatus", nullptr))) return hr;
     if (FAILED(hr = writer->WriteString(installStatus.c_str()))) return hr;
     if (FAILED(hr = writer->WriteFullEndElement())) return hr;
-    if (FAILED(hr = writer->WriteWhitespace(L"\n"))) return hr;
-    if (FAILED(hr = writer->WriteWhitespace(L"        "))) return hr;
+    WriteLayout(writer, L"\n");
+    WriteLayout(writer, L"        ");
     if (FAILED(hr = writer->WriteStartElement(nullptr, L"Version", nullptr))) return hr;
     if (FAILED(hr = writer->WriteString(version.c_str()))) return hr;
     if (FAILED(hr = writer->WriteFullEndElement())) return hr;
-    if (FAILED(hr = writer->WriteWhitespace(L"\n"))) return hr;
-    if (FAILED(hr = writer->WriteWhitespace(L"    "))) return hr;
+    WriteLayout(writer, L"\n");
+    WriteLayout(writer, L"    ");
     if (FAILED(hr = writer->WriteFullEndElement())) return hr;
-    if (FAILED(hr = writer->WriteWhitespace(L"\n"))) return hr;
+    WriteLayout(writer, L"\n");
     if (FAILED(hr = writer->WriteEndDocument())) return hr;
     if (FAILED(hr = writer->Flush())) return hr;
     return hr;

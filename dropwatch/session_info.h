@@ -18,7 +18,8 @@ void FillPhotoshopInfo(PhotoshopElements& photoshop, std::wstring& installStatus
 // True when the whole document was written and flushed.
 bool WriteSessionInfo(const std::wstring& path, const std::wstring& id, const std::wstring& installStatus,
                       const std::wstring& version);
-// The writer calls of the document, in order; the first failure ends them.
+// The writer calls of the document, in order. The first failing markup call
+// ends them; layout whitespace that the writer refuses is left out.
 HRESULT WriteSessionDocument(IXmlWriter* writer, const std::wstring& id, const std::wstring& installStatus,
                              const std::wstring& version);
 

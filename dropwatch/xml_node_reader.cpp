@@ -17,22 +17,31 @@ XmlNodeReader::Step XmlNodeReader::Next()
     if (rootClosed_) return Step::End;
     XmlNodeType type = XmlNodeType_None;
     const HRESULT hr = reader_->Read(&type);
-    if (hr == S_FALSE) return Step::End;
+    // A document ends cleanly only after its root element (left above), so
+    // an end of input here (S_FALSE) is an error like any other.
     if (hr != S_OK) return Step::Error;
 
     Position position;
-    position.type = type;
     reader_->GetLineNumber(&position.line);
     reader_->GetLinePosition(&position.column);
-    if (position == last_) return Step::Error;
+    // A node that does not move on is read again and again by some readers
+    // on a file cut off inside text, a comment or an open root.
+    if (position == last_ && type == type_) return Step::Error;
     last_ = position;
     type_ = type;
 
-    // After the root element nothing that matters can follow.
-    UINT depth = 0;
-    reader_->GetDepth(&depth);
-    if (depth == 0 && (type == XmlNodeType_EndElement || (type == XmlNodeType_Element && reader_->IsEmptyElement())))
-        rootClosed_ = true;
+    // An end tag comes after its start tag; some readers make one up, at
+    // the start tag's own position, for a root left open. The element
+    // depth is counted here: readers differ in the depth of an end tag.
+    if (type == XmlNodeType_Element && !reader_->IsEmptyElement()) {
+        open_.push_back(position);
+    } else if (type == XmlNodeType_EndElement) {
+        if (open_.empty() || !(open_.back() < position)) return Step::Error;
+        open_.pop_back();
+        rootClosed_ = open_.empty();
+    } else if (type == XmlNodeType_Element) {
+        rootClosed_ = open_.empty();
+    }
     return Step::Node;
 }
 

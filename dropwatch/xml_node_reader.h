@@ -8,6 +8,7 @@
 #include <xmllite.h>
 
 #include <string>
+#include <vector>
 
 #include "com_ptr.h"
 
@@ -19,8 +20,8 @@ public:
 
     // Creates the reader and gives it the stream; false on any failure.
     bool Open(IStream* stream);
-    // The next node; End after the root element's end (or the reader's own
-    // end), Error for a reader error or a read that did not move on.
+    // The next node; End after the root element's end, Error for a reader
+    // error, a read that did not move on, or an end before the root closed.
     Step Next();
 
     XmlNodeType Type() const noexcept { return type_; }
@@ -36,13 +37,17 @@ private:
     struct Position {
         UINT line = 0;
         UINT column = 0;
-        XmlNodeType type = XmlNodeType_None;
+        bool operator<(const Position& other) const
+        {
+            return line < other.line || (line == other.line && column < other.column);
+        }
         bool operator==(const Position&) const = default;
     };
 
     com_ptr<IXmlReader> reader_;
     XmlNodeType type_ = XmlNodeType_None;
     Position last_;
+    std::vector<Position> open_;  // start tags not yet closed
     bool rootClosed_ = false;
 };
 

@@ -1,0 +1,193 @@
+// Reading "Command.Info": what runs, what makes the whole file fail, and
+// that a broken or hostile file never hangs the reader.
+#include <gtest/gtest.h>
+
+#include <shlwapi.h>
+
+#include <chrono>
+
+#include "com_ptr.h"
+#include "command_file.h"
+#include "test_folder.h"
+
+using namespace tapdeck;
+using namespace tapdeck::test;
+
+namespace {
+
+struct ReadCase {
+    const char* label;
+    std::string xml;
+    bool succeeds;
+    // "name:value,value;name:..." of the commands read.
+    std::string expected;
+};
+
+std::string Describe(const std::vector<Command>& commands)
+{
+    std::string text;
+    for (const Command& command : commands) {
+        if (!text.empty()) text += ";";
+        text += std::string(command.name.begin(), command.name.end()) + ":";
+        for (size_t i = 0; i < command.arguments.size(); ++i) {
+            if (i) text += ",";
+            const std::wstring& value = command.arguments[i].value;
+            text += std::string(value.begin(), value.end());
+        }
+    }
+    return text;
+}
+
+bool ReadBytesAsCommands(const std::string& bytes, std::vector<Command>& commands)
+{
+    com_ptr<IStream> stream = com_ptr<IStream>::attach(
+        ::SHCreateMemStream(reinterpret_cast<const BYTE*>(bytes.data()), static_cast<UINT>(bytes.size())));
+    return ReadCommandStream(stream.get(), commands);
+}
+
+std::string Utf16WithBom(const std::wstring& text)
+{
+    return std::string("\xFF\xFE") + std::string(reinterpret_cast<const char*>(text.data()), text.size() * 2);
+}
+
+const std::string kTwoLaunches = R"(<?xml version="1.0" encoding="utf-8"?>
+<CommandInfo>
+  <Command name="LaunchPS"><ArgumentList>
+    <Argument name="a" value="C:\Pictures\one.jpg"/><Argument name="b" value="two.jpg"/>
+  </ArgumentList></Command>
+  <Command name="LaunchPS"><ArgumentList>
+    <Argument name="a" value="three.jpg"/><Argument name="b" value="four.jpg"/>
+  </ArgumentList></Command>
+</CommandInfo>)";
+
+class CommandFileRead : public ::testing::TestWithParam<ReadCase> {};
+
+TEST_P(CommandFileRead, GivesTheCommandsOrFailsAsAWhole)
+{
+    std::vector<Command> commands;
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_EQ(GetParam().succeeds, ReadBytesAsCommands(GetParam().xml, commands));
+    EXPECT_EQ(GetParam().expected, Describe(commands));
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(10)) << "the reader must not spin";
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Documents, CommandFileRead,
+    ::testing::Values(
+        ReadCase{"two_launches_in_order", kTwoLaunches, true,
+                 "LaunchPS:C:\\Pictures\\one.jpg,two.jpg;LaunchPS:three.jpg,four.jpg"},
+        ReadCase{"element_names_without_case",
+                 R"(<r><COMMAND name="WiFiDisconnect"><argumentlist><ARGUMENT name="n" value="Cam"/></argumentlist></COMMAND></r>)",
+                 true, "WiFiDisconnect:Cam"},
+        ReadCase{"attribute_names_exactly",
+                 R"(<r><Command Name="X"><ArgumentList/></Command></r>)", false, ""},
+        ReadCase{"one_command_without_name_fails_all",
+                 R"(<r><Command name="WiFiDisconnect"><ArgumentList><Argument name="n" value="Cam"/></ArgumentList></Command><Command><ArgumentList/></Command></r>)",
+                 false, ""},
+        ReadCase{"empty_root_reads_nothing", R"(<?xml version="1.0"?><CommandInfo/>)", true, ""},
+        ReadCase{"argument_without_value_is_skipped",
+                 R"(<r><Command name="LaunchPS"><ArgumentList><Argument name="a"/><Argument name="b" value=""/><Argument name="c" value="x"/></ArgumentList></Command></r>)",
+                 true, "LaunchPS:x"},
+        ReadCase{"values_are_kept_unchanged",
+                 R"(<r><Command name="LaunchPS"><ArgumentList><Argument name="a" value="&quot;C:\My Pictures\a b.jpg&quot; &amp; del *.* | calc &gt; x"/></ArgumentList></Command></r>)",
+                 true, "LaunchPS:\"C:\\My Pictures\\a b.jpg\" & del *.* | calc > x"},
+        ReadCase{"command_without_argument_list_takes_what_follows",
+                 R"(<r><Command name="A"/><Command name="B"><ArgumentList><Argument name="n" value="v"/></ArgumentList></Command></r>)",
+                 true, "A:v"},
+        ReadCase{"command_as_last_node_fails", R"(<Command name="A"/>)", false, ""},
+        ReadCase{"empty_file", "", false, ""},
+        ReadCase{"not_xml", "WiFiDisconnect Cam", false, ""},
+        ReadCase{"doctype_is_refused",
+                 R"(<?xml version="1.0"?><!DOCTYPE r [<!ENTITY x "Cam">]><r><Command name="WiFiDisconnect"><ArgumentList><Argument name="n" value="&x;"/></ArgumentList></Command></r>)",
+                 false, ""},
+        ReadCase{"cut_inside_an_element", kTwoLaunches.substr(0, 120), false, ""},
+        ReadCase{"cut_after_a_complete_command", kTwoLaunches.substr(0, kTwoLaunches.find("<Command", 60)), false,
+                 ""},
+        ReadCase{"cut_inside_text", R"(<r><Command name="A"><ArgumentList></ArgumentList></Command>some te)", false,
+                 ""},
+        ReadCase{"cut_inside_a_comment", R"(<r><Command name="A"><ArgumentList></ArgumentList></Command><!-- a)",
+                 false, ""},
+        ReadCase{"root_left_open", R"(<r><Command name="A"><ArgumentList></ArgumentList></Command>)", false, ""},
+        ReadCase{"utf16_with_bom",
+                 Utf16WithBom(LR"(<r><Command name="Z"><ArgumentList/></Command></r>)"),
+                 true, "Z:"}),
+    [](const ::testing::TestParamInfo<ReadCase>& info) { return std::string(info.param.label); });
+
+TEST(CommandFileRead, HundredsOfCommandsAreAllRead)
+{
+    std::string xml = "<r>";
+    for (int i = 0; i < 500; ++i)
+        xml += "<Command name=\"C" + std::to_string(i) + "\"><ArgumentList><Argument name=\"n\" value=\"" +
+               std::to_string(i) + "\"/></ArgumentList></Command>";
+    xml += "</r>";
+    std::vector<Command> commands;
+    ASSERT_TRUE(ReadBytesAsCommands(xml, commands));
+    ASSERT_EQ(500u, commands.size());
+    EXPECT_EQ(L"C499", commands.back().name);
+    EXPECT_EQ(L"499", commands.back().arguments.front().value);
+}
+
+class CommandFileOnDisk : public ::testing::Test {
+protected:
+    TestFolder folder_{L"commandfile"};
+    std::wstring path_ = folder_.Join(L"Command.Info");
+};
+
+TEST_F(CommandFileOnDisk, FileReadByPathGivesItsCommands)
+{
+    ASSERT_TRUE(WriteBytes(path_, kTwoLaunches));
+    std::vector<Command> commands;
+    EXPECT_TRUE(ReadCommandFile(path_, commands));
+    EXPECT_EQ(2u, commands.size());
+    EXPECT_FALSE(ReadCommandFile(folder_.Join(L"missing.info"), commands));
+    EXPECT_FALSE(ReadCommandFile(L"", commands));
+}
+
+TEST_F(CommandFileOnDisk, UnchangedFileIsDeletedAfterTheRead)
+{
+    ASSERT_TRUE(WriteBytes(path_, kTwoLaunches));
+    std::vector<Command> commands;
+    CommandFile file;
+    ASSERT_TRUE(file.Read(path_, commands));
+    EXPECT_EQ(2u, commands.size());
+    file.DeleteIfUnchanged();
+    EXPECT_FALSE(Exists(path_));
+}
+
+TEST_F(CommandFileOnDisk, FileRewrittenAfterTheReadStaysForTheNextRead)
+{
+    ASSERT_TRUE(WriteBytes(path_, kTwoLaunches));
+    std::vector<Command> commands;
+    CommandFile file;
+    ASSERT_TRUE(file.Read(path_, commands));
+    const std::string next = R"(<r><Command name="WiFiDisconnect"><ArgumentList><Argument name="n" value="Cam"/></ArgumentList></Command></r>)";
+    ASSERT_TRUE(WriteBytes(path_, next));
+    file.DeleteIfUnchanged();
+    std::string bytes;
+    ASSERT_TRUE(ReadBytes(path_, bytes));
+    EXPECT_EQ(next, bytes);
+}
+
+TEST_F(CommandFileOnDisk, EnormousFileIsNotReadNorDeleted)
+{
+    std::string xml = "<r>";
+    while (xml.size() <= CommandFile::kMaxBytes) xml += "<Command name=\"LaunchPS\"><ArgumentList/></Command>";
+    xml += "</r>";
+    ASSERT_TRUE(WriteBytes(path_, xml));
+    std::vector<Command> commands;
+    CommandFile file;
+    EXPECT_FALSE(file.Read(path_, commands));
+    EXPECT_TRUE(commands.empty());
+    EXPECT_TRUE(Exists(path_));
+}
+
+TEST_F(CommandFileOnDisk, FailedReadLeavesTheFile)
+{
+    ASSERT_TRUE(WriteBytes(path_, kTwoLaunches.substr(0, 100)));
+    std::vector<Command> commands;
+    CommandFile file;
+    EXPECT_FALSE(file.Read(path_, commands));
+    EXPECT_TRUE(Exists(path_));
+}
+
+}  // namespace

@@ -1,0 +1,259 @@
+// The installed Dropwatch.dll: its exports, loaded and unloaded under load,
+// and inside the running agent answering the companion app's files.
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <chrono>
+#include <thread>
+
+#include "companion_files.h"
+#include "photoeditor_record.h"
+#include "proc_address.h"
+#include "support/process.h"
+#include "test_folder.h"
+
+using namespace std::chrono_literals;
+using namespace tapdeck;
+using namespace tapdeck::test;
+
+namespace {
+
+const wchar_t kSimctl[] = L"C:\\tapdeck-sim\\bin\\simctl.exe";
+
+using StartMonitorFn = DWORD(WINAPI*)();
+using StopMonitorFn = void(WINAPI*)();
+
+std::wstring Family()
+{
+    static const std::wstring family = sim::InstalledCompanionFamily();
+    return family;
+}
+
+std::wstring LocalStateFile(const wchar_t* name) { return sim::CompanionLocalState(Family()) + L"\\" + name; }
+
+std::string SessionInfo()
+{
+    std::string bytes;
+    sim::ReadCompanionFile(Family(), L"Session.info", bytes);
+    return bytes;
+}
+
+// A product program replaced by the launch recorder for one test, so that
+// its starts show up in the record; put back at the end.
+class RecorderInPlaceOf {
+public:
+    explicit RecorderInPlaceOf(const wchar_t* name) : path_(InstalledPath(name)), saved_(path_ + L".saved")
+    {
+        moved_ = ::MoveFileExW(path_.c_str(), saved_.c_str(), MOVEFILE_REPLACE_EXISTING) != FALSE;
+        copied_ = ::CopyFileW(sim::RecorderPath(L"11.0").c_str(), path_.c_str(), FALSE) != FALSE;
+    }
+    ~RecorderInPlaceOf()
+    {
+        ::DeleteFileW(path_.c_str());
+        if (moved_) ::MoveFileExW(saved_.c_str(), path_.c_str(), MOVEFILE_REPLACE_EXISTING);
+    }
+    bool Ready() const { return copied_; }
+
+private:
+    std::wstring path_;
+    std::wstring saved_;
+    bool moved_ = false;
+    bool copied_ = false;
+};
+
+class DropwatchProcess : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_FALSE(Family().empty()) << "the installed profile names the companion";
+        ASSERT_TRUE(sim::SetCompanionFolders(Family(), sim::CompanionFolders::LocalState));
+        sim::DeleteCompanionFile(Family(), L"App.Info");
+        sim::DeleteCompanionFile(Family(), L"Command.Info");
+        sim::DeleteCompanionFile(Family(), L"Session.info");
+        sim::ClearLaunches();
+    }
+    void TearDown() override
+    {
+        StopAgent();
+        sim::RegisterEditor({L"11.0"});
+    }
+
+    void StartAgent()
+    {
+        agent_ = StartProgram(InstalledPath(L"Tapdeck.exe"), L"/AutoStart");
+        ASSERT_TRUE(agent_);
+        // The watcher is reading once it answers; a write before its first
+        // read goes unreported, so write again until it does.
+        bool answered = false;
+        for (int attempt = 0; attempt < 40 && !answered; ++attempt) {
+            ASSERT_EQ(0, RunProgram(kSimctl, L"companion-app-info ready"));
+            answered = WaitUntil(
+                [] { return SessionInfo().find("<SessionID>ready</SessionID>") != std::string::npos; }, 500ms);
+        }
+        ASSERT_TRUE(answered) << "the agent's Dropwatch answers App.Info";
+    }
+    void StopAgent()
+    {
+        if (!agent_) return;
+        RunProgram(InstalledPath(L"Tapdeck.exe"), L"/HaltAll");
+        if (WaitForExit(agent_.get(), 10s) == -1) ::TerminateProcess(agent_.get(), 1);
+        agent_.reset();
+    }
+
+    unique_handle agent_;
+};
+
+TEST(DropwatchLibrary, ExportsByNameAndOrdinal)
+{
+    unique_hmodule library(::LoadLibraryW(InstalledPath(L"Dropwatch.dll").c_str()));
+    ASSERT_TRUE(library);
+    const FARPROC start = ::GetProcAddress(library.get(), "StartMonitor");
+    const FARPROC stop = ::GetProcAddress(library.get(), "StopMonitor");
+    ASSERT_NE(nullptr, start);
+    ASSERT_NE(nullptr, stop);
+    EXPECT_EQ(start, ::GetProcAddress(library.get(), MAKEINTRESOURCEA(1)));
+    EXPECT_EQ(stop, ::GetProcAddress(library.get(), MAKEINTRESOURCEA(2)));
+    EXPECT_NE(nullptr, ::FindResourceW(library.get(), MAKEINTRESOURCEW(2), RT_MANIFEST));
+}
+
+TEST(DropwatchLibrary, VersionRecordNamesTheComponent)
+{
+    const std::wstring path = InstalledPath(L"Dropwatch.dll");
+    DWORD ignored = 0;
+    std::vector<BYTE> block(::GetFileVersionInfoSizeW(path.c_str(), &ignored));
+    ASSERT_FALSE(block.empty());
+    ASSERT_TRUE(::GetFileVersionInfoW(path.c_str(), 0, static_cast<DWORD>(block.size()), block.data()));
+    auto value = [&](const wchar_t* name) {
+        wchar_t* text = nullptr;
+        UINT length = 0;
+        const std::wstring key = std::wstring(L"\\StringFileInfo\\040904b0\\") + name;
+        return ::VerQueryValueW(block.data(), key.c_str(), reinterpret_cast<void**>(&text), &length) && text
+                   ? std::wstring(text)
+                   : std::wstring();
+    };
+    EXPECT_EQ(L"Tapdeck(Dropwatch)", value(L"FileDescription"));
+    EXPECT_EQ(L"Dropwatch.dll", value(L"OriginalFilename"));
+    EXPECT_EQ(L"1.0.0.14100", value(L"FileVersion"));
+}
+
+TEST(Glimpser, ShowsTheDesktopAndEnds)
+{
+    EXPECT_EQ(0, RunProgram(InstalledPath(L"Glimpser.exe"), L"", 20s));
+}
+
+// The agent frees the library right after StopMonitor: repeated with files
+// arriving, busy workers must keep their code loaded and then let it go.
+TEST_F(DropwatchProcess, StopAndUnloadHundredTimesWhileFilesArrive)
+{
+    std::atomic<bool> writing{true};
+    std::thread writer([&] {
+        for (int i = 0; writing; ++i) {
+            sim::WriteCompanionFile(Family(), L"App.Info", sim::AppInfoXml(L"load-" + std::to_wstring(i)));
+            // Every tenth command runs Glimpser, which the handler waits for.
+            const wchar_t* name = i % 10 == 0 ? L"LaunchPS" : L"Unknown";
+            sim::WriteCompanionFile(Family(), L"Command.Info", sim::CommandInfoXml({{name, {}}}));
+            std::this_thread::sleep_for(3ms);
+        }
+    });
+    const std::wstring path = InstalledPath(L"Dropwatch.dll");
+    std::chrono::steady_clock::duration longestStop{};
+    for (int round = 0; round < 100; ++round) {
+        HMODULE library = ::LoadLibraryW(path.c_str());
+        ASSERT_NE(nullptr, library);
+        auto start = GetProcAddressAs<StartMonitorFn>(library, "StartMonitor");
+        auto stop = GetProcAddressAs<StopMonitorFn>(library, "StopMonitor");
+        ASSERT_TRUE(start && stop);
+        start();
+        std::this_thread::sleep_for(std::chrono::milliseconds(round % 4 * 10));
+        const auto before = std::chrono::steady_clock::now();
+        stop();
+        longestStop = std::max(longestStop, std::chrono::steady_clock::now() - before);
+        ::FreeLibrary(library);
+    }
+    writing = false;
+    writer.join();
+    // The last worker gives the library back when it has left its code.
+    EXPECT_TRUE(WaitUntil([] { return ::GetModuleHandleW(L"Dropwatch.dll") == nullptr; }, 30s));
+    std::printf("longest StopMonitor: %lld ms\n",
+                static_cast<long long>(std::chrono::duration_cast<std::chrono::milliseconds>(longestStop).count()));
+    EXPECT_NE(std::string::npos, SessionInfo().find("<SessionID>load-"));
+}
+
+struct EditorCase {
+    const char* label;
+    std::vector<std::wstring> versions;
+    const char* status;
+    const char* version;
+};
+
+class AgentSessionReply : public DropwatchProcess, public ::testing::WithParamInterface<EditorCase> {};
+
+TEST_P(AgentSessionReply, AnswersWithTheEditorState)
+{
+    ASSERT_TRUE(sim::RegisterEditor(GetParam().versions));
+    StartAgent();
+    ASSERT_EQ(0, RunProgram(kSimctl, L"companion-app-info \"S&1<2\""));
+    ASSERT_TRUE(WaitUntil([] { return SessionInfo().find("S&amp;1&lt;2") != std::string::npos; }, 10s));
+    const std::string reply = SessionInfo();
+    EXPECT_NE(std::string::npos, reply.find(std::string("<InstallStatus>") + GetParam().status + "</InstallStatus>"))
+        << reply;
+    EXPECT_NE(std::string::npos, reply.find(std::string("<Version>") + GetParam().version + "</Version>")) << reply;
+    EXPECT_TRUE(Exists(LocalStateFile(L"App.Info"))) << "App.Info is only read";
+}
+
+INSTANTIATE_TEST_SUITE_P(Editors, AgentSessionReply,
+                         ::testing::Values(EditorCase{"none", {}, "0", ""},
+                                           EditorCase{"three_versions", {L"9.0", L"10.0", L"11.0"}, "1", "11.0"},
+                                           EditorCase{"patch_version", {L"11.0", L"11.0.1"}, "1", "11.0.1"},
+                                           EditorCase{"four_versions", {L"9.0", L"10.0", L"11.0", L"11.0.1"}, "1",
+                                                      "11.0.1"}),
+                         [](const ::testing::TestParamInfo<EditorCase>& info) { return std::string(info.param.label); });
+
+TEST_F(DropwatchProcess, HalfWrittenAppInfoIsAnsweredOnceComplete)
+{
+    StartAgent();
+    ASSERT_EQ(0, RunProgram(kSimctl, L"companion-app-info slow-writer --partial"));
+    EXPECT_TRUE(WaitUntil([] { return SessionInfo().find("<SessionID>slow-writer</SessionID>") != std::string::npos; },
+                          10s));
+}
+
+TEST_F(DropwatchProcess, WiFiDisconnectStartsPairwellWithTheNetworkName)
+{
+    RecorderInPlaceOf pairwell(L"Pairwell.exe");
+    ASSERT_TRUE(pairwell.Ready());
+    StartAgent();
+    ASSERT_EQ(0, RunProgram(kSimctl, L"companion-command WiFiDisconnect \"DIRECT-Cam 01\""));
+    ASSERT_TRUE(WaitUntil([] { return !sim::ReadLaunches().empty(); }, 10s));
+    EXPECT_EQ((std::vector<sim::Launch>{{L"Tapdeck\\Pairwell.exe", L"/Disconnect /DIRECT-Cam 01"}}), sim::ReadLaunches());
+    EXPECT_FALSE(Exists(LocalStateFile(L"Command.Info")));
+}
+
+TEST_F(DropwatchProcess, LaunchPhotosShowsTheDesktopFirstEachTime)
+{
+    RecorderInPlaceOf glimpser(L"Glimpser.exe");
+    ASSERT_TRUE(glimpser.Ready());
+    ASSERT_TRUE(sim::RegisterEditor({L"10.0", L"11.0"}));
+    StartAgent();
+    ASSERT_EQ(0, RunProgram(kSimctl, L"companion-command LaunchPS \"C:\\My Pictures\\a b.jpg\" two.jpg -- "
+                                     L"LaunchPS three.jpg \"x & y | z.jpg\""));
+    ASSERT_TRUE(WaitUntil([] { return sim::ReadLaunches().size() >= 6; }, 20s));
+    const std::wstring editor = L"11.0\\PhotoshopElementsEditor.exe";
+    const std::vector<sim::Launch> expected = {{L"Tapdeck\\Glimpser.exe", L""},
+                                               {editor, L"C:\\My Pictures\\a b.jpg"},
+                                               {editor, L"two.jpg"},
+                                               {L"Tapdeck\\Glimpser.exe", L""},
+                                               {editor, L"three.jpg"},
+                                               {editor, L"x & y | z.jpg"}};
+    EXPECT_EQ(expected, sim::ReadLaunches());
+    EXPECT_FALSE(Exists(LocalStateFile(L"Command.Info")));
+}
+
+}  // namespace
+
+namespace tapdeck::sim {
+void PrintTo(const Launch& launch, std::ostream* out)
+{
+    std::wstring text = launch.program + L"|" + launch.parameters;
+    *out << std::string(text.begin(), text.end());
+}
+}  // namespace tapdeck::sim

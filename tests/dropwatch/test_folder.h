@@ -1,0 +1,89 @@
+#pragma once
+// A fresh folder under the temporary folder, removed with everything in it,
+// and the small file helpers the tests share.
+#include <windows.h>
+
+#include <atomic>
+#include <string>
+
+#include "unique_handle.h"
+
+namespace tapdeck::test {
+
+class TestFolder {
+public:
+    explicit TestFolder(const wchar_t* tag);
+    ~TestFolder();
+    TestFolder(const TestFolder&) = delete;
+    TestFolder& operator=(const TestFolder&) = delete;
+
+    const std::wstring& Path() const noexcept { return path_; }
+    std::wstring Join(const std::wstring& name) const { return path_ + L"\\" + name; }
+
+private:
+    std::wstring path_;
+};
+
+inline bool WriteBytes(const std::wstring& path, const std::string& bytes);
+inline bool ReadBytes(const std::wstring& path, std::string& bytes);
+inline bool Exists(const std::wstring& path);
+inline void RemoveTree(const std::wstring& folder);
+
+
+
+inline TestFolder::TestFolder(const wchar_t* tag)
+{
+    static std::atomic<int> serial{0};
+    wchar_t temp[MAX_PATH] = {};
+    ::GetTempPathW(MAX_PATH, temp);
+    path_ = std::wstring(temp) + L"tapdeck-" + tag + L"-" + std::to_wstring(::GetCurrentProcessId()) + L"-" +
+            std::to_wstring(serial++);
+    RemoveTree(path_);
+    ::CreateDirectoryW(path_.c_str(), nullptr);
+}
+
+inline TestFolder::~TestFolder() { RemoveTree(path_); }
+
+inline bool WriteBytes(const std::wstring& path, const std::string& bytes)
+{
+    unique_file file(::CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr,
+                                   CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    DWORD written = 0;
+    return file && ::WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
+           written == bytes.size();
+}
+
+inline bool ReadBytes(const std::wstring& path, std::string& bytes)
+{
+    bytes.clear();
+    unique_file file(::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                   nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file) return false;
+    char chunk[4096];
+    DWORD read = 0;
+    while (::ReadFile(file.get(), chunk, sizeof(chunk), &read, nullptr) && read > 0) bytes.append(chunk, read);
+    return true;
+}
+
+inline bool Exists(const std::wstring& path) { return ::GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+
+inline void RemoveTree(const std::wstring& folder)
+{
+    WIN32_FIND_DATAW found{};
+    HANDLE find = ::FindFirstFileW((folder + L"\\*").c_str(), &found);
+    if (find != INVALID_HANDLE_VALUE) {
+        do {
+            const std::wstring name = found.cFileName;
+            if (name == L"." || name == L"..") continue;
+            const std::wstring path = folder + L"\\" + name;
+            if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+                RemoveTree(path);
+            else
+                ::DeleteFileW(path.c_str());
+        } while (::FindNextFileW(find, &found));
+        ::FindClose(find);
+    }
+    ::RemoveDirectoryW(folder.c_str());
+}
+
+}  // namespace tapdeck::test
