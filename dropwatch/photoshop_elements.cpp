@@ -16,6 +16,7 @@ unique_hkey OpenKey(HKEY root, const std::wstring& path)
     return key;
 }
 
+// Empty when the enumeration fails (a subkey name is never empty).
 std::wstring SubkeyName(HKEY key, DWORD index, DWORD longest)
 {
     std::wstring name(longest + 1, L'\0');
@@ -44,14 +45,8 @@ bool PhotoshopElements::GetPhotoshopVersion(std::wstring& version)
         } else if (count > 1) {
             std::vector<std::wstring> names;
             for (DWORD index = 0; index < count; ++index) {
-                // Enumerated names are at most the longest length the key reported.
-                std::wstring name(longest + 1, L'\0');
-                DWORD length = longest + 1;
-                if (::RegEnumKeyExW(key.get(), index, name.data(), &length, nullptr, nullptr, nullptr, nullptr) !=
-                    ERROR_SUCCESS)
-                    continue;
-                name.resize(length);
-                names.push_back(std::move(name));
+                std::wstring name = SubkeyName(key.get(), index, longest);
+                if (!name.empty()) names.push_back(std::move(name));
             }
             if (!names.empty()) {
                 best = names.front();

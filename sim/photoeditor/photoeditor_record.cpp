@@ -1,5 +1,9 @@
 #include "photoeditor_record.h"
 
+#include <algorithm>
+#include <cwchar>
+#include <utility>
+
 #include "sim_state.h"
 #include "unique_handle.h"
 
@@ -15,22 +19,34 @@ constexpr wchar_t kBin[] = L"C:\\tapdeck-sim\\bin\\photoeditor\\";
 
 void RecordLaunch(const std::wstring& program, const std::wstring& parameters)
 {
-    AppendRecord(kArea, kLog, program + L"|" + parameters);
+    FILETIME created{};
+    FILETIME unused[3];
+    ::GetProcessTimes(::GetCurrentProcess(), &created, &unused[0], &unused[1], &unused[2]);
+    const unsigned long long stamp =
+        (static_cast<unsigned long long>(created.dwHighDateTime) << 32) | created.dwLowDateTime;
+    AppendRecord(kArea, kLog, std::to_wstring(stamp) + L"|" + program + L"|" + parameters);
 }
 
 std::vector<Launch> ReadLaunches()
 {
-    std::vector<Launch> launches;
+    std::vector<std::pair<unsigned long long, Launch>> stamped;
     const std::wstring text = ReadStateFile(kArea, kLog);
     size_t begin = 0;
     while (begin < text.size()) {
         size_t end = text.find(L'\n', begin);
         if (end == std::wstring::npos) end = text.size();
         const std::wstring line = text.substr(begin, end - begin);
-        const size_t bar = line.find(L'|');
-        if (bar != std::wstring::npos) launches.push_back({line.substr(0, bar), line.substr(bar + 1)});
+        const size_t first = line.find(L'|');
+        const size_t second = first == std::wstring::npos ? first : line.find(L'|', first + 1);
+        if (second != std::wstring::npos)
+            stamped.push_back({std::wcstoull(line.c_str(), nullptr, 10),
+                               Launch{line.substr(first + 1, second - first - 1), line.substr(second + 1)}});
         begin = end + 1;
     }
+    std::stable_sort(stamped.begin(), stamped.end(),
+                     [](const auto& left, const auto& right) { return left.first < right.first; });
+    std::vector<Launch> launches;
+    for (auto& entry : stamped) launches.push_back(std::move(entry.second));
     return launches;
 }
 

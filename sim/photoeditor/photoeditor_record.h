@@ -16,7 +16,10 @@ struct Launch {
     bool operator==(const Launch&) const = default;
 };
 
+// Records this process's start, stamped with its creation time.
 void RecordLaunch(const std::wstring& program, const std::wstring& parameters);
+// The starts in the order the processes were created, which is the order
+// they were asked for even when they ran at the same time.
 std::vector<Launch> ReadLaunches();
 void ClearLaunches();
 

@@ -88,12 +88,29 @@ int RunClear(const SimctlArgs& args)
     return cleared ? 0 : 1;
 }
 
+int RunFiles(const SimctlArgs& args)
+{
+    CompanionOptions options(args);
+    if (options.family.empty()) return 2;
+    std::wstring listing;
+    WIN32_FIND_DATAW found{};
+    HANDLE find = ::FindFirstFileW((CompanionLocalState(options.family) + L"\\*").c_str(), &found);
+    if (find == INVALID_HANDLE_VALUE) return 1;
+    do {
+        if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) listing += std::wstring(found.cFileName) + L"\n";
+    } while (::FindNextFileW(find, &found));
+    ::FindClose(find);
+    SimctlPrint(listing);
+    return 0;
+}
+
 SimctlCommand folders(L"companion-folders", L"absent|package|localstate [--pfn NAME]  the app's package folder",
                       RunFolders);
 SimctlCommand appInfo(L"companion-app-info", L"ID [--partial] [--pfn NAME]  write App.Info", RunAppInfo);
 SimctlCommand command(L"companion-command",
                       L"NAME [VALUE...] [-- NAME VALUE...] [--partial] [--pfn NAME]  write Command.Info", RunCommand);
 SimctlCommand session(L"companion-session", L"[--pfn NAME]  print Session.info", RunSession);
+SimctlCommand files(L"companion-files", L"[--pfn NAME]  list the files in LocalState", RunFiles);
 SimctlCommand clear(L"companion-clear", L"[--pfn NAME]  delete the three LocalState files", RunClear);
 
 }  // namespace

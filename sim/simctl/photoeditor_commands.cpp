@@ -27,7 +27,7 @@ int RunClear(const SimctlArgs&)
 
 SimctlCommand install(L"photoeditor-install", L"VERSION...  register exactly these editor versions", RunInstall);
 SimctlCommand uninstall(L"photoeditor-uninstall", L"  remove the editor's registration", RunUninstall);
-SimctlCommand launches(L"photoeditor-launches", L"  print the recorded starts (program|parameters)", RunLaunches);
+SimctlCommand launches(L"photoeditor-launches", L"  print the recorded starts in creation order (program|parameters)", RunLaunches);
 SimctlCommand clear(L"photoeditor-clear", L"  forget the recorded starts", RunClear);
 
 }  // namespace

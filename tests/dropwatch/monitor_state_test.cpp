@@ -24,7 +24,17 @@ std::atomic<bool> companionInstalled{true};
 std::wstring localAppData;
 std::wstring programFiles;
 
-bool FakePackageQuery(const wchar_t*) { return companionInstalled.load(); }
+std::atomic<bool> storeRemovesData{false};
+std::wstring localStateToRemove;
+
+// Like the Store: by the time the package no longer counts as installed,
+// its data folder is gone.
+bool FakePackageQuery(const wchar_t*)
+{
+    const bool installed = companionInstalled.load();
+    if (!installed && storeRemovesData.exchange(false)) RemoveTree(localStateToRemove);
+    return installed;
+}
 
 HRESULT WINAPI FakeKnownFolder(REFKNOWNFOLDERID id, DWORD, HANDLE, PWSTR* path)
 {
@@ -49,6 +59,7 @@ protected:
         ::CreateDirectoryW(localAppData.c_str(), nullptr);
         ::CreateDirectoryW(packages_.c_str(), nullptr);
         companionInstalled = true;
+        storeRemovesData = false;
         const std::wstring profileDir = programFiles + L"\\Vexa\\Tapdeck\\Pairwell Profile";
         for (const wchar_t* part : {L"", L"\\Vexa", L"\\Vexa\\Tapdeck", L"\\Vexa\\Tapdeck\\Pairwell Profile"})
             ::CreateDirectoryW((programFiles + part).c_str(), nullptr);
@@ -192,11 +203,14 @@ TEST_F(MonitorTest, PackageRemovedHandsBackToTheWaiterAndRemovesTheEmptyFolder)
     EXPECT_EQ(1u, monitor.StartMonitor());
     ASSERT_TRUE(WaitUntil([this] { return WatcherOnly(); }, 5s));
 
-    // The Store removes the app's data while the package is already gone.
+    ASSERT_TRUE(WriteUntil(LocalState() + L"\\App.Info", sim::AppInfoXml(L"ready"),
+                           [this] { return SessionInfoHolds("ready"); }));
+
+    // Uninstalled: the next change the watcher sees finds the package gone.
+    localStateToRemove = LocalState();
+    storeRemovesData = true;
     companionInstalled = false;
-    ASSERT_TRUE(WriteBytes(LocalState() + L"\\Other.dat", "x"));
-    ::DeleteFileW((LocalState() + L"\\Other.dat").c_str());
-    ::RemoveDirectoryW(LocalState().c_str());
+    ASSERT_TRUE(WriteBytes(LocalState() + L"\\Last.dat", "x"));
     ASSERT_TRUE(WaitUntil([this] { return WaiterOnly(); }, 10s));
     EXPECT_TRUE(WaitUntil([this] { return !Exists(Package()); }, 10s));
 
