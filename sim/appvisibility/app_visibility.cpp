@@ -156,17 +156,19 @@ void VisibilityEvents::RaiseChanges()
         for (const auto& entry : sinks_) sinks.push_back(entry.second);
     }
     if (now.launcherVisible != before.launcherVisible) {
-        Record(L"notify\tlauncher\t" + std::to_wstring(now.launcherVisible ? 1 : 0));
         for (const auto& sink : sinks) sink->LauncherVisibilityChange(now.launcherVisible ? TRUE : FALSE);
+        // Recorded once every sink has heard it, so that a reader of the
+        // record knows the sinks' work is under way.
+        Record(L"notify\tlauncher\t" + std::to_wstring(now.launcherVisible ? 1 : 0));
     }
     if (now.mode != before.mode) {
-        Record(L"notify\tmonitor\t" + std::to_wstring(before.mode) + L"\t" + std::to_wstring(now.mode));
         std::vector<HMONITOR> monitors;
         ::EnumDisplayMonitors(nullptr, nullptr, CollectMonitor, reinterpret_cast<LPARAM>(&monitors));
         for (HMONITOR monitor : monitors)
             for (const auto& sink : sinks)
                 sink->AppVisibilityOnMonitorChanged(monitor, static_cast<MONITOR_APP_VISIBILITY>(before.mode),
                                                     static_cast<MONITOR_APP_VISIBILITY>(now.mode));
+        Record(L"notify\tmonitor\t" + std::to_wstring(before.mode) + L"\t" + std::to_wstring(now.mode));
     }
 }
 

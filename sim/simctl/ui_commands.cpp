@@ -5,6 +5,7 @@
 
 #include "../activation/activation_channel.h"
 #include "../appvisibility/appvisibility_channel.h"
+#include "../store/store_channel.h"
 #include "../toast/toast_channel.h"
 #include "sim_state.h"
 #include "simctl_command.h"
@@ -67,6 +68,7 @@ int ToastShown(const SimctlArgs&)
 int ToastRecords(const SimctlArgs&) { return PrintFile(toast::kArea, toast::kRecords); }
 int ActivationRecords(const SimctlArgs&) { return PrintFile(activation::kArea, activation::kRecords); }
 int AppVisibilityRecords(const SimctlArgs&) { return PrintFile(appvisibility::kArea, appvisibility::kRecords); }
+int StoreRecords(const SimctlArgs&) { return PrintFile(store::kArea, store::kRecords); }
 
 int UiReset(const SimctlArgs&)
 {
@@ -75,6 +77,7 @@ int UiReset(const SimctlArgs&)
     DeleteStateFile(activation::kArea, activation::kRecords);
     DeleteStateFile(appvisibility::kArea, appvisibility::kRecords);
     DeleteStateFile(appvisibility::kArea, appvisibility::kState);
+    DeleteStateFile(store::kArea, store::kRecords);
     return 0;
 }
 
@@ -197,7 +200,8 @@ const SimctlCommand activationRecords(L"activation-records", L"  app activations
 const SimctlCommand appVisibilitySet(L"appvis-set", L"LAUNCHER MODE  Start screen 0|1, monitors 0|1|2",
                                      AppVisibilitySet);
 const SimctlCommand appVisibilityRecords(L"appvis-records", L"  advises and raised events", AppVisibilityRecords);
-const SimctlCommand uiReset(L"ui-reset", L"  forget toasts, activations and app visibility", UiReset);
+const SimctlCommand storeRecords(L"store-records", L"  Store pages asked for", StoreRecords);
+const SimctlCommand uiReset(L"ui-reset", L"  forget toasts, activations, Store pages and app visibility", UiReset);
 const SimctlCommand dialogPress(L"dialog-press", L"ID  press a control of Pairwell's open dialog", DialogPress);
 const SimctlCommand dialogClose(L"dialog-close", L"  Alt+F4 on Pairwell's open dialog", DialogClose);
 const SimctlCommand dialogInfo(L"dialog-info", L"  Pairwell's open dialog and its controls", DialogInfo);
