@@ -395,7 +395,8 @@ TEST(FailedDialog, LeavesNoWindowAndDoesNotEndTheNextDialog)
             if (broken.Create()) return -2;
             broken.Destroy();
         }
-        if (test::OwnWindowWithProperty(L"Camera BrokenTestDlg prop")) return -3;
+        // Its window must not outlive it: it would still point at the object.
+        if (::FindWindowW(L"BrokenTestDlgWnd", nullptr)) return -3;
         return ShowConnectFailedDlg(instance);
     });
     HWND next = run.WaitForDialog(L"Camera WiFiConnectFailDlg prop");
