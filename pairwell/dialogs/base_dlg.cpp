@@ -84,7 +84,7 @@ void CBaseDlg::DestroyLeftoverWindow()
     window = nullptr;
 }
 
-bool CBaseDlg::CreateFromSpec(const DialogSpec& spec)
+bool CBaseDlg::CreateFromTable(const DialogTable& table)
 {
     WNDCLASSEXW windowClass{};
     windowClass.cbSize = sizeof(windowClass);
@@ -96,11 +96,11 @@ bool CBaseDlg::CreateFromSpec(const DialogSpec& spec)
     windowClass.hIconSm = icon.get();
     windowClass.hCursor = cursor;
     windowClass.hbrBackground = reinterpret_cast<HBRUSH>(static_cast<INT_PTR>(COLOR_WINDOW + 1));
-    windowClass.lpszClassName = spec.className;
+    windowClass.lpszClassName = table.className;
     // A class left registered by an earlier showing is fine to reuse.
     ::RegisterClassExW(&windowClass);
 
-    window = ::CreateWindowExW(WS_EX_TOPMOST, spec.className, kTitle, WS_POPUPWINDOW | WS_VISIBLE | WS_DLGFRAME,
+    window = ::CreateWindowExW(WS_EX_TOPMOST, table.className, kTitle, WS_POPUPWINDOW | WS_VISIBLE | WS_DLGFRAME,
                                CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr, instance,
                                this);
     if (!window) return false;
@@ -113,7 +113,7 @@ bool CBaseDlg::CreateFromSpec(const DialogSpec& spec)
     if (!EditSystemMenu()) return fail();
 
     controls.clear();
-    for (const ControlSpec& control : spec.controls) {
+    for (const ControlEntry& control : table.controls) {
         HWND created = CreateControl(control);
         if (!created) return fail();
         controls.push_back(created);
@@ -127,8 +127,8 @@ bool CBaseDlg::CreateFromSpec(const DialogSpec& spec)
 
     LayoutControls();
 
-    if (spec.focusIndex < controls.size()) ::SetFocus(controls[spec.focusIndex]);
-    ::SetPropW(window, spec.property, reinterpret_cast<HANDLE>(1));
+    if (table.focusIndex < controls.size()) ::SetFocus(controls[table.focusIndex]);
+    ::SetPropW(window, table.property, reinterpret_cast<HANDLE>(1));
     ::ShowWindow(window, SW_SHOWNORMAL);
     ::UpdateWindow(window);
     return true;
@@ -158,29 +158,29 @@ bool CBaseDlg::EditSystemMenu()
     return true;
 }
 
-HWND CBaseDlg::CreateControl(const ControlSpec& spec)
+HWND CBaseDlg::CreateControl(const ControlEntry& entry)
 {
     std::wstring text;
-    if (!LoadResString(text, spec.textId) || text.empty()) return nullptr;
-    const wchar_t* windowClass = spec.kind == ControlKind::Message ? L"STATIC" : L"BUTTON";
-    return ::CreateWindowExW(0, windowClass, text.c_str(), ControlStyle(spec.kind), CW_USEDEFAULT, CW_USEDEFAULT,
+    if (!LoadResString(text, entry.textId) || text.empty()) return nullptr;
+    const wchar_t* windowClass = entry.kind == ControlKind::Message ? L"STATIC" : L"BUTTON";
+    return ::CreateWindowExW(0, windowClass, text.c_str(), ControlStyle(entry.kind), CW_USEDEFAULT, CW_USEDEFAULT,
                              CW_USEDEFAULT, CW_USEDEFAULT, window,
-                             reinterpret_cast<HMENU>(static_cast<INT_PTR>(spec.id)), instance, nullptr);
+                             reinterpret_cast<HMENU>(static_cast<INT_PTR>(entry.id)), instance, nullptr);
 }
 
-bool CBaseDlg::LayoutFromSpec(const DialogSpec& spec)
+bool CBaseDlg::LayoutFromTable(const DialogTable& table)
 {
-    if (!window || !::IsWindow(window) || controls.size() != spec.controls.size()) return false;
+    if (!window || !::IsWindow(window) || controls.size() != table.controls.size()) return false;
     for (HWND control : controls)
         if (!::IsWindow(control)) return false;
-    PlaceWindow(window, spec.windowLayoutId);
-    for (size_t i = 0; i < controls.size(); ++i) PlaceControl(controls[i], spec.controls[i].layoutId);
+    PlaceWindow(window, table.windowLayoutId);
+    for (size_t i = 0; i < controls.size(); ++i) PlaceControl(controls[i], table.controls[i].layoutId);
     return true;
 }
 
-bool CBaseDlg::DestroyFromSpec(const DialogSpec& spec)
+bool CBaseDlg::DestroyFromTable(const DialogTable& table)
 {
-    const bool unregistered = ::UnregisterClassW(spec.className, instance) != FALSE;
+    const bool unregistered = ::UnregisterClassW(table.className, instance) != FALSE;
     font.reset();
     return unregistered;
 }

@@ -14,18 +14,18 @@ namespace tapdeck::pairwell {
 
 enum class ControlKind { PushButton, DefaultPushButton, CheckBox, Message };
 
-struct ControlSpec {
+struct ControlEntry {
     ControlKind kind;
     UINT textId;    // string resource of the control's text
     UINT layoutId;  // string resource of its layout rectangle
     int id;         // control id; 0 for the message
 };
 
-struct DialogSpec {
+struct DialogTable {
     const wchar_t* className;
     const wchar_t* property;
     UINT windowLayoutId;
-    std::span<const ControlSpec> controls;  // in creation order
+    std::span<const ControlEntry> controls;  // in creation order
     size_t focusIndex;                      // the control focused at start
 };
 
@@ -49,9 +49,9 @@ public:
     HWND Window() const noexcept { return window; }
 
 protected:
-    bool CreateFromSpec(const DialogSpec& spec);
-    bool LayoutFromSpec(const DialogSpec& spec);
-    bool DestroyFromSpec(const DialogSpec& spec);
+    bool CreateFromTable(const DialogTable& table);
+    bool LayoutFromTable(const DialogTable& table);
+    bool DestroyFromTable(const DialogTable& table);
 
     // The dialog's WM_COMMAND by control id; false passes it to DefWindowProcW.
     virtual bool OnCommand(int id) = 0;
@@ -82,7 +82,7 @@ public:
 private:
     static LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
     LRESULT OnMessage(UINT message, WPARAM wParam, LPARAM lParam);
-    HWND CreateControl(const ControlSpec& spec);
+    HWND CreateControl(const ControlEntry& entry);
     bool CreateDialogFont();
     bool EditSystemMenu();
     void StopWatchingAppVisibility();

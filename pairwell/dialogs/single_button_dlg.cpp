@@ -8,7 +8,7 @@ CSingleButtonDlg::CSingleButtonDlg(HINSTANCE instance, HICON icon, HCURSOR curso
     : CBaseDlg(instance, icon, cursor),
       controls_{{ControlKind::DefaultPushButton, buttonText, buttonLayout, kButtonId},
                 {ControlKind::Message, messageText, messageLayout, 0}},
-      spec_{className, property, windowLayoutId, controls_, 0}
+      table_{className, property, windowLayoutId, controls_, 0}
 {
 }
 

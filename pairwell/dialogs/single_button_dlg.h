@@ -6,9 +6,9 @@ namespace tapdeck::pairwell {
 
 class CSingleButtonDlg : public CBaseDlg {
 public:
-    bool LayoutControls() override { return LayoutFromSpec(spec_); }
-    bool Create() override { return CreateFromSpec(spec_); }
-    bool Destroy() override { return DestroyFromSpec(spec_); }
+    bool LayoutControls() override { return LayoutFromTable(table_); }
+    bool Create() override { return CreateFromTable(table_); }
+    bool Destroy() override { return DestroyFromTable(table_); }
 
     static constexpr int kButtonId = 1;
 
@@ -20,8 +20,8 @@ protected:
     bool OnCommand(int id) override;
 
 private:
-    ControlSpec controls_[2];
-    DialogSpec spec_;
+    ControlEntry controls_[2];
+    DialogTable table_;
 };
 
 }  // namespace tapdeck::pairwell

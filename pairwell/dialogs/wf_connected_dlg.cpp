@@ -5,13 +5,13 @@ namespace {
 
 // Buttons first, then the check box, then the message; "keep" (7) is the
 // default and has the focus, so Enter keeps the current network.
-constexpr ControlSpec kControls[] = {
+constexpr ControlEntry kControls[] = {
     {ControlKind::PushButton, 527, 532, CWFConnectedDlg::kContinueId},
     {ControlKind::DefaultPushButton, 528, 533, CWFConnectedDlg::kKeepId},
     {ControlKind::CheckBox, 526, 531, CWFConnectedDlg::kCheckBoxId},
     {ControlKind::Message, 525, 530, 0},
 };
-constexpr DialogSpec kSpec{L"WiFiConnectedDlgWnd", L"Camera WiFiConnectedDlg prop", 529, kControls, 1};
+constexpr DialogTable kTable{L"WiFiConnectedDlgWnd", L"Camera WiFiConnectedDlg prop", 529, kControls, 1};
 
 }  // namespace
 
@@ -22,7 +22,7 @@ CWFConnectedDlg::CWFConnectedDlg(HINSTANCE instance, HICON icon, HCURSOR cursor)
 
 bool CWFConnectedDlg::Create()
 {
-    const bool created = CreateFromSpec(kSpec);
+    const bool created = CreateFromTable(kTable);
     if (controls.size() == std::size(kControls)) {
         checkBox = controls[2];
         message = controls[3];
@@ -32,12 +32,12 @@ bool CWFConnectedDlg::Create()
 
 bool CWFConnectedDlg::LayoutControls()
 {
-    return LayoutFromSpec(kSpec);
+    return LayoutFromTable(kTable);
 }
 
 bool CWFConnectedDlg::Destroy()
 {
-    return DestroyFromSpec(kSpec);
+    return DestroyFromTable(kTable);
 }
 
 bool CWFConnectedDlg::OnCommand(int id)
