@@ -8,6 +8,7 @@
 #include "nfc/nfc_manager.h"
 #include "observe_app.h"
 #include "unique_handle.h"
+#include "usage_stats.h"
 
 namespace tapdeck {
 
@@ -29,7 +30,8 @@ public:
     HICON AppIcon() const noexcept { return appIcon_.get(); }
     HWND AgentWindow() const noexcept { return agentWindow_.load(); }
     std::wstring& ProgramFilesPath() noexcept { return programFilesPath_; }
-    HRESULT UsageStatus() const noexcept { return usageStatus_.load(); }
+    UsageUser& Usage() noexcept { return usage_; }
+    CNFCManager& Nfc() noexcept { return nfc_; }
 
 private:
     enum class OneShot { None, Handled };
@@ -50,9 +52,9 @@ private:
     void EndMainDialogThread();
 
     CObserveApp observer_;
+    UsageUser usage_;  // before nfc_, which submits through it
     CNFCManager nfc_;
     std::wstring programFilesPath_;
-    std::atomic<HRESULT> usageStatus_{E_FAIL};
     unique_hmodule dropwatchModule_;
     HINSTANCE instance_ = nullptr;
     std::atomic<HWND> agentWindow_{nullptr};

@@ -1,11 +1,19 @@
 #include "tpd_app.h"
+#include "version_report.h"
 
 namespace tapdeck {
 
-// The usage-statistics client is not built yet: the start-up report has
-// nothing to report to, and nothing is held to release.
-void CTPDApp::OnUsageReportTimer() {}
+// Once per run: the versions and the start event are submitted whatever the
+// initialisation gave; a client that is not up takes nothing.
+void CTPDApp::OnUsageReportTimer()
+{
+    usage_.Init();
+    ReportOriginalVersion();
+    ReportCurrentVersion();
+    const wchar_t* const start[] = {L"General", L"Start", L"Automatic"};
+    SubmitUsageEvent(3, start);
+}
 
-void CTPDApp::ReleaseUsageStats() {}
+void CTPDApp::ReleaseUsageStats() { usage_.Release(); }
 
 }  // namespace tapdeck

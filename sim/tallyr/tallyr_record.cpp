@@ -87,6 +87,17 @@ std::vector<std::vector<std::wstring>> ReadTallyrCalls()
     return calls;
 }
 
+std::vector<std::vector<std::wstring>> ReadTallyrCallsFrom(std::wstring_view module)
+{
+    std::vector<std::vector<std::wstring>> calls;
+    for (auto& call : ReadTallyrCalls()) {
+        if (call.size() < 2 || ::lstrcmpiW(call[1].c_str(), std::wstring(module).c_str()) != 0) continue;
+        call.erase(call.begin() + 1);
+        calls.push_back(std::move(call));
+    }
+    return calls;
+}
+
 void ClearTallyrCalls() { WriteStateFile(kTallyrArea, kTallyrCallsFile, L""); }
 
 ScopedTallyrInstall::ScopedTallyrInstall() { existed_ = ReadWholeFile(TallyrInstallPath(), saved_); }

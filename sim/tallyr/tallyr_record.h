@@ -2,6 +2,7 @@
 // Where the usage-statistics stand-in records and what tests use to put one
 // of its builds in place of the real library and read what it was asked.
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace tapdeck::sim {
@@ -27,8 +28,13 @@ bool InstallTallyrFrom(const std::wstring& dll);
 // Removes it; true when it is gone.
 bool RemoveTallyr();
 
-// Each recorded call as its tab-separated fields.
+// Each recorded call as its tab-separated fields: the function, the file
+// name of the calling module ("-" for the load and unload records "Attach"
+// and "Detach"), then the arguments.
 std::vector<std::vector<std::wstring>> ReadTallyrCalls();
+// The calls made from one module ("Tapdeck.exe", "Dropwatch.dll"), each
+// without its caller field: the function, then the arguments.
+std::vector<std::vector<std::wstring>> ReadTallyrCallsFrom(std::wstring_view module);
 void ClearTallyrCalls();
 
 // Keeps whatever is at the install path (file or nothing) and puts it back
