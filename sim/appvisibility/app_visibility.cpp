@@ -138,7 +138,8 @@ bool VisibilityEvents::Remove(DWORD cookie)
 // Runs for the rest of the process once a sink was advised.
 DWORD WINAPI VisibilityEvents::WatchThread(void* self)
 {
-    unique_event changed(::CreateEventW(nullptr, FALSE, FALSE, appvisibility::kChangedEvent));
+    unique_event changed(
+        ::CreateEventW(nullptr, FALSE, FALSE, appvisibility::ChangedEventFor(::GetCurrentProcessId()).c_str()));
     if (!changed) return 1;
     while (::WaitForSingleObject(changed.get(), INFINITE) == WAIT_OBJECT_0)
         static_cast<VisibilityEvents*>(self)->RaiseChanges();

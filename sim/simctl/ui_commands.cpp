@@ -1,6 +1,8 @@
 // simctl commands of the user-interface stand-ins (toast host, application
 // activation manager, app visibility) and of Pairwell's open dialog.
 #include <windows.h>
+#include <tlhelp32.h>
+#include <cwchar>
 #include <string>
 
 #include "../activation/activation_channel.h"
@@ -33,12 +35,15 @@ int PrintFile(std::wstring_view area, std::wstring_view file)
 // Sets one of the toast host's events and waits until the host took it.
 int ToastAction(const wchar_t* eventName)
 {
-    if (ReadStateFile(toast::kArea, toast::kShownState).empty()) {
+    const std::wstring shown = ReadStateFile(toast::kArea, toast::kShownState);
+    if (shown.empty()) {
         SimctlPrint(L"no toast shown\n");
         return 1;
     }
+    // The first field names the process that shows the toast.
+    const unsigned long processId = std::wcstoul(shown.c_str(), nullptr, 10);
     unique_event delivered(::CreateEventW(nullptr, FALSE, FALSE, toast::kDeliveredEvent));
-    unique_event action(::OpenEventW(EVENT_MODIFY_STATE, FALSE, eventName));
+    unique_event action(::OpenEventW(EVENT_MODIFY_STATE, FALSE, toast::EventFor(eventName, processId).c_str()));
     if (!delivered || !action) {
         SimctlPrint(L"no toast host running\n");
         return 1;
@@ -92,9 +97,15 @@ int AppVisibilitySet(const SimctlArgs& args)
     if (!WriteStateFile(appvisibility::kArea, appvisibility::kState,
                         L"launcher=" + std::to_wstring(launcher) + L"\nmode=" + std::to_wstring(mode) + L"\n"))
         return 1;
-    // No program watching yet: the state waits for the next one that asks.
-    if (unique_event changed{::OpenEventW(EVENT_MODIFY_STATE, FALSE, appvisibility::kChangedEvent)})
-        ::SetEvent(changed.get());
+    // Every program that watches hears it; one that starts later reads the state.
+    unique_handle snapshot(::CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
+    PROCESSENTRY32W entry{};
+    entry.dwSize = sizeof(entry);
+    if (snapshot.get() == INVALID_HANDLE_VALUE) return 1;
+    for (BOOL more = ::Process32FirstW(snapshot.get(), &entry); more; more = ::Process32NextW(snapshot.get(), &entry)) {
+        const std::wstring name = appvisibility::ChangedEventFor(entry.th32ProcessID);
+        if (unique_event changed{::OpenEventW(EVENT_MODIFY_STATE, FALSE, name.c_str())}) ::SetEvent(changed.get());
+    }
     return 0;
 }
 

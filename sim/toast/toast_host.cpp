@@ -39,7 +39,8 @@ void ToastHost::Show(const std::wstring& appId, ToastNotification* notification)
         shownAppId_ = appId;
         everShown_.push_back(notification);
     }
-    WriteStateFile(toast::kArea, toast::kShownState, appId + texts);
+    WriteStateFile(toast::kArea, toast::kShownState,
+                   std::to_wstring(::GetCurrentProcessId()) + L"\t" + appId + texts);
     Record(L"shown\t" + appId + texts);
     Record(L"xml\t" + appId + L"\t" + notification->Xml());
     StartDriver();
@@ -73,8 +74,9 @@ void ToastHost::StartDriver()
 DWORD WINAPI ToastHost::DriverThread(void* self)
 {
     auto* host = static_cast<ToastHost*>(self);
-    unique_event activate(::CreateEventW(nullptr, FALSE, FALSE, toast::kActivateEvent));
-    unique_event dismiss(::CreateEventW(nullptr, FALSE, FALSE, toast::kDismissEvent));
+    const DWORD processId = ::GetCurrentProcessId();
+    unique_event activate(::CreateEventW(nullptr, FALSE, FALSE, toast::EventFor(toast::kActivateEvent, processId).c_str()));
+    unique_event dismiss(::CreateEventW(nullptr, FALSE, FALSE, toast::EventFor(toast::kDismissEvent, processId).c_str()));
     if (!activate || !dismiss) return 1;
     const HANDLE events[] = {activate.get(), dismiss.get()};
     for (;;) {

@@ -16,7 +16,7 @@ using test::Simctl;
 using test::WaitForRecord;
 using test::WaitUntil;
 
-constexpr wchar_t kChangedEvent[] = L"Local\\TapdeckSimAppVisibility.Changed";
+const std::wstring kChangedEvent = L"Local\\TapdeckSimAppVisibility.Changed." + std::to_wstring(::GetCurrentProcessId());
 
 RECT WindowRect(HWND window)
 {
@@ -45,7 +45,7 @@ protected:
         dialog = run->WaitForDialog(L"Camera WiFiConnectFailDlg prop");
         ASSERT_NE(dialog, nullptr);
         ASSERT_TRUE(WaitForRecord(L"appvisibility", L"advise\t")) << Records(L"appvisibility");
-        ASSERT_TRUE(WaitUntil([] { return unique_event(::OpenEventW(SYNCHRONIZE, FALSE, kChangedEvent)).get(); },
+        ASSERT_TRUE(WaitUntil([] { return unique_event(::OpenEventW(SYNCHRONIZE, FALSE, kChangedEvent.c_str())).get(); },
                               std::chrono::seconds(5)));
     }
 

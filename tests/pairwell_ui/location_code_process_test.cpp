@@ -10,49 +10,13 @@
 #include "dialogs.h"
 #include "location_code.h"
 #include "res_string.h"
-#include "unique_handle.h"
+#include "shared_info.h"
 
 namespace tapdeck::pairwell {
 namespace {
 
-constexpr wchar_t kKey[] = L"software\\Vexa Corporation\\Shared Info";
-
-// A registry value as a test sets it: a DWORD, a string, or absent.
-struct Value {
-    std::optional<DWORD> number;
-    const wchar_t* text = nullptr;
-};
-
-void Put(HKEY key, const wchar_t* name, const Value& value)
-{
-    if (value.number) {
-        const DWORD number = *value.number;
-        ::RegSetValueExW(key, name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&number), sizeof(number));
-    } else if (value.text) {
-        ::RegSetValueExW(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.text),
-                         static_cast<DWORD>((::wcslen(value.text) + 1) * sizeof(wchar_t)));
-    } else {
-        ::RegDeleteValueW(key, name);
-    }
-}
-
-class SharedInfo {
-public:
-    SharedInfo(const Value& location, const Value& subLocation)
-    {
-        ::RegCreateKeyExW(HKEY_LOCAL_MACHINE, kKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, key_.put(), nullptr);
-        Put(key_.get(), L"dwLocation", location);
-        Put(key_.get(), L"subdwLocation", subLocation);
-    }
-    ~SharedInfo()
-    {
-        ::RegDeleteValueW(key_.get(), L"dwLocation");
-        ::RegDeleteValueW(key_.get(), L"subdwLocation");
-    }
-
-private:
-    unique_hkey key_;
-};
+using test::SharedInfo;
+using test::Value;
 
 struct LocationCase {
     const char* name;
