@@ -53,24 +53,33 @@ std::string ReadFileBytes(const std::wstring& path)
     return bytes;
 }
 
+struct Exchange {
+    std::wstring request;
+    std::wstring reply;
+    const char* end;
+    std::string (*requestFor)(int);
+    std::string (*markerFor)(int);
+};
+
 // Writes the request, then spins until the reply holds the marker and its end.
-double MedianMs(const std::wstring& request, const std::wstring& reply, const char* end,
-                std::string (*requestFor)(int), std::string (*markerFor)(int))
+double SampleMs(const Exchange& exchange, int i)
 {
-    std::vector<double> samples;
-    for (int i = 0; i < kWrites; ++i) {
-        const std::string marker = markerFor(i);
-        const auto start = Clock::now();
-        WriteFileBytes(request, requestFor(i));
-        for (;;) {
-            const std::string bytes = ReadFileBytes(reply);
-            if (bytes.find(marker) != std::string::npos && bytes.size() >= std::strlen(end) &&
-                bytes.compare(bytes.size() - std::strlen(end), std::string::npos, end) == 0)
-                break;
-            if (Clock::now() - start > std::chrono::seconds(5)) break;
-        }
-        samples.push_back(std::chrono::duration<double, std::milli>(Clock::now() - start).count());
+    const std::string marker = exchange.markerFor(i);
+    const size_t endLength = std::strlen(exchange.end);
+    const auto start = Clock::now();
+    WriteFileBytes(exchange.request, exchange.requestFor(i));
+    for (;;) {
+        const std::string bytes = ReadFileBytes(exchange.reply);
+        if (bytes.find(marker) != std::string::npos && bytes.size() >= endLength &&
+            bytes.compare(bytes.size() - endLength, std::string::npos, exchange.end) == 0)
+            break;
+        if (Clock::now() - start > std::chrono::seconds(5)) break;
     }
+    return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
+}
+
+double Median(std::vector<double> samples)
+{
     std::sort(samples.begin(), samples.end());
     return samples[samples.size() / 2];
 }
@@ -133,10 +142,19 @@ int wmain()
     unique_thread floorThread(::CreateThread(nullptr, 0, FloorWatcher, const_cast<std::wstring*>(&floorFolder), 0, nullptr));
     ::Sleep(100);
 
-    const double floorMs = MedianMs(floorFolder + L"\\Request", floorFolder + L"\\Reply", ".", FloorRequestFor,
-                                    FloorMarkerFor);
-    const double sessionMs = MedianMs(localState + L"\\App.Info", localState + L"\\Session.info", "</SessionInfo>",
-                                      AppInfoFor, SessionMarkerFor);
+    // Alternating, so that both see the same machine.
+    const Exchange floorExchange{floorFolder + L"\\Request", floorFolder + L"\\Reply", ".", FloorRequestFor,
+                                 FloorMarkerFor};
+    const Exchange sessionExchange{localState + L"\\App.Info", localState + L"\\Session.info", "</SessionInfo>",
+                                   AppInfoFor, SessionMarkerFor};
+    std::vector<double> floorSamples;
+    std::vector<double> sessionSamples;
+    for (int i = 0; i < kWrites; ++i) {
+        floorSamples.push_back(SampleMs(floorExchange, i));
+        sessionSamples.push_back(SampleMs(sessionExchange, i));
+    }
+    const double floorMs = Median(floorSamples);
+    const double sessionMs = Median(sessionSamples);
     monitor->StopMonitor();
     std::printf("App.Info -> Session.info complete: median %.2f ms over %d writes\n", sessionMs, kWrites);
     std::printf("minimal directory watcher floor:   median %.2f ms over %d writes\n", floorMs, kWrites);
