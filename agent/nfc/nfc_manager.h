@@ -1,34 +1,98 @@
 #pragma once
-// The agent's connection to the PC's proximity (NFC) radio.
+// The agent's connection to the PC's proximity (NFC) radio: the device, the
+// subscriptions of every registered message type, the watch on their
+// registry key, and the one message the agent may publish.
 #include <windows.h>
+#include <condition_variable>
 #include <memory>
+#include <mutex>
+#include <string>
 
 #include "com_ptr.h"
+#include "nfc_device_context.h"
+#include "nfc_registration.h"
 #include "proximity.h"
+#include "registry_watch.h"
+#include "rsp_controller.h"
 
 namespace tapdeck {
 
-struct CNFCDeviceContext {
-    com_ptr<sdk::IProximityDevice> device;
-
-    bool GetDefaultDevice();
-};
+class UsageUser;
 
 class CNFCManager {
 public:
-    CNFCManager() = default;
+    explicit CNFCManager(UsageUser& usage) noexcept : usage_(usage) {}
     CNFCManager(const CNFCManager&) = delete;
     CNFCManager& operator=(const CNFCManager&) = delete;
+    ~CNFCManager();
 
-    // True when the default proximity device was obtained.
+    // True when the default device was obtained and its events registered.
     bool OpenDevice();
     // True when at least one registered message type was subscribed.
     bool SubscribeAll();
+    // Stops the watch, waits out running callbacks, ends every subscription.
     void Close();
 
+    bool SubscribeType(const NFCRegistration& registration, INT64& subscriptionId);
+    void AddRecord(const std::wstring& messageType, CBaseRspController* controller,
+                   const std::wstring& applicationPath, INT64 subscriptionId);
+    bool FindApplicationPath(const std::wstring& messageType, std::wstring& applicationPath);
+    bool LoadRegistrations(NFCRegistrationList& registrations);
+    bool StartRegistryWatch();
+    static void OnRegistryChanged(void* context);
+
+    // True when the platform accepted the message for publication.
+    bool PublishHex(const std::wstring& messageType, const std::wstring& hexData);
+
+    // For the handlers, on the platform's threads.
+    class CallScope {
+    public:
+        explicit CallScope(CNFCManager& manager) noexcept;
+        ~CallScope();
+        CallScope(const CallScope&) = delete;
+        CallScope& operator=(const CallScope&) = delete;
+        // False once Close has begun: the call must do nothing.
+        explicit operator bool() const noexcept { return entered_; }
+
+    private:
+        CNFCManager& manager_;
+        bool entered_;
+    };
+    HRESULT AnswerMessage(const std::wstring& messageType, const std::wstring& data);
+    void WithdrawPublishedMessage();
+    UsageUser& Usage() noexcept { return usage_; }
+
+    // What tests and the window thread may look at.
+    INT64 PublishedMessageId();
+    size_t RecordCount();
+    size_t RegistrationCount();
+    CNFCDeviceContext* DeviceContext() noexcept { return deviceContext_.get(); }
+
 private:
-    std::unique_ptr<CNFCDeviceContext> deviceContext_;
-    bool deviceAvailable_ = false;
+    com_ptr<sdk::IProximityDevice> Device();
+    sdk::IMessageReceivedHandler* HandlerFor(const std::wstring& messageType);
+    void AddNewRegistration(NFCRegistrationList& fresh);
+    void RemoveDroppedRegistration(NFCRegistrationList& fresh);
+
+    UsageUser& usage_;
+
+    // Guards records, registrations, publishedMessageId, controller, the
+    // device pointer and the call count. Never held while calling the
+    // platform or starting a program.
+    std::mutex lock_;
+    std::condition_variable callsDone_;
+    std::unique_ptr<CNFCDeviceContext> deviceContext_;  // set and freed on the window thread only
+    // A block whose handlers the platform still held at Close; kept until
+    // the manager ends so that a late call never reaches freed memory.
+    std::unique_ptr<CNFCDeviceContext> retiredContext_;
+    bool deviceAvailable_ = false;                   // guarded by lock_
+    std::unique_ptr<CBaseRspController> controller_;  // guarded by lock_
+    NFCRegistrationList registrations_;              // guarded by lock_
+    SubscriptionTable records_;                      // guarded by lock_
+    INT64 publishedMessageId_ = -1;                  // guarded by lock_
+    int activeCalls_ = 0;                            // guarded by lock_
+    bool closing_ = false;                           // guarded by lock_
+    RegistryWatch watch_;
 };
 
 }  // namespace tapdeck

@@ -1,0 +1,43 @@
+#pragma once
+// What the five proximity handler objects share: a reference count that
+// never frees them (they live in the device context block) and an answer to
+// QueryInterface for exactly IUnknown and their own delegate interface.
+#include <windows.h>
+#include <unknwn.h>
+
+namespace tapdeck {
+
+class CNFCManager;
+
+template <typename Delegate>
+class CNFCHandler : public Delegate {
+public:
+    explicit CNFCHandler(CNFCManager& manager) noexcept : manager_(manager) {}
+    CNFCHandler(const CNFCHandler&) = delete;
+    CNFCHandler& operator=(const CNFCHandler&) = delete;
+
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override
+    {
+        if (!object) return E_POINTER;
+        if (iid == __uuidof(IUnknown) || iid == __uuidof(Delegate)) {
+            *object = static_cast<Delegate*>(this);
+            AddRef();
+            return S_OK;
+        }
+        *object = nullptr;
+        return E_NOINTERFACE;
+    }
+    ULONG STDMETHODCALLTYPE AddRef() override { return static_cast<ULONG>(::InterlockedIncrement(&count_)); }
+    ULONG STDMETHODCALLTYPE Release() override { return static_cast<ULONG>(::InterlockedDecrement(&count_)); }
+
+    // 1 when nobody but the block holds the object.
+    LONG Count() const noexcept { return ::InterlockedCompareExchange(const_cast<LONG*>(&count_), 0, 0); }
+
+protected:
+    CNFCManager& manager_;
+
+private:
+    LONG count_ = 1;
+};
+
+}  // namespace tapdeck

@@ -1,0 +1,35 @@
+#pragma once
+// Watches NFCDB, its subkeys and their values, and calls back after each change.
+#include <windows.h>
+
+#include "unique_handle.h"
+
+namespace tapdeck {
+
+class RegistryWatch {
+public:
+    using Callback = void (*)(void* context);
+
+    RegistryWatch() = default;
+    RegistryWatch(const RegistryWatch&) = delete;
+    RegistryWatch& operator=(const RegistryWatch&) = delete;
+    ~RegistryWatch() { Stop(); }
+
+    // Starts the watch thread once; false when it could not be started.
+    bool Start(Callback callback, void* context);
+    // Signals the thread and waits for it: no callback runs after this returns.
+    void Stop();
+    bool Running() const noexcept { return static_cast<bool>(thread_); }
+
+private:
+    static DWORD WINAPI Thread(void* param);
+    void Run();
+
+    unique_thread thread_;
+    unique_event changeEvent_;
+    unique_event stopEvent_;
+    Callback callback_ = nullptr;
+    void* context_ = nullptr;
+};
+
+}  // namespace tapdeck

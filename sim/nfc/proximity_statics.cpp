@@ -1,0 +1,56 @@
+#include "proximity_statics.h"
+
+#include "radio_protocol.h"
+#include "sim_device.h"
+#include "sim_state.h"
+
+namespace tapdeck::sim {
+
+CProximityStatics& CProximityStatics::Instance()
+{
+    static CProximityStatics statics;
+    return statics;
+}
+
+HRESULT CProximityStatics::QueryInterface(REFIID iid, void** object)
+{
+    if (!object) return E_POINTER;
+    if (iid == __uuidof(IUnknown) || iid == __uuidof(IInspectable) || iid == __uuidof(IActivationFactory)) {
+        *object = static_cast<IActivationFactory*>(this);
+    } else if (iid == __uuidof(sdk::IProximityDeviceStatics)) {
+        *object = static_cast<sdk::IProximityDeviceStatics*>(this);
+    } else {
+        *object = nullptr;
+        return E_NOINTERFACE;
+    }
+    return S_OK;
+}
+
+HRESULT CProximityStatics::ActivateInstance(IInspectable** instance)
+{
+    if (instance) *instance = nullptr;
+    return E_NOTIMPL;
+}
+
+HRESULT CProximityStatics::GetDeviceSelector(HSTRING* selector)
+{
+    static constexpr wchar_t text[] = L"System.Devices.InterfaceClassGuid:=\"{FB3842CD-9E2A-4F83-8FCC-4B0761139AE9}\"";
+    return ::WindowsCreateString(text, static_cast<UINT32>(wcslen(text)), selector);
+}
+
+HRESULT CProximityStatics::GetDefault(sdk::IProximityDevice** device)
+{
+    if (!device) return E_POINTER;
+    *device = nullptr;
+    if (::GetFileAttributesW(StatePath(kNfcArea, kNfcPresentFile).c_str()) == INVALID_FILE_ATTRIBUTES) return S_OK;
+    if (CSimDevice* sim = CSimDevice::Instance()) *device = sim;
+    return S_OK;
+}
+
+HRESULT CProximityStatics::FromId(HSTRING, sdk::IProximityDevice** device)
+{
+    if (device) *device = nullptr;
+    return HRESULT_FROM_WIN32(ERROR_FILE_NOT_FOUND);
+}
+
+}  // namespace tapdeck::sim

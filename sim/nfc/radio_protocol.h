@@ -1,0 +1,78 @@
+#pragma once
+// How simctl and tests reach the stand-in radio inside the process that
+// opened it: every such process serves a message pipe named after its id
+// and leaves a "host-<pid>" file in C:\tapdeck-sim\nfc. A request is one
+// line of tab-separated UTF-8 fields; the answer is "ok <handlers called>".
+#include <windows.h>
+#include <string>
+#include <vector>
+
+#include "sim_state.h"
+#include "unique_handle.h"
+
+namespace tapdeck::sim {
+
+inline constexpr wchar_t kNfcArea[] = L"nfc";
+inline constexpr wchar_t kNfcPresentFile[] = L"present";
+inline constexpr wchar_t kNfcSubscriptionsFile[] = L"subscriptions.log";
+inline constexpr wchar_t kNfcPublishedFile[] = L"published.log";
+
+inline std::wstring RadioPipeName(DWORD pid) { return L"\\\\.\\pipe\\tapdeck-sim-nfc-" + std::to_wstring(pid); }
+inline std::wstring RadioHostFile(DWORD pid) { return L"host-" + std::to_wstring(pid); }
+
+// The ids of the processes that serve a radio now.
+inline std::vector<DWORD> RadioHosts()
+{
+    std::vector<DWORD> hosts;
+    WIN32_FIND_DATAW found{};
+    const std::wstring pattern = StatePath(kNfcArea, L"host-*");
+    HANDLE search = ::FindFirstFileW(pattern.c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE) return hosts;
+    do {
+        hosts.push_back(static_cast<DWORD>(std::wcstoul(found.cFileName + 5, nullptr, 10)));
+    } while (::FindNextFileW(search, &found));
+    ::FindClose(search);
+    return hosts;
+}
+
+// Sends one request to one host; its answer, or empty when it is gone.
+inline std::string SendRadioRequest(DWORD pid, const std::string& request)
+{
+    const std::wstring name = RadioPipeName(pid);
+    unique_file pipe;
+    for (int attempt = 0; attempt < 50 && !pipe; ++attempt) {
+        pipe.reset(::CreateFileW(name.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+        if (pipe) break;
+        if (::GetLastError() != ERROR_PIPE_BUSY) return {};
+        ::WaitNamedPipeW(name.c_str(), 200);
+    }
+    if (!pipe) return {};
+    DWORD mode = PIPE_READMODE_MESSAGE;
+    ::SetNamedPipeHandleState(pipe.get(), &mode, nullptr, nullptr);
+    DWORD written = 0;
+    if (!::WriteFile(pipe.get(), request.data(), static_cast<DWORD>(request.size()), &written, nullptr)) return {};
+    char reply[256];
+    DWORD read = 0;
+    if (!::ReadFile(pipe.get(), reply, sizeof(reply), &read, nullptr)) return {};
+    return std::string(reply, read);
+}
+
+// Sends a request to every host, forgetting hosts that have ended; the
+// number of handlers called in all of them, or -1 when no host answered.
+inline long BroadcastRadioRequest(const std::string& request)
+{
+    long total = -1;
+    for (DWORD pid : RadioHosts()) {
+        const std::string reply = SendRadioRequest(pid, request);
+        if (reply.rfind("ok ", 0) != 0) {
+            unique_handle process(::OpenProcess(SYNCHRONIZE, FALSE, pid));
+            if (!process || ::WaitForSingleObject(process.get(), 0) == WAIT_OBJECT_0)
+                DeleteStateFile(kNfcArea, RadioHostFile(pid));
+            continue;
+        }
+        total = (total < 0 ? 0 : total) + std::strtol(reply.c_str() + 3, nullptr, 10);
+    }
+    return total;
+}
+
+}  // namespace tapdeck::sim

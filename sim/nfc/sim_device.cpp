@@ -1,0 +1,401 @@
+#include "sim_device.h"
+
+#include <objbase.h>
+#include <new>
+
+#include "hex_text.h"
+#include "radio_protocol.h"
+#include "sim_buffer.h"
+#include "sim_message.h"
+#include "sim_state.h"
+
+namespace tapdeck::sim {
+namespace {
+
+std::wstring Text(HSTRING value)
+{
+    UINT32 length = 0;
+    const wchar_t* raw = ::WindowsGetStringRawBuffer(value, &length);
+    return raw ? std::wstring(raw, length) : std::wstring();
+}
+
+void Record(const wchar_t* file, const std::wstring& line) { AppendRecord(kNfcArea, file, line); }
+
+// Holds a reference for the time a handler runs outside the device's lock.
+template <typename T>
+struct Held {
+    explicit Held(T* object) : p(object) { p->AddRef(); }
+    Held(Held&& other) noexcept : p(std::exchange(other.p, nullptr)) {}
+    Held(const Held&) = delete;
+    ~Held()
+    {
+        if (p) p->Release();
+    }
+    T* p;
+};
+
+std::vector<std::string> Fields(const std::string& request)
+{
+    std::vector<std::string> fields;
+    size_t start = 0;
+    for (;;) {
+        const size_t tab = request.find('\t', start);
+        fields.push_back(request.substr(start, tab == std::string::npos ? std::string::npos : tab - start));
+        if (tab == std::string::npos) break;
+        start = tab + 1;
+    }
+    return fields;
+}
+
+}  // namespace
+
+CSimDevice* CSimDevice::Instance()
+{
+    static CSimDevice* device = [] {
+        auto* created = new (std::nothrow) CSimDevice();
+        if (created && !created->StartListener()) created = nullptr;
+        return created;
+    }();
+    return device;
+}
+
+HRESULT CSimDevice::QueryInterface(REFIID iid, void** object)
+{
+    if (!object) return E_POINTER;
+    if (iid == __uuidof(IUnknown) || iid == __uuidof(IInspectable) || iid == __uuidof(sdk::IProximityDevice)) {
+        *object = static_cast<sdk::IProximityDevice*>(this);
+        return S_OK;
+    }
+    *object = nullptr;
+    return E_NOINTERFACE;
+}
+
+HRESULT CSimDevice::SubscribeForMessage(HSTRING messageType, sdk::IMessageReceivedHandler* handler,
+                                        INT64* subscriptionId)
+{
+    if (!handler || !subscriptionId) return E_POINTER;
+    const std::wstring type = Text(messageType);
+    if (type.empty()) return E_INVALIDARG;
+    handler->AddRef();
+    INT64 id = 0;
+    {
+        std::lock_guard lock(lock_);
+        id = nextId_++;
+        subscriptions_[id] = Subscription{type, handler};
+    }
+    *subscriptionId = id;
+    Record(kNfcSubscriptionsFile, L"subscribe\t" + std::to_wstring(id) + L"\t" + type);
+    return S_OK;
+}
+
+HRESULT CSimDevice::StopSubscribingForMessage(INT64 subscriptionId)
+{
+    Subscription removed{};
+    {
+        std::lock_guard lock(lock_);
+        auto found = subscriptions_.find(subscriptionId);
+        if (found == subscriptions_.end()) return E_INVALIDARG;
+        removed = found->second;
+        subscriptions_.erase(found);
+    }
+    removed.handler->Release();
+    Record(kNfcSubscriptionsFile, L"unsubscribe\t" + std::to_wstring(subscriptionId) + L"\t" + removed.type);
+    return S_OK;
+}
+
+HRESULT CSimDevice::Publish(HSTRING messageType, std::vector<BYTE> bytes, sdk::IMessageTransmittedHandler* handler,
+                            INT64* messageId)
+{
+    if (!messageId) return E_POINTER;
+    const std::wstring type = Text(messageType);
+    if (type.empty()) return E_INVALIDARG;
+    if (handler) handler->AddRef();
+    INT64 id = 0;
+    {
+        std::lock_guard lock(lock_);
+        id = nextId_++;
+        publications_[id] = Publication{type, handler};
+    }
+    *messageId = id;
+    Record(kNfcPublishedFile, L"publish\t" + std::to_wstring(id) + L"\t" + type + L"\t" + ToHex(bytes));
+    return S_OK;
+}
+
+HRESULT CSimDevice::PublishMessage(HSTRING messageType, HSTRING message, INT64* messageId)
+{
+    return PublishMessageWithCallback(messageType, message, nullptr, messageId);
+}
+
+HRESULT CSimDevice::PublishMessageWithCallback(HSTRING messageType, HSTRING message,
+                                               sdk::IMessageTransmittedHandler* handler, INT64* messageId)
+{
+    const std::wstring text = Text(message);
+    std::vector<BYTE> bytes;
+    for (wchar_t c : text) {
+        bytes.push_back(static_cast<BYTE>(c & 0xff));
+        bytes.push_back(static_cast<BYTE>(c >> 8));
+    }
+    return Publish(messageType, std::move(bytes), handler, messageId);
+}
+
+HRESULT CSimDevice::PublishBinaryMessage(HSTRING messageType, sdk::IBuffer* message, INT64* messageId)
+{
+    return PublishBinaryMessageWithCallback(messageType, message, nullptr, messageId);
+}
+
+HRESULT CSimDevice::PublishBinaryMessageWithCallback(HSTRING messageType, sdk::IBuffer* message,
+                                                     sdk::IMessageTransmittedHandler* handler, INT64* messageId)
+{
+    std::vector<BYTE> bytes;
+    if (!BufferBytes(message, bytes)) return E_INVALIDARG;
+    return Publish(messageType, std::move(bytes), handler, messageId);
+}
+
+HRESULT CSimDevice::PublishUriMessage(sdk::IUriRuntimeClass*, INT64*) { return E_NOTIMPL; }
+
+HRESULT CSimDevice::PublishUriMessageWithCallback(sdk::IUriRuntimeClass*, sdk::IMessageTransmittedHandler*, INT64*)
+{
+    return E_NOTIMPL;
+}
+
+HRESULT CSimDevice::StopPublishingMessage(INT64 messageId)
+{
+    Publication removed{};
+    {
+        std::lock_guard lock(lock_);
+        auto found = publications_.find(messageId);
+        if (found == publications_.end()) return E_INVALIDARG;
+        removed = found->second;
+        publications_.erase(found);
+    }
+    if (removed.handler) removed.handler->Release();
+    Record(kNfcPublishedFile, L"withdraw\t" + std::to_wstring(messageId));
+    return S_OK;
+}
+
+HRESULT CSimDevice::add_DeviceArrived(sdk::IDeviceArrivedEventHandler* handler, EventRegistrationToken* cookie)
+{
+    if (!handler || !cookie) return E_POINTER;
+    handler->AddRef();
+    std::lock_guard lock(lock_);
+    cookie->value = nextId_++;
+    arrived_[cookie->value] = handler;
+    return S_OK;
+}
+
+HRESULT CSimDevice::remove_DeviceArrived(EventRegistrationToken cookie)
+{
+    sdk::IDeviceArrivedEventHandler* handler = nullptr;
+    {
+        std::lock_guard lock(lock_);
+        auto found = arrived_.find(cookie.value);
+        if (found == arrived_.end()) return S_OK;
+        handler = found->second;
+        arrived_.erase(found);
+    }
+    handler->Release();
+    return S_OK;
+}
+
+HRESULT CSimDevice::add_DeviceDeparted(sdk::IDeviceDepartedEventHandler* handler, EventRegistrationToken* cookie)
+{
+    if (!handler || !cookie) return E_POINTER;
+    handler->AddRef();
+    std::lock_guard lock(lock_);
+    cookie->value = nextId_++;
+    departed_[cookie->value] = handler;
+    return S_OK;
+}
+
+HRESULT CSimDevice::remove_DeviceDeparted(EventRegistrationToken cookie)
+{
+    sdk::IDeviceDepartedEventHandler* handler = nullptr;
+    {
+        std::lock_guard lock(lock_);
+        auto found = departed_.find(cookie.value);
+        if (found == departed_.end()) return S_OK;
+        handler = found->second;
+        departed_.erase(found);
+    }
+    handler->Release();
+    return S_OK;
+}
+
+HRESULT CSimDevice::get_MaxMessageBytes(UINT32* value)
+{
+    if (!value) return E_POINTER;
+    *value = 10240;
+    return S_OK;
+}
+
+HRESULT CSimDevice::get_BitsPerSecond(UINT64* value)
+{
+    if (!value) return E_POINTER;
+    *value = 424000;
+    return S_OK;
+}
+
+HRESULT CSimDevice::get_DeviceId(HSTRING* value)
+{
+    static constexpr wchar_t id[] = L"\\\\?\\TAPDECK_SIM_NFC#0";
+    return ::WindowsCreateString(id, static_cast<UINT32>(wcslen(id)), value);
+}
+
+long CSimDevice::Arrive()
+{
+    std::vector<Held<sdk::IDeviceArrivedEventHandler>> handlers;
+    {
+        std::lock_guard lock(lock_);
+        for (auto& [token, handler] : arrived_) handlers.emplace_back(handler);
+    }
+    for (auto& handler : handlers) handler.p->Invoke(this);
+    return static_cast<long>(handlers.size());
+}
+
+long CSimDevice::Depart()
+{
+    std::vector<Held<sdk::IDeviceDepartedEventHandler>> handlers;
+    {
+        std::lock_guard lock(lock_);
+        for (auto& [token, handler] : departed_) handlers.emplace_back(handler);
+    }
+    for (auto& handler : handlers) handler.p->Invoke(this);
+    return static_cast<long>(handlers.size());
+}
+
+long CSimDevice::Touch(const std::wstring& type, const std::vector<BYTE>& bytes)
+{
+    struct Delivery {
+        INT64 id;
+        Held<sdk::IMessageReceivedHandler> handler;
+    };
+    std::vector<Delivery> deliveries;
+    {
+        std::lock_guard lock(lock_);
+        for (auto& [id, subscription] : subscriptions_) {
+            if (subscription.type == type) deliveries.push_back(Delivery{id, Held(subscription.handler)});
+        }
+    }
+    for (auto& delivery : deliveries) {
+        auto* message = new (std::nothrow) CSimMessage(type, delivery.id, bytes);
+        if (!message) continue;
+        delivery.handler.p->Invoke(this, message);
+        message->Release();
+    }
+    return static_cast<long>(deliveries.size());
+}
+
+long CSimDevice::Transmit()
+{
+    struct Delivery {
+        INT64 id;
+        Held<sdk::IMessageTransmittedHandler> handler;
+    };
+    std::vector<Delivery> deliveries;
+    std::vector<INT64> read;
+    {
+        std::lock_guard lock(lock_);
+        for (auto& [id, publication] : publications_) {
+            read.push_back(id);
+            if (publication.handler) deliveries.push_back(Delivery{id, Held(publication.handler)});
+        }
+    }
+    for (INT64 id : read) Record(kNfcPublishedFile, L"transmitted\t" + std::to_wstring(id));
+    for (auto& delivery : deliveries) delivery.handler.p->Invoke(this, delivery.id);
+    return static_cast<long>(deliveries.size());
+}
+
+std::string CSimDevice::Serve(const std::string& request)
+{
+    const auto fields = Fields(request);
+    long called = 0;
+    if (fields[0] == "touch" && fields.size() == 3) {
+        std::vector<BYTE> bytes;
+        if (!FromHex(FromUtf8(fields[2]), bytes)) return "bad hex";
+        Arrive();
+        called = Touch(FromUtf8(fields[1]), bytes);
+    } else if (fields[0] == "arrive") {
+        called = Arrive();
+    } else if (fields[0] == "depart") {
+        called = Depart();
+    } else if (fields[0] == "transmit") {
+        called = Transmit();
+    } else if (fields[0] != "ping") {
+        return "unknown request";
+    }
+    return "ok " + std::to_string(called);
+}
+
+bool CSimDevice::StartListener()
+{
+    // The listener runs as long as the process: the library must stay loaded.
+    HMODULE self = nullptr;
+    ::GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_PIN,
+                         reinterpret_cast<LPCWSTR>(&CSimDevice::Instance), &self);
+    HANDLE thread = ::CreateThread(nullptr, 0, ListenThread, this, 0, nullptr);
+    if (!thread) return false;
+    ::CloseHandle(thread);
+    return true;
+}
+
+namespace {
+
+struct Connection {
+    CSimDevice* device;
+    HANDLE pipe;
+};
+
+}  // namespace
+
+DWORD WINAPI CSimDevice::ListenThread(void* param)
+{
+    auto* self = static_cast<CSimDevice*>(param);
+    const DWORD pid = ::GetCurrentProcessId();
+    const std::wstring name = RadioPipeName(pid);
+    bool announced = false;
+    for (;;) {
+        HANDLE pipe = ::CreateNamedPipeW(name.c_str(), PIPE_ACCESS_DUPLEX,
+                                         PIPE_TYPE_MESSAGE | PIPE_READMODE_MESSAGE | PIPE_WAIT,
+                                         PIPE_UNLIMITED_INSTANCES, 65536, 65536, 0, nullptr);
+        if (pipe == INVALID_HANDLE_VALUE) return 0;
+        if (!announced) {
+            WriteStateFile(kNfcArea, RadioHostFile(pid), std::to_wstring(pid));
+            announced = true;
+        }
+        if (!::ConnectNamedPipe(pipe, nullptr) && ::GetLastError() != ERROR_PIPE_CONNECTED) {
+            ::CloseHandle(pipe);
+            continue;
+        }
+        // Each peer gets a radio thread of its own, as the platform's are many.
+        auto* connection = new (std::nothrow) Connection{self, pipe};
+        HANDLE worker = connection ? ::CreateThread(nullptr, 0, ServeThread, connection, 0, nullptr) : nullptr;
+        if (worker) {
+            ::CloseHandle(worker);
+        } else {
+            delete connection;
+            ::CloseHandle(pipe);
+        }
+    }
+}
+
+DWORD WINAPI CSimDevice::ServeThread(void* param)
+{
+    auto* connection = static_cast<Connection*>(param);
+    // The platform's radio threads live in the multithreaded apartment.
+    ::CoInitializeEx(nullptr, COINIT_MULTITHREADED);
+    char request[65536];
+    DWORD read = 0;
+    if (::ReadFile(connection->pipe, request, sizeof(request), &read, nullptr)) {
+        const std::string reply = connection->device->Serve(std::string(request, read));
+        DWORD written = 0;
+        ::WriteFile(connection->pipe, reply.data(), static_cast<DWORD>(reply.size()), &written, nullptr);
+        // Wait for the peer to take the answer and hang up.
+        ::ReadFile(connection->pipe, request, sizeof(request), &read, nullptr);
+    }
+    ::CloseHandle(connection->pipe);
+    delete connection;
+    ::CoUninitialize();
+    return 0;
+}
+
+}  // namespace tapdeck::sim

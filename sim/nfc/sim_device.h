@@ -1,0 +1,87 @@
+#pragma once
+// The stand-in proximity device: one per process, created when a program
+// asks for the default device while the radio is "present". It records what
+// the program subscribes and publishes, and raises the program's handlers
+// on its own threads when simctl or a test touches, departs or reads.
+#include <map>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "proximity.h"
+#include "sim_inspectable.h"
+#include "unique_handle.h"
+
+namespace tapdeck::sim {
+
+class CSimDevice final : public sdk::IProximityDevice {
+public:
+    // The process's device, started on first use; null when it cannot be.
+    static CSimDevice* Instance();
+
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override;
+    // The device lives as long as the process.
+    ULONG STDMETHODCALLTYPE AddRef() override { return 2; }
+    ULONG STDMETHODCALLTYPE Release() override { return 1; }
+    TAPDECK_SIM_INSPECTABLE(L"Windows.Networking.Proximity.ProximityDevice")
+
+    HRESULT STDMETHODCALLTYPE SubscribeForMessage(HSTRING messageType, sdk::IMessageReceivedHandler* handler,
+                                                  INT64* subscriptionId) override;
+    HRESULT STDMETHODCALLTYPE PublishMessage(HSTRING messageType, HSTRING message, INT64* messageId) override;
+    HRESULT STDMETHODCALLTYPE PublishMessageWithCallback(HSTRING messageType, HSTRING message,
+                                                         sdk::IMessageTransmittedHandler* handler,
+                                                         INT64* messageId) override;
+    HRESULT STDMETHODCALLTYPE PublishBinaryMessage(HSTRING messageType, sdk::IBuffer* message,
+                                                   INT64* messageId) override;
+    HRESULT STDMETHODCALLTYPE PublishBinaryMessageWithCallback(HSTRING messageType, sdk::IBuffer* message,
+                                                               sdk::IMessageTransmittedHandler* handler,
+                                                               INT64* messageId) override;
+    HRESULT STDMETHODCALLTYPE PublishUriMessage(sdk::IUriRuntimeClass* message, INT64* messageId) override;
+    HRESULT STDMETHODCALLTYPE PublishUriMessageWithCallback(sdk::IUriRuntimeClass* message,
+                                                            sdk::IMessageTransmittedHandler* handler,
+                                                            INT64* messageId) override;
+    HRESULT STDMETHODCALLTYPE StopSubscribingForMessage(INT64 subscriptionId) override;
+    HRESULT STDMETHODCALLTYPE StopPublishingMessage(INT64 messageId) override;
+    HRESULT STDMETHODCALLTYPE add_DeviceArrived(sdk::IDeviceArrivedEventHandler* handler,
+                                                EventRegistrationToken* cookie) override;
+    HRESULT STDMETHODCALLTYPE remove_DeviceArrived(EventRegistrationToken cookie) override;
+    HRESULT STDMETHODCALLTYPE add_DeviceDeparted(sdk::IDeviceDepartedEventHandler* handler,
+                                                 EventRegistrationToken* cookie) override;
+    HRESULT STDMETHODCALLTYPE remove_DeviceDeparted(EventRegistrationToken cookie) override;
+    HRESULT STDMETHODCALLTYPE get_MaxMessageBytes(UINT32* value) override;
+    HRESULT STDMETHODCALLTYPE get_BitsPerSecond(UINT64* value) override;
+    HRESULT STDMETHODCALLTYPE get_DeviceId(HSTRING* value) override;
+
+    // What a request from outside does; the number of handlers called.
+    long Touch(const std::wstring& type, const std::vector<BYTE>& bytes);
+    long Arrive();
+    long Depart();
+    long Transmit();
+
+private:
+    CSimDevice() = default;
+    bool StartListener();
+    static DWORD WINAPI ListenThread(void* param);
+    static DWORD WINAPI ServeThread(void* param);
+    std::string Serve(const std::string& request);
+    HRESULT Publish(HSTRING messageType, std::vector<BYTE> bytes, sdk::IMessageTransmittedHandler* handler,
+                    INT64* messageId);
+
+    struct Subscription {
+        std::wstring type;
+        sdk::IMessageReceivedHandler* handler;
+    };
+    struct Publication {
+        std::wstring type;
+        sdk::IMessageTransmittedHandler* handler;  // may be null
+    };
+
+    std::mutex lock_;  // guards everything below; never held while a handler runs
+    INT64 nextId_ = 1;
+    std::map<INT64, Subscription> subscriptions_;
+    std::map<INT64, Publication> publications_;
+    std::map<INT64, sdk::IDeviceArrivedEventHandler*> arrived_;
+    std::map<INT64, sdk::IDeviceDepartedEventHandler*> departed_;
+};
+
+}  // namespace tapdeck::sim

@@ -1,0 +1,163 @@
+// The installed agent with the stand-in radio: touches start registered
+// handlers, and a second instance's "/Publish" payload is published.
+#include <gtest/gtest.h>
+
+#include "agent_messages.h"
+#include "nfc_test_world.h"
+#include "support/process.h"
+
+using namespace std::chrono_literals;
+using namespace tapdeck;
+using namespace tapdeck::test;
+
+namespace {
+
+const std::wstring& Agent()
+{
+    static const std::wstring path = InstalledPath(L"Tapdeck.exe");
+    return path;
+}
+
+long Touch(const std::wstring& type, const std::string& hex)
+{
+    return sim::BroadcastRadioRequest("touch\t" + sim::ToUtf8(type) + "\t" + hex);
+}
+
+class AgentWithRadio : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ClearRegistrations();
+        ResetRadio();
+        ClearHandlerStarts();
+    }
+    void TearDown() override
+    {
+        if (agent_ && WaitForExit(agent_.get(), 0ms) == -1) {
+            RunProgram(Agent(), L"/HaltAll");
+            if (WaitForExit(agent_.get(), 10s) == -1) ::TerminateProcess(agent_.get(), 1);
+        }
+        ClearRegistrations();
+        ResetRadio();
+    }
+    // Starts the agent and waits until it has subscribed the type.
+    bool StartAgent(const std::wstring& subscribedType)
+    {
+        agent_ = StartProgram(Agent(), L"/AutoStart");
+        return agent_ && WaitUntil([&] { return ActiveSubscriptions(subscribedType) > 0; }, 15s) &&
+               WaitUntil([] { return FindWindowWithProperty(kAgentWindowProp) != nullptr; }, 10s);
+    }
+    bool WaitForStarts(size_t count) { return WaitUntil([&] { return HandlerStarts().size() >= count; }, 10s); }
+
+    unique_handle agent_;
+};
+
+TEST_F(AgentWithRadio, TouchStartsTheRegisteredHandlerWithTheMessageData)
+{
+    SetRadioPresent(true);
+    Register(L"Recorder NDEF", L"NDEF", kRecorder);
+    Register(L"Recorder Windows", L"Windows.VexaSample", L"%SystemDrive%\\tapdeck-sim\\bin\\nfc-recorder.exe");
+    ASSERT_TRUE(StartAgent(L"NDEF"));
+    EXPECT_EQ(1, ActiveSubscriptions(L"Windows.VexaSample"));
+
+    EXPECT_EQ(1, Touch(L"NDEF", "01AB"));
+    ASSERT_TRUE(WaitForStarts(1));
+    EXPECT_EQ(L"nfc-recorder.exe\t01ab", HandlerStarts()[0]);
+
+    EXPECT_EQ(1, Touch(L"Windows.VexaSample", Utf16Hex(L"open the door") + "0000" + Utf16Hex(L"hidden")));
+    ASSERT_TRUE(WaitForStarts(2));
+    EXPECT_EQ(L"nfc-recorder.exe\topen the door", HandlerStarts()[1]);
+
+    EXPECT_EQ(0, Touch(L"NDEF:unregistered", "01"));
+    EXPECT_EQ(0, Touch(L"ndef", "01"));
+    ::Sleep(300);
+    EXPECT_EQ(2u, HandlerStarts().size());
+}
+
+TEST_F(AgentWithRadio, RegistrationAddedWhileRunningTakesEffectWithoutRestart)
+{
+    SetRadioPresent(true);
+    Register(L"First", L"NDEF", kRecorder);
+    ASSERT_TRUE(StartAgent(L"NDEF"));
+    Register(L"Second", L"NDEF:ext.vexa", kRecorder);
+    ASSERT_TRUE(WaitUntil([] { return ActiveSubscriptions(L"NDEF:ext.vexa") == 1; }, 5s));
+    EXPECT_EQ(1, Touch(L"NDEF:ext.vexa", "beef"));
+    ASSERT_TRUE(WaitForStarts(1));
+    EXPECT_EQ(L"nfc-recorder.exe\tbeef", HandlerStarts()[0]);
+
+    Unregister(L"Second");
+    ASSERT_TRUE(WaitUntil([] { return ActiveSubscriptions(L"NDEF:ext.vexa") == 0; }, 5s));
+}
+
+TEST_F(AgentWithRadio, RadioAppearingDuringTheRetriesIsSubscribed)
+{
+    Register(L"First", L"NDEF", kRecorder);
+    agent_ = StartProgram(Agent(), L"/AutoStart");
+    ASSERT_TRUE(WaitUntil([] { return FindWindowWithProperty(kAgentWindowProp) != nullptr; }, 10s));
+    EXPECT_EQ(0, ActiveSubscriptions(L"NDEF"));
+    SetRadioPresent(true);
+    EXPECT_TRUE(WaitUntil([] { return ActiveSubscriptions(L"NDEF") == 1; }, 6s));
+}
+
+TEST_F(AgentWithRadio, RadioWithoutRegistrationsEndsTheAgentAtStart)
+{
+    SetRadioPresent(true);
+    agent_ = StartProgram(Agent(), L"/AutoStart");
+    ASSERT_TRUE(agent_);
+    EXPECT_EQ(0, WaitForExit(agent_.get(), 15s));
+}
+
+TEST_F(AgentWithRadio, SecondInstancePublishesForTheRunningAgent)
+{
+    SetRadioPresent(true);
+    Register(L"First", L"NDEF", kRecorder);
+    ASSERT_TRUE(StartAgent(L"NDEF"));
+
+    EXPECT_EQ(0, RunProgram(Agent(), L"/Publish /NDEF:ext.vexa /x/D10101AB"));
+    auto published = RadioRecords(sim::kNfcPublishedFile);
+    ASSERT_EQ(1u, published.size());
+    EXPECT_EQ(L"\tNDEF\td10101ab", published[0].substr(published[0].find(L'\t', 8)));
+
+    EXPECT_GE(sim::BroadcastRadioRequest("transmit"), 1);
+    published = RadioRecords(sim::kNfcPublishedFile);
+    EXPECT_EQ(1, CountPrefix(published, L"withdraw"));
+}
+
+TEST_F(AgentWithRadio, MalformedPublishRequestsPublishNothing)
+{
+    SetRadioPresent(true);
+    Register(L"First", L"NDEF", kRecorder);
+    ASSERT_TRUE(StartAgent(L"NDEF"));
+    for (const wchar_t* line : {L"/Publish", L"/Publish ", L"/Publish NDEF01ab", L"/Publish /NDEF/01ab",
+                                L"/Publish /NDEF /0g", L"/Publish /NDEF /abc", L"/publish /NDEF /01ab",
+                                L"/Publish /NDEF /\u00e9\u00e9", L"/Publish /NDEF /"}) {
+        EXPECT_EQ(0, RunProgram(Agent(), line)) << line;
+    }
+    EXPECT_TRUE(RadioRecords(sim::kNfcPublishedFile).empty());
+    // The agent took all of it and still answers.
+    EXPECT_EQ(1, Touch(L"NDEF", "01"));
+    ASSERT_TRUE(WaitForStarts(1));
+}
+
+TEST_F(AgentWithRadio, HostileCopyDataBlocksAreIgnored)
+{
+    SetRadioPresent(true);
+    Register(L"First", L"NDEF", kRecorder);
+    ASSERT_TRUE(StartAgent(L"NDEF"));
+    HWND agent = FindWindowWithProperty(kAgentWindowProp);
+    const char invalid[] = "/NDEF /\xff\xfe\x80" "01";
+    COPYDATASTRUCT blocks[] = {{0, 0, nullptr}, {0, 10, nullptr}, {0, 0, const_cast<char*>(invalid)},
+                               {0, sizeof(invalid) - 1, const_cast<char*>(invalid)}};
+    for (auto& block : blocks) ::SendMessageW(agent, WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&block));
+    std::string huge = "/NDEF /";
+    huge.append(200000, 'a');
+    COPYDATASTRUCT big{0, static_cast<DWORD>(huge.size()), huge.data()};
+    ::SendMessageW(agent, WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&big));
+    EXPECT_EQ(agent, FindWindowWithProperty(kAgentWindowProp));
+    // Invalid UTF-8 is replaced, so its data is not hexadecimal; the long one is.
+    const auto published = RadioRecords(sim::kNfcPublishedFile);
+    ASSERT_EQ(1u, published.size());
+    EXPECT_EQ(100000u + 1, published[0].size() - published[0].rfind(L'\t'));
+}
+
+}  // namespace

@@ -1,0 +1,393 @@
+// The NFC manager linked into the test, talking to the stand-in radio in
+// this process and reading NFCDB in the prefix's registry.
+#include <gtest/gtest.h>
+#include <roapi.h>
+
+#include <atomic>
+#include <thread>
+
+#include "nfc/nfc_manager.h"
+#include "nfc/nfc_registry.h"
+#include "nfc_test_world.h"
+#include "support/process.h"
+#include "usage_stats.h"
+
+using namespace std::chrono_literals;
+using namespace tapdeck;
+using namespace tapdeck::test;
+
+namespace {
+
+// The agent's threads live in the multithreaded apartment; so does this test.
+class RuntimeEnvironment : public ::testing::Environment {
+public:
+    void SetUp() override { ::RoInitialize(RO_INIT_MULTITHREADED); }
+};
+const auto* const runtime = ::testing::AddGlobalTestEnvironment(new RuntimeEnvironment);
+
+long TouchHere(const std::wstring& type, const std::string& hex)
+{
+    const std::string reply =
+        sim::SendRadioRequest(::GetCurrentProcessId(), "touch\t" + sim::ToUtf8(type) + "\t" + hex);
+    return reply.rfind("ok ", 0) == 0 ? std::strtol(reply.c_str() + 3, nullptr, 10) : -1;
+}
+
+long RequestHere(const char* request)
+{
+    const std::string reply = sim::SendRadioRequest(::GetCurrentProcessId(), request);
+    return reply.rfind("ok ", 0) == 0 ? std::strtol(reply.c_str() + 3, nullptr, 10) : -1;
+}
+
+class NfcWorld : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ClearRegistrations();
+        ResetRadio();
+        ClearHandlerStarts();
+        SetRadioPresent(true);
+    }
+    void TearDown() override
+    {
+        manager.Close();
+        ClearRegistrations();
+        ResetRadio();
+    }
+    bool Open() { return manager.OpenDevice(); }
+
+    UsageUser usage;
+    CNFCManager manager{usage};
+};
+
+// --- Reading NFCDB -------------------------------------------------------
+
+TEST_F(NfcWorld, EmptyOrMissingKeyGivesNoRegistrationsAndNothingSubscribed)
+{
+    NFCRegistrationList list;
+    EXPECT_FALSE(ReadRegistrations(list));
+    CreateNfcdb();
+    EXPECT_FALSE(ReadRegistrations(list));
+    ASSERT_TRUE(Open());
+    EXPECT_FALSE(manager.SubscribeAll());
+    EXPECT_EQ(0, CountPrefix(RadioRecords(sim::kNfcSubscriptionsFile), L"subscribe"));
+}
+
+TEST_F(NfcWorld, OneIncompleteSubkeyMakesTheWholeReadEmpty)
+{
+    Register(L"A", L"NDEF:ext.a", kRecorder);
+    Register(L"B", L"NDEF:ext.b", kRecorder, /*withVersion=*/false);
+    Register(L"C", L"NDEF:ext.c", kRecorder);
+    NFCRegistrationList list;
+    EXPECT_FALSE(ReadRegistrations(list));
+    EXPECT_TRUE(list.empty());
+
+    Register(L"B", L"NDEF:ext.b", kRecorder);
+    ASSERT_TRUE(ReadRegistrations(list));
+    ASSERT_EQ(3u, list.size());
+    EXPECT_EQ(L"NDEF:ext.a", list[0].messageType);
+    EXPECT_EQ(L"NDEF:ext.c", list[2].messageType);
+}
+
+TEST_F(NfcWorld, ValuesOfAnyTypeAreReadAsTextUpToTheirFirstNul)
+{
+    unique_hkey key;
+    const std::wstring name = std::wstring(kNfcdb) + L"\\Odd";
+    ASSERT_EQ(ERROR_SUCCESS, ::RegCreateKeyExW(HKEY_LOCAL_MACHINE, name.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS,
+                                               nullptr, key.put(), nullptr));
+    const wchar_t path[] = L"%SystemDrive%\\x.exe\0tail";
+    ::RegSetValueExW(key.get(), L"ApplicationPath", 0, REG_EXPAND_SZ, reinterpret_cast<const BYTE*>(path),
+                     sizeof(path));
+    // Stored without a terminator.
+    const wchar_t type[] = {L'N', L'D', L'E', L'F'};
+    ::RegSetValueExW(key.get(), L"MessageType", 0, REG_BINARY, reinterpret_cast<const BYTE*>(type), sizeof(type));
+    const DWORD version = 3;
+    ::RegSetValueExW(key.get(), L"Version", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&version), sizeof(version));
+
+    NFCRegistrationList list;
+    ASSERT_TRUE(ReadRegistrations(list));
+    ASSERT_EQ(1u, list.size());
+    EXPECT_EQ(L"NDEF", list[0].messageType);
+    EXPECT_EQ(L"%SystemDrive%\\x.exe", list[0].applicationPath);
+}
+
+TEST_F(NfcWorld, HundredsOfSubkeysAreAllRead)
+{
+    for (int i = 0; i < 300; ++i) Register(L"Handler" + std::to_wstring(i), L"NDEF:n" + std::to_wstring(i), kRecorder);
+    NFCRegistrationList list;
+    ASSERT_TRUE(ReadRegistrations(list));
+    EXPECT_EQ(300u, list.size());
+}
+
+// --- The subscription table ----------------------------------------------
+
+TEST_F(NfcWorld, WithoutARadioNothingIsSubscribed)
+{
+    SetRadioPresent(false);
+    Register(L"A", L"NDEF", kRecorder);
+    EXPECT_FALSE(Open());
+    EXPECT_FALSE(manager.SubscribeAll());
+    EXPECT_EQ(1u, manager.RegistrationCount());
+    EXPECT_EQ(0u, manager.RecordCount());
+}
+
+TEST_F(NfcWorld, SameTypeTwiceIsSubscribedTwiceButTheFirstRegistrationAnswers)
+{
+    Register(L"1First", L"NDEF:same", L"C:\\first.exe");
+    Register(L"2Second", L"NDEF:same", L"C:\\second.exe");
+    Register(L"3Case", L"ndef:SAME", L"C:\\case.exe");
+    Register(L"4Empty", L"", L"C:\\empty.exe");
+    ASSERT_TRUE(Open());
+    ASSERT_TRUE(manager.SubscribeAll());
+    EXPECT_EQ(2, ActiveSubscriptions(L"NDEF:same"));
+    EXPECT_EQ(1, ActiveSubscriptions(L"ndef:SAME"));
+    EXPECT_EQ(2u, manager.RecordCount());
+    EXPECT_EQ(4u, manager.RegistrationCount());
+    std::wstring path;
+    ASSERT_TRUE(manager.FindApplicationPath(L"NDEF:same", path));
+    EXPECT_EQ(L"C:\\first.exe", path);
+    ASSERT_TRUE(manager.FindApplicationPath(L"ndef:SAME", path));
+    EXPECT_EQ(L"C:\\case.exe", path);
+    EXPECT_FALSE(manager.FindApplicationPath(L"Ndef:same", path));
+
+    manager.Close();
+    EXPECT_EQ(0, ActiveSubscriptions(L"NDEF:same") + ActiveSubscriptions(L"ndef:SAME"));
+}
+
+// --- Answering touches ---------------------------------------------------
+
+class NfcAnswer : public NfcWorld {
+protected:
+    void Start(const std::wstring& type, const std::wstring& path)
+    {
+        Register(L"Handler", type, path);
+        ASSERT_TRUE(Open());
+        ASSERT_TRUE(manager.SubscribeAll());
+    }
+    bool WaitForStarts(size_t count) { return WaitUntil([&] { return HandlerStarts().size() >= count; }, 10s); }
+};
+
+struct TouchCase {
+    const wchar_t* type;
+    const char* hex;
+    const wchar_t* expected;
+};
+
+class NfcTouch : public NfcAnswer, public ::testing::WithParamInterface<TouchCase> {};
+
+TEST_P(NfcTouch, HandlerGetsExactlyTheSpecifiedParameterString)
+{
+    Start(GetParam().type, kRecorder);
+    EXPECT_EQ(1, TouchHere(GetParam().type, GetParam().hex));
+    ASSERT_TRUE(WaitForStarts(1));
+    EXPECT_EQ(std::wstring(L"nfc-recorder.exe\t") + GetParam().expected, HandlerStarts()[0]);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Messages, NfcTouch,
+    ::testing::Values(TouchCase{L"NDEF", "01AB", L"01ab"}, TouchCase{L"NDEF:ext.vexa", "d1010b55", L"d1010b55"},
+                      TouchCase{L"Vexa.Custom", "00ff7f", L"00ff7f"},
+                      // "a b" as UTF-16LE: a Windows type gets the string, blanks and all.
+                      TouchCase{L"Windows.Vexa", "61002000620020002200", L"a b \""},
+                      // The text ends at an embedded NUL.
+                      TouchCase{L"WindowsUri", "6800690000007800", L"hi"}));
+
+TEST_F(NfcAnswer, EnvironmentReferencesInThePathAreExpanded)
+{
+    Start(L"NDEF", L"%SystemDrive%\\tapdeck-sim\\bin\\nfc-recorder.exe");
+    EXPECT_EQ(1, TouchHere(L"NDEF", "0a0b"));
+    ASSERT_TRUE(WaitForStarts(1));
+    EXPECT_EQ(L"nfc-recorder.exe\t0a0b", HandlerStarts()[0]);
+}
+
+TEST_F(NfcAnswer, MissingOrUnexpandableApplicationStartsNothing)
+{
+    Register(L"A", L"NDEF:missing", L"C:\\tapdeck-sim\\bin\\no-such-handler.exe");
+    Register(L"B", L"NDEF:nothing", L"%TAPDECK_NO_SUCH_VARIABLE_AT_ALL%");
+    Register(L"C", L"NDEF:control", kRecorder);
+    ASSERT_TRUE(Open());
+    ASSERT_TRUE(manager.SubscribeAll());
+    EXPECT_EQ(1, TouchHere(L"NDEF:missing", "01"));
+    EXPECT_EQ(1, TouchHere(L"NDEF:nothing", "02"));
+    EXPECT_EQ(0, TouchHere(L"NDEF:unregistered", "03"));
+    EXPECT_EQ(1, TouchHere(L"NDEF:control", "04"));
+    ASSERT_TRUE(WaitForStarts(1));
+    // The control start came last: nothing before it started anything.
+    EXPECT_EQ(std::vector<std::wstring>{L"nfc-recorder.exe\t04"}, HandlerStarts());
+}
+
+TEST_F(NfcAnswer, EmptyDataStartsNothing)
+{
+    Start(L"NDEF", kRecorder);
+    EXPECT_EQ(1, TouchHere(L"NDEF", ""));
+    EXPECT_EQ(1, TouchHere(L"NDEF", "ff"));
+    ASSERT_TRUE(WaitForStarts(1));
+    EXPECT_EQ(std::vector<std::wstring>{L"nfc-recorder.exe\tff"}, HandlerStarts());
+}
+
+// --- The registry watch --------------------------------------------------
+
+class NfcWatch : public NfcAnswer {
+protected:
+    void StartWith(std::initializer_list<const wchar_t*> types)
+    {
+        for (const wchar_t* type : types) Register(std::wstring(L"K-") + type, type, kRecorder);
+        ASSERT_TRUE(Open());
+        ASSERT_TRUE(manager.SubscribeAll());
+    }
+};
+
+TEST_F(NfcWatch, RegistrationAddedWhileRunningIsSubscribedOnceItsValuesAreWritten)
+{
+    StartWith({L"NDEF:one"});
+    // The installer's order: the subkey first, its values one by one after.
+    unique_hkey key;
+    const std::wstring name = std::wstring(kNfcdb) + L"\\K-NDEF:two";
+    ::RegCreateKeyExW(HKEY_LOCAL_MACHINE, name.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, key.put(), nullptr);
+    SetString(key.get(), L"ApplicationPath", kRecorder);
+    SetString(key.get(), L"MessageType", L"NDEF:two");
+    ::Sleep(50);  // the watch sees the incomplete subkey first
+    EXPECT_EQ(1u, manager.RecordCount());
+    SetString(key.get(), L"Version", L"1");
+    ASSERT_TRUE(WaitUntil([&] { return manager.RecordCount() == 2; }, 5s));
+    EXPECT_EQ(1, ActiveSubscriptions(L"NDEF:two"));
+    EXPECT_EQ(1, TouchHere(L"NDEF:two", "2222"));
+    ASSERT_TRUE(WaitForStarts(1));
+    EXPECT_EQ(L"nfc-recorder.exe\t2222", HandlerStarts()[0]);
+}
+
+TEST_F(NfcWatch, TwoAddedAtOnceSubscribeOnlyTheFirst)
+{
+    StartWith({L"NDEF:one"});
+    Register(L"Pending", L"Pending.Nothing", kRecorder, /*withVersion=*/false);
+    Register(L"K-NDEF:a", L"NDEF:a", kRecorder);
+    Register(L"K-NDEF:b", L"NDEF:b", kRecorder);
+    Register(L"Pending", L"Pending.Nothing", kRecorder);
+    ASSERT_TRUE(WaitUntil([&] { return manager.RecordCount() == 2; }, 5s));
+    EXPECT_TRUE(WaitUntil([&] { return manager.RegistrationCount() == 4; }, 5s));
+    ::Sleep(200);
+    EXPECT_EQ(2u, manager.RecordCount());
+    EXPECT_EQ(1, ActiveSubscriptions(L"NDEF:a"));
+    EXPECT_EQ(0, ActiveSubscriptions(L"NDEF:b"));
+}
+
+TEST_F(NfcWatch, RemovedRegistrationIsUnsubscribedButTheLastOneStays)
+{
+    StartWith({L"NDEF:one", L"NDEF:two"});
+    Unregister(L"K-NDEF:two");
+    ASSERT_TRUE(WaitUntil([&] { return ActiveSubscriptions(L"NDEF:two") == 0; }, 5s));
+    EXPECT_EQ(1u, manager.RecordCount());
+    EXPECT_EQ(0, TouchHere(L"NDEF:two", "02"));
+
+    Unregister(L"K-NDEF:one");
+    ::Sleep(300);
+    EXPECT_EQ(1, ActiveSubscriptions(L"NDEF:one"));
+    EXPECT_EQ(1u, manager.RecordCount());
+}
+
+TEST_F(NfcWatch, ChangedPathWithEqualCountHasNoEffectUntilRestart)
+{
+    StartWith({L"NDEF:one"});
+    Register(L"K-NDEF:one", L"NDEF:one", L"C:\\elsewhere.exe");
+    ::Sleep(300);
+    std::wstring path;
+    ASSERT_TRUE(manager.FindApplicationPath(L"NDEF:one", path));
+    EXPECT_EQ(kRecorder, path);
+}
+
+TEST_F(NfcWatch, DeletedKeyEndsNothingElse)
+{
+    StartWith({L"NDEF:one"});
+    ClearRegistrations();
+    ::Sleep(300);
+    EXPECT_EQ(1u, manager.RecordCount());
+    EXPECT_EQ(1, TouchHere(L"NDEF:one", "01"));
+    ASSERT_TRUE(WaitForStarts(1));
+}
+
+// --- Publishing ------------------------------------------------------------
+
+class NfcPublish : public NfcWorld {
+protected:
+    void SetUp() override
+    {
+        NfcWorld::SetUp();
+        Register(L"A", L"NDEF", kRecorder);
+        ASSERT_TRUE(Open());
+        ASSERT_TRUE(manager.SubscribeAll());
+    }
+};
+
+TEST_F(NfcPublish, PublishedBytesAreWithdrawnOnceAPeerReadsThem)
+{
+    ASSERT_TRUE(manager.PublishHex(L"NDEF", L"D10101AB"));
+    const INT64 id = manager.PublishedMessageId();
+    ASSERT_NE(-1, id);
+    EXPECT_EQ(L"publish\t" + std::to_wstring(id) + L"\tNDEF\td10101ab", RadioRecords(sim::kNfcPublishedFile).back());
+    EXPECT_EQ(1, RequestHere("transmit"));
+    EXPECT_EQ(-1, manager.PublishedMessageId());
+    EXPECT_EQ(L"withdraw\t" + std::to_wstring(id), RadioRecords(sim::kNfcPublishedFile).back());
+    EXPECT_EQ(1, RequestHere("depart"));
+    EXPECT_EQ(1, CountPrefix(RadioRecords(sim::kNfcPublishedFile), L"withdraw"));
+}
+
+TEST_F(NfcPublish, DepartureWithdrawsOnce)
+{
+    ASSERT_TRUE(manager.PublishHex(L"NDEF", L"00"));
+    EXPECT_EQ(1, RequestHere("depart"));
+    EXPECT_EQ(1, RequestHere("depart"));
+    EXPECT_EQ(-1, manager.PublishedMessageId());
+    EXPECT_EQ(1, CountPrefix(RadioRecords(sim::kNfcPublishedFile), L"withdraw"));
+}
+
+class NfcBadHex : public NfcPublish, public ::testing::WithParamInterface<const wchar_t*> {};
+
+TEST_P(NfcBadHex, IsRejectedAndNothingIsPublished)
+{
+    ASSERT_TRUE(manager.PublishHex(L"NDEF", L"00"));
+    EXPECT_FALSE(manager.PublishHex(L"NDEF", GetParam()));
+    EXPECT_EQ(-1, manager.PublishedMessageId());
+    EXPECT_EQ(1, CountPrefix(RadioRecords(sim::kNfcPublishedFile), L"publish"));
+}
+
+INSTANTIATE_TEST_SUITE_P(Texts, NfcBadHex, ::testing::Values(L"abc", L"0g", L"01 ab", L"zz", L"\u00e9\u00e9"));
+
+TEST_F(NfcPublish, TwoPublicationsKeepOnlyTheSecondId)
+{
+    ASSERT_TRUE(manager.PublishHex(L"NDEF", L"01"));
+    ASSERT_TRUE(manager.PublishHex(L"NDEF", L"02"));
+    const INT64 second = manager.PublishedMessageId();
+    EXPECT_EQ(2, RequestHere("transmit"));
+    const auto records = RadioRecords(sim::kNfcPublishedFile);
+    EXPECT_EQ(1, CountPrefix(records, L"withdraw"));
+    EXPECT_EQ(L"withdraw\t" + std::to_wstring(second), records.back());
+}
+
+// --- Shutdown under load ---------------------------------------------------
+
+TEST_F(NfcWorld, CloseWhileRadioThreadsDeliverNeverStartsAHandlerAfterwards)
+{
+    Register(L"A", L"NDEF", kRecorder);
+    ASSERT_TRUE(Open());
+    ASSERT_TRUE(manager.SubscribeAll());
+    std::atomic<bool> stop{false};
+    std::vector<std::thread> radios;
+    for (int i = 0; i < 4; ++i) {
+        radios.emplace_back([&] {
+            while (!stop) {
+                RequestHere("arrive");
+                RequestHere("depart");
+            }
+        });
+    }
+    for (int i = 0; i < 3; ++i) Register(L"Extra" + std::to_wstring(i), L"NDEF:extra" + std::to_wstring(i), kRecorder);
+    ::Sleep(200);
+    manager.Close();
+    ClearHandlerStarts();
+    EXPECT_EQ(0, TouchHere(L"NDEF", "01"));
+    stop = true;
+    for (auto& radio : radios) radio.join();
+    ::Sleep(200);
+    EXPECT_TRUE(HandlerStarts().empty());
+}
+
+}  // namespace

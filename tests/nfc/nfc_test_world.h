@@ -1,0 +1,115 @@
+#pragma once
+// The world NFC tests arrange: handler registrations under NFCDB, the
+// stand-in radio and what it recorded, and the recorder handler's log.
+#include <windows.h>
+#include <string>
+#include <vector>
+
+#include "../../sim/nfc/radio_protocol.h"
+#include "sim_state.h"
+#include "unique_handle.h"
+
+namespace tapdeck::test {
+
+inline constexpr wchar_t kNfcdb[] = L"Software\\Vexa Corporation\\Tapdeck\\NFCDB";
+inline constexpr wchar_t kRecorder[] = L"C:\\tapdeck-sim\\bin\\nfc-recorder.exe";
+
+inline void ClearRegistrations() { ::RegDeleteTreeW(HKEY_LOCAL_MACHINE, kNfcdb); }
+
+inline void CreateNfcdb()
+{
+    unique_hkey key;
+    ::RegCreateKeyExW(HKEY_LOCAL_MACHINE, kNfcdb, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, key.put(), nullptr);
+}
+
+inline bool SetString(HKEY key, const wchar_t* name, const std::wstring& value)
+{
+    return ::RegSetValueExW(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
+                            static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t))) == ERROR_SUCCESS;
+}
+
+// Writes a registration as an installer does: the subkey, then its values.
+inline void Register(const std::wstring& subkey, const std::wstring& type, const std::wstring& path,
+                     bool withVersion = true)
+{
+    unique_hkey key;
+    const std::wstring name = std::wstring(kNfcdb) + L"\\" + subkey;
+    ::RegCreateKeyExW(HKEY_LOCAL_MACHINE, name.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, key.put(), nullptr);
+    SetString(key.get(), L"ApplicationPath", path);
+    SetString(key.get(), L"MessageType", type);
+    if (withVersion) SetString(key.get(), L"Version", L"1.0");
+}
+
+inline void Unregister(const std::wstring& subkey)
+{
+    ::RegDeleteTreeW(HKEY_LOCAL_MACHINE, (std::wstring(kNfcdb) + L"\\" + subkey).c_str());
+}
+
+inline std::vector<std::wstring> Lines(const std::wstring& text)
+{
+    std::vector<std::wstring> lines;
+    size_t start = 0;
+    while (start < text.size()) {
+        size_t end = text.find(L'\n', start);
+        if (end == std::wstring::npos) end = text.size();
+        lines.push_back(text.substr(start, end - start));
+        start = end + 1;
+    }
+    return lines;
+}
+
+// "<exe name>\t<parameters>" for every start of a recorder so far.
+inline std::vector<std::wstring> HandlerStarts() { return Lines(sim::ReadStateFile(L"handler", L"started.log")); }
+inline void ClearHandlerStarts() { sim::DeleteStateFile(L"handler", L"started.log"); }
+
+inline std::vector<std::wstring> RadioRecords(const wchar_t* file) { return Lines(sim::ReadStateFile(sim::kNfcArea, file)); }
+
+inline long CountPrefix(const std::vector<std::wstring>& lines, const std::wstring& prefix)
+{
+    long count = 0;
+    for (const auto& line : lines) count += line.rfind(prefix, 0) == 0;
+    return count;
+}
+
+// Active subscriptions of a type: subscribe lines minus unsubscribe lines.
+inline long ActiveSubscriptions(const std::wstring& type)
+{
+    long count = 0;
+    for (const auto& line : RadioRecords(sim::kNfcSubscriptionsFile)) {
+        const size_t tab = line.rfind(L'\t');
+        if (tab == std::wstring::npos || line.substr(tab + 1) != type) continue;
+        if (line.rfind(L"subscribe\t", 0) == 0) ++count;
+        if (line.rfind(L"unsubscribe\t", 0) == 0) --count;
+    }
+    return count;
+}
+
+inline void ResetRadio()
+{
+    sim::DeleteStateFile(sim::kNfcArea, sim::kNfcSubscriptionsFile);
+    sim::DeleteStateFile(sim::kNfcArea, sim::kNfcPublishedFile);
+    sim::DeleteStateFile(sim::kNfcArea, sim::kNfcPresentFile);
+}
+
+inline void SetRadioPresent(bool present)
+{
+    if (present)
+        sim::WriteStateFile(sim::kNfcArea, sim::kNfcPresentFile, L"1");
+    else
+        sim::DeleteStateFile(sim::kNfcArea, sim::kNfcPresentFile);
+}
+
+inline std::string Utf16Hex(const std::wstring& text)
+{
+    static constexpr char digits[] = "0123456789abcdef";
+    std::string hex;
+    for (wchar_t c : text) {
+        for (BYTE b : {static_cast<BYTE>(c & 0xff), static_cast<BYTE>(c >> 8)}) {
+            hex += digits[b >> 4];
+            hex += digits[b & 0x0f];
+        }
+    }
+    return hex;
+}
+
+}  // namespace tapdeck::test
