@@ -25,7 +25,7 @@ BOOL CALLBACK RemoveProp(HWND window, LPWSTR name, HANDLE, ULONG_PTR)
 
 }  // namespace
 
-CTPDApp::CTPDApp() : observer_(kAgentIdentity) {}
+CTPDApp::CTPDApp() : observer_(kAgentIdentity), nfc_(usage_) {}
 
 void CTPDApp::OnShutdownAll() { PostCloseToAgent(); }
 
