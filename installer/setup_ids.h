@@ -1,0 +1,10 @@
+#pragma once
+// String ids of TapdeckSetup.exe.
+#define IDS_SETUP_TITLE 100
+#define IDS_SETUP_CONFIRM 101
+#define IDS_SETUP_DONE 102
+#define IDS_SETUP_FAILED 103
+#define IDS_UNINSTALL_CONFIRM 104
+#define IDS_UNINSTALL_DONE 105
+#define IDS_UNINSTALL_FAILED 106
+#define IDS_SETUP_DAMAGED 107
