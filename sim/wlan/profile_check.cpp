@@ -134,7 +134,7 @@ private:
     bool ParseReference(std::wstring& out, std::wstring& error)
     {
         const size_t end = text_.find(L';', pos_);
-        if (end == std::wstring_view::npos) return !Fail(error, L"unterminated reference");
+        if (end == std::wstring_view::npos) return static_cast<bool>(Fail(error, L"unterminated reference"));
         const std::wstring_view ref = text_.substr(pos_ + 1, end - pos_ - 1);
         pos_ = end + 1;
         if (ref == L"lt") out += L'<';
@@ -145,18 +145,18 @@ private:
         else if (ref.size() > 1 && ref[0] == L'#') {
             const bool hex = ref[1] == L'x';
             const std::wstring_view digits = ref.substr(hex ? 2 : 1);
-            if (digits.empty() || digits.size() > 8) return !Fail(error, L"bad character reference");
+            if (digits.empty() || digits.size() > 8) return static_cast<bool>(Fail(error, L"bad character reference"));
             unsigned long code = 0;
             for (const wchar_t d : digits) {
                 unsigned long v = 0;
                 if (d >= L'0' && d <= L'9') v = d - L'0';
                 else if (hex && d >= L'a' && d <= L'f') v = d - L'a' + 10;
                 else if (hex && d >= L'A' && d <= L'F') v = d - L'A' + 10;
-                else return !Fail(error, L"bad character reference");
+                else return static_cast<bool>(Fail(error, L"bad character reference"));
                 code = code * (hex ? 16 : 10) + v;
             }
             if (!IsXmlChar(code) || (code >= 0xD800 && code <= 0xDFFF)) {
-                return !Fail(error, L"character reference to a character not allowed in XML");
+                return static_cast<bool>(Fail(error, L"character reference to a character not allowed in XML"));
             }
             if (code >= 0x10000) {
                 code -= 0x10000;
@@ -166,7 +166,7 @@ private:
                 out += static_cast<wchar_t>(code);
             }
         } else {
-            return !Fail(error, L"undefined entity");
+            return static_cast<bool>(Fail(error, L"undefined entity"));
         }
         return true;
     }

@@ -1,0 +1,175 @@
+#include "pairwell_world.h"
+
+#include <gtest/gtest.h>
+
+#include "activation/activation_channel.h"
+#include "camera_message.h"
+#include "sim_state.h"
+#include "support/process.h"
+#include "toast/toast_channel.h"
+#include "wlan_connect.h"
+
+namespace tapdeck::test {
+namespace {
+
+std::wstring ProfilePath() { return InstalledPath(L"Pairwell Profile\\Configuration.xml"); }
+
+std::string ReadBytes(const std::wstring& path)
+{
+    unique_file file(::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
+    std::string bytes;
+    if (!file) return bytes;
+    char buffer[4096];
+    DWORD read = 0;
+    while (::ReadFile(file.get(), buffer, sizeof(buffer), &read, nullptr) && read > 0) bytes.append(buffer, read);
+    return bytes;
+}
+
+void WriteBytes(const std::wstring& path, const std::string& bytes)
+{
+    unique_file file(::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+    DWORD written = 0;
+    if (file) ::WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+}
+
+std::vector<std::wstring> Lines(const std::wstring& text)
+{
+    std::vector<std::wstring> lines;
+    size_t start = 0;
+    while (start < text.size()) {
+        size_t end = text.find(L'\n', start);
+        if (end == std::wstring::npos) end = text.size();
+        if (end > start) lines.push_back(text.substr(start, end - start));
+        start = end + 1;
+    }
+    return lines;
+}
+
+}  // namespace
+
+std::wstring CameraPayload(const std::wstring& ssid, const std::wstring& passphrase)
+{
+    std::wstring hex;
+    sim::BuildCameraMessageHex(sim::ToUtf8(ssid), sim::ToUtf8(passphrase), hex);
+    return hex;
+}
+
+PairwellWorld::PairwellWorld()
+{
+    sim::ResetWlanSim();
+    sim::DeleteStateFile(sim::toast::kArea, sim::toast::kRecords);
+    sim::DeleteStateFile(sim::toast::kArea, sim::toast::kShownState);
+    sim::DeleteStateFile(sim::activation::kArea, sim::activation::kRecords);
+    ::RegDeleteKeyValueW(HKEY_CURRENT_USER, pairwell::kSettingsKey, pairwell::kNotShowAgainValue);
+    sim::InstallTallyrFrom(L"C:\\tapdeck-sim\\bin\\tallyr\\tallyr.dll");
+    sim::ClearTallyrCalls();
+}
+
+PairwellWorld::~PairwellWorld()
+{
+    if (profileReplaced_) WriteBytes(ProfilePath(), savedProfile_);
+    ::RegDeleteKeyValueW(HKEY_CURRENT_USER, pairwell::kSettingsKey, pairwell::kNotShowAgainValue);
+}
+
+void PairwellWorld::Wlan(const std::function<void(sim::WlanSimState&)>& change)
+{
+    sim::WlanStateLock lock;
+    sim::WlanSimState state = sim::LoadWlanState();
+    change(state);
+    sim::SaveWlanState(state);
+}
+
+void PairwellWorld::CameraInReach()
+{
+    Wlan([](sim::WlanSimState& s) { s.networks.push_back({kCameraSsid, kCameraPassphrase}); });
+}
+
+void PairwellWorld::ProfileText(const std::string& text)
+{
+    if (!profileReplaced_) savedProfile_ = ReadBytes(ProfilePath());
+    profileReplaced_ = true;
+    WriteBytes(ProfilePath(), text);
+}
+
+void PairwellWorld::Profile(int retryTimes, int retryInterval)
+{
+    ProfileText("<?xml version=\"1.0\" encoding=\"utf-8\"?><Configuration><AppInfo "
+                "PackageFamilyName=\"VexaCorporation.KoxPhotoCompanion_r7tq3m9xk2b4e\" "
+                "AppUserModelID=\"VexaCorporation.KoxPhotoCompanion_r7tq3m9xk2b4e!App\" WiFiConnectRetryTimes=\"" +
+                std::to_string(retryTimes) + "\" WiFiConnectRetryInterval=\"" + std::to_string(retryInterval) +
+                "\" /></Configuration>");
+}
+
+void PairwellWorld::SetNotShowAgain(DWORD value)
+{
+    ::RegSetKeyValueW(HKEY_CURRENT_USER, pairwell::kSettingsKey, pairwell::kNotShowAgainValue, REG_DWORD, &value,
+                      sizeof(value));
+}
+
+long PairwellWorld::NotShowAgain() const
+{
+    DWORD value = 0;
+    DWORD size = sizeof(value);
+    if (::RegGetValueW(HKEY_CURRENT_USER, pairwell::kSettingsKey, pairwell::kNotShowAgainValue, RRF_RT_REG_DWORD,
+                       nullptr, &value, &size) != ERROR_SUCCESS) {
+        return -1;
+    }
+    return static_cast<long>(value);
+}
+
+int PairwellWorld::CountWlanEvents(const std::wstring& prefix) const
+{
+    int count = 0;
+    for (const std::wstring& line : WlanEvents()) count += line.rfind(prefix, 0) == 0;
+    return count;
+}
+
+bool PairwellWorld::HasWlanEvent(const std::wstring& line) const
+{
+    for (const std::wstring& event : WlanEvents()) {
+        if (event == line) return true;
+    }
+    return false;
+}
+
+bool PairwellWorld::UsageEvent(const std::vector<std::wstring>& strings) const
+{
+    for (const std::vector<std::wstring>& call : sim::ReadTallyrCalls()) {
+        if (call.size() < strings.size() + 2 || call[0].find(L"SubmitEvent") != 0) continue;
+        if (std::equal(strings.begin(), strings.end(), call.end() - static_cast<long>(strings.size()))) return true;
+    }
+    return false;
+}
+
+std::vector<std::wstring> PairwellWorld::ToastRecords() const
+{
+    return Lines(sim::ReadStateFile(sim::toast::kArea, sim::toast::kRecords));
+}
+
+std::vector<std::wstring> PairwellWorld::Activations() const
+{
+    return Lines(sim::ReadStateFile(sim::activation::kArea, sim::activation::kRecords));
+}
+
+std::wstring PairwellPath() { return InstalledPath(L"Pairwell.exe"); }
+
+unique_handle StartPairwell(const std::wstring& arguments) { return StartProgram(PairwellPath(), arguments); }
+
+HWND WaitForDialog(const wchar_t* property, std::chrono::milliseconds timeout)
+{
+    HWND dialog = nullptr;
+    WaitUntil([&] { return (dialog = FindWindowWithProperty(property)) != nullptr; }, timeout);
+    return dialog;
+}
+
+void PressDialogButton(HWND dialog, int id)
+{
+    HWND control = ::GetDlgItem(dialog, id);
+    if (control && (::GetWindowLongW(control, GWL_STYLE) & BS_TYPEMASK) == BS_AUTOCHECKBOX) {
+        const LRESULT state = ::SendMessageW(control, BM_GETCHECK, 0, 0);
+        ::SendMessageW(control, BM_SETCHECK, state == BST_CHECKED ? BST_UNCHECKED : BST_CHECKED, 0);
+    }
+    ::PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(control));
+}
+
+}  // namespace tapdeck::test
