@@ -58,4 +58,26 @@ TEST(AgentVersionRecord, CarriesTheProductFieldsInUsEnglishUnicode)
     EXPECT_EQ(MAKELONG(14100, 0), fixed->dwProductVersionLS);
 }
 
+TEST(DeliverableVersionRecords, SayWhetherTheFileIsAProgramOrALibrary)
+{
+    const struct {
+        const wchar_t* file;
+        DWORD type;
+    } deliverables[] = {{L"Tapdeck.exe", VFT_APP}, {L"Pairwell.exe", VFT_APP}, {L"Dropwatch.dll", VFT_DLL}};
+    for (const auto& d : deliverables) {
+        SCOPED_TRACE(testing::Message() << d.file);
+        const std::wstring path = InstalledPath(d.file);
+        DWORD handle = 0;
+        const DWORD size = ::GetFileVersionInfoSizeW(path.c_str(), &handle);
+        ASSERT_NE(0u, size);
+        std::vector<BYTE> block(size);
+        ASSERT_TRUE(::GetFileVersionInfoW(path.c_str(), 0, size, block.data()));
+        VS_FIXEDFILEINFO* fixed = nullptr;
+        UINT bytes = 0;
+        ASSERT_TRUE(::VerQueryValueW(block.data(), L"\\", reinterpret_cast<void**>(&fixed), &bytes));
+        EXPECT_EQ(d.type, fixed->dwFileType);
+        EXPECT_EQ(static_cast<DWORD>(VOS_NT_WINDOWS32), fixed->dwFileOS);
+    }
+}
+
 }  // namespace
