@@ -193,8 +193,15 @@ TEST_P(AgentSessionReply, AnswersWithTheEditorState)
     ASSERT_TRUE(sim::RegisterEditor(GetParam().versions));
     StartAgent();
     ASSERT_EQ(0, RunProgram(kSimctl, L"companion-app-info \"S&1<2\""));
-    ASSERT_TRUE(WaitUntil([] { return SessionInfo().find("S&amp;1&lt;2") != std::string::npos; }, 10s));
-    const std::string reply = SessionInfo();
+    // One App.Info write can raise several notifications, each rewriting the
+    // reply from empty: keep the first complete copy rather than reading again.
+    std::string reply;
+    ASSERT_TRUE(WaitUntil(
+        [&] {
+            reply = SessionInfo();
+            return reply.find("S&amp;1&lt;2") != std::string::npos && reply.find("</SessionInfo>") != std::string::npos;
+        },
+        10s));
     EXPECT_NE(std::string::npos, reply.find(std::string("<InstallStatus>") + GetParam().status + "</InstallStatus>"))
         << reply;
     EXPECT_NE(std::string::npos, reply.find(std::string("<Version>") + GetParam().version + "</Version>")) << reply;
