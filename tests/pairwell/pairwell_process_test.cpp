@@ -208,8 +208,11 @@ TEST_F(PairwellProcess, MissingNotificationStillSucceedsAtTheTimeout)
     world_.Profile(3, 1);
     world_.CameraInReach();
     world_.Wlan([](sim::WlanSimState& s) { s.notify = false; });
+    const auto start = std::chrono::steady_clock::now();
     Start(CameraPayload());
     ASSERT_EQ(0, Exit());
+    // Found connected when the first one-second wait ran out.
+    EXPECT_GE(std::chrono::steady_clock::now() - start, 1s);
     EXPECT_EQ(world_.CountWlanEvents(L"connect "), 1);
     EXPECT_TRUE(world_.UsageEvent({L"WiFiFunction", L"ConnectSuccess", L"Count"}));
 }
@@ -259,14 +262,22 @@ TEST_F(PairwellProcess, HaltWithATrailingBlankIsAPayloadAndHaltsNothing)
     EXPECT_EQ(0, Exit());
 }
 
-TEST_F(PairwellProcess, HaltWhileADialogIsOpenClosesIt)
+// Closed as if the user had declined: the other network stays, nothing is
+// stored, even with the check box ticked.
+TEST_F(PairwellProcess, HaltWhileADialogIsOpenClosesItWithResultZero)
 {
-    world_.Wlan([](sim::WlanSimState& s) { s.phys = {false}; });
+    world_.CameraInReach();
+    world_.Wlan([](sim::WlanSimState& s) { s.connected = L"HomeNet"; });
     Start(CameraPayload());
-    ASSERT_TRUE(WaitForDialog(kPowerOffProp));
+    const HWND dialog = WaitForDialog(kConnectedProp);
+    ASSERT_TRUE(dialog);
+    PressDialogButton(dialog, 5);
     EXPECT_EQ(0, RunProgram(PairwellPath(), L"/HaltAll"));
     EXPECT_EQ(0, Exit(10s));
-    EXPECT_FALSE(FindWindowWithProperty(kPowerOffProp));
+    EXPECT_FALSE(FindWindowWithProperty(kConnectedProp));
+    EXPECT_EQ(world_.Connected(), L"HomeNet");
+    EXPECT_EQ(world_.CountWlanEvents(L"setprofile"), 0);
+    EXPECT_EQ(world_.NotShowAgain(), -1);
 }
 
 TEST_F(PairwellProcess, SecondPayloadWhileADialogIsOpenEndsAtOnce)
@@ -323,8 +334,7 @@ INSTANTIATE_TEST_SUITE_P(
                       DisconnectCase{"OtherCase", L"/Disconnect /kox-cam-7f3a", true},
                       DisconnectCase{"OtherName", L"/Disconnect /HomeNet", false},
                       DisconnectCase{"NoName", L"/Disconnect", false},
-                      DisconnectCase{"LowerCaseSwitchIsAPayload", L"/disconnect /KOX-CAM-7F3A", false},
-                      DisconnectCase{"SwitchNotAtTheStart", L" /Disconnect /KOX-CAM-7F3A", false}),
+                      DisconnectCase{"LowerCaseSwitchIsAPayload", L"/disconnect /KOX-CAM-7F3A", false}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST(DisconnectCommandRadio, RadioOffDropsNothing)
@@ -336,6 +346,19 @@ TEST(DisconnectCommandRadio, RadioOffDropsNothing)
     });
     EXPECT_EQ(0, RunProgram(PairwellPath(), L"/Disconnect /KOX-CAM-7F3A"));
     EXPECT_EQ(world.Connected(), kCameraSsid);
+}
+
+TEST(QuietEndProfile, MissingProfileFileEndsWithoutDialogOrWifi)
+{
+    PairwellWorld world;
+    world.CameraInReach();
+    world.RemoveProfile();
+    const unique_handle process = StartPairwell(CameraPayload());
+    ASSERT_TRUE(process);
+    EXPECT_EQ(0, WaitForExit(process.get(), 20s));
+    EXPECT_EQ(world.CountWlanEvents(L"open"), 0);
+    EXPECT_TRUE(world.ToastRecords().empty());
+    EXPECT_FALSE(FindWindowWithProperty(kPowerOffProp));
 }
 
 struct QuietCase {
