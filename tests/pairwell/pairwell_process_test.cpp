@@ -348,17 +348,14 @@ TEST(DisconnectCommandRadio, RadioOffDropsNothing)
     EXPECT_EQ(world.Connected(), kCameraSsid);
 }
 
-TEST(QuietEndProfile, MissingProfileFileEndsWithoutDialogOrWifi)
+TEST_F(PairwellProcess, MissingProfileFileEndsWithoutDialogOrWifi)
 {
-    PairwellWorld world;
-    world.CameraInReach();
-    world.RemoveProfile();
-    const unique_handle process = StartPairwell(CameraPayload());
-    ASSERT_TRUE(process);
-    EXPECT_EQ(0, WaitForExit(process.get(), 20s));
-    EXPECT_EQ(world.CountWlanEvents(L"open"), 0);
-    EXPECT_TRUE(world.ToastRecords().empty());
-    EXPECT_FALSE(FindWindowWithProperty(kPowerOffProp));
+    world_.CameraInReach();
+    world_.RemoveProfile();
+    Start(CameraPayload());
+    EXPECT_EQ(0, Exit());
+    EXPECT_EQ(world_.CountWlanEvents(L"open"), 0);
+    EXPECT_TRUE(world_.ToastRecords().empty());
 }
 
 struct QuietCase {
@@ -367,20 +364,18 @@ struct QuietCase {
     std::string profile;  // empty: the installed one
 };
 
-class QuietEnd : public ::testing::TestWithParam<QuietCase> {};
+class QuietEnd : public PairwellProcess, public ::testing::WithParamInterface<QuietCase> {};
 
 // Nothing to go on: the run ends without a word and without touching Wi-Fi.
 TEST_P(QuietEnd, EndsWithoutDialogOrWifi)
 {
-    PairwellWorld world;
-    world.CameraInReach();
-    if (!GetParam().profile.empty()) world.ProfileText(GetParam().profile);
-    const unique_handle process = StartPairwell(GetParam().payload);
-    ASSERT_TRUE(process);
-    EXPECT_EQ(0, WaitForExit(process.get(), 20s));
-    EXPECT_EQ(world.CountWlanEvents(L"setprofile"), 0);
-    EXPECT_EQ(world.CountWlanEvents(L"connect"), 0);
-    EXPECT_TRUE(world.ToastRecords().empty());
+    world_.CameraInReach();
+    if (!GetParam().profile.empty()) world_.ProfileText(GetParam().profile);
+    Start(GetParam().payload);
+    EXPECT_EQ(0, Exit());
+    EXPECT_EQ(world_.CountWlanEvents(L"setprofile"), 0);
+    EXPECT_EQ(world_.CountWlanEvents(L"connect"), 0);
+    EXPECT_TRUE(world_.ToastRecords().empty());
 }
 
 INSTANTIATE_TEST_SUITE_P(
