@@ -135,6 +135,7 @@ TEST_P(DeclinedDisconnect, ConnectsNothingAndWritesNothing)
     EXPECT_EQ(world_.CountWlanEvents(L"disconnect"), 0);
     EXPECT_EQ(world_.NotShowAgain(), -1);
     EXPECT_TRUE(world_.ToastRecords().empty());
+    EXPECT_EQ(world_.CountWlanEvents(L"open"), world_.CountWlanEvents(L"close"));
 }
 
 INSTANTIATE_TEST_SUITE_P(Ways, DeclinedDisconnect, ::testing::Values(Decline::KeepButton, Decline::AltF4));
@@ -201,6 +202,7 @@ TEST_F(PairwellProcess, NeverCompletingConnectionFailsAfterItsAttempts)
     ASSERT_EQ(0, Exit());
     EXPECT_TRUE(HasLine(world_.ToastRecords(), L"hidden\t"));
     EXPECT_TRUE(world_.Activations().empty());
+    EXPECT_EQ(world_.CountWlanEvents(L"open"), world_.CountWlanEvents(L"close"));
 }
 
 TEST_F(PairwellProcess, MissingNotificationStillSucceedsAtTheTimeout)
