@@ -56,7 +56,13 @@ public:
     bool CancelRequested() const noexcept { return cancelRequested_.load(); }
 
     HINSTANCE Instance() const noexcept { return instance_; }
-    void SubmitEvent(std::initializer_list<const wchar_t*> strings) { usage_.SubmitEventIfUp(strings); }
+    // Whatever the run's usage status: the client drops the event when the
+    // library is not loaded, and a submission never loads it (the toast's
+    // click may come after the flow released the client).
+    void SubmitEvent(std::initializer_list<const wchar_t*> strings)
+    {
+        SubmitUsageEvent(static_cast<int>(strings.size()), strings.begin());
+    }
 
     std::wstring commandLine;
     std::wstring ssid;

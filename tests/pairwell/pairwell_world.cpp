@@ -91,6 +91,13 @@ void PairwellWorld::ProfileText(const std::string& text)
     WriteBytes(ProfilePath(), text);
 }
 
+void PairwellWorld::RemoveProfile()
+{
+    if (!profileReplaced_) savedProfile_ = ReadBytes(ProfilePath());
+    profileReplaced_ = true;
+    ::DeleteFileW(ProfilePath().c_str());
+}
+
 void PairwellWorld::Profile(int retryTimes, int retryInterval)
 {
     ProfileText("<?xml version=\"1.0\" encoding=\"utf-8\"?><Configuration><AppInfo "

@@ -36,6 +36,8 @@ public:
     // Replaces the installed Configuration.xml until the world ends.
     void Profile(int retryTimes, int retryInterval);
     void ProfileText(const std::string& text);
+    // No Configuration.xml at all until the world ends.
+    void RemoveProfile();
     void SetNotShowAgain(DWORD value);
     // -1 when the value is missing.
     long NotShowAgain() const;

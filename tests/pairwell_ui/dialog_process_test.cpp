@@ -234,6 +234,9 @@ TEST_P(EachDialog, SecondStartBringsItForward)
     DialogThread run([&] { return c.show(instance); });
     HWND dialog = run.WaitForDialog(c.property);
     ASSERT_NE(dialog, nullptr);
+    // The dialog takes the foreground once more when its loop starts: only
+    // after that may another window take it away.
+    run.Drain(::GetWindow(dialog, GW_CHILD));
     // Another program takes the foreground, then a second Pairwell asks.
     DialogThread other([&] {
         HWND window = ::CreateWindowExW(0, L"STATIC", L"other", WS_POPUP | WS_VISIBLE, 0, 0, 50, 50, nullptr,
@@ -241,7 +244,8 @@ TEST_P(EachDialog, SecondStartBringsItForward)
         ::SetPropW(window, L"Tapdeck test other prop", reinterpret_cast<HANDLE>(1));
         ::SetForegroundWindow(window);
         MSG msg;
-        while (::GetMessageW(&msg, nullptr, 0, 0) > 0) {
+        // Also ends when the window was closed, as a test that stops early does.
+        while (::IsWindow(window) && ::GetMessageW(&msg, nullptr, 0, 0) > 0) {
             if (msg.message == WM_APP) break;
             ::DispatchMessageW(&msg);
         }
@@ -345,6 +349,8 @@ TEST(ConnectedDialog, FocusComesBackAfterAnotherWindowWasActive)
     ASSERT_NE(dialog, nullptr);
     HWND keep = ::GetDlgItem(dialog, 7);
     HWND checkBox = ::GetDlgItem(dialog, 5);
+    // Past the activation that starts the dialog's loop.
+    run.Drain(keep);
     ASSERT_EQ(run.Focus(), keep);
     ::SendMessageW(dialog, WM_ACTIVATE, WA_INACTIVE, 0);
     // Meanwhile the focus moves inside the dialog (a click into the check box).

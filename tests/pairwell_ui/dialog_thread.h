@@ -43,6 +43,12 @@ public:
     ~DialogThread()
     {
         if (!done_ && window_) ::PostMessageW(window_, WM_CLOSE, 0, 0);
+        // A test that stopped before it found the window still ends the
+        // thread: the loop stops on a quit message.
+        for (int tries = 0; !done_ && tries < 1000; ++tries) {
+            if (!window_ && threadId_) ::PostThreadMessageW(threadId_, WM_QUIT, 0, 0);
+            ::Sleep(10);
+        }
         thread_.join();
     }
     DialogThread(const DialogThread&) = delete;

@@ -27,13 +27,24 @@ AppInfoEntry Companion(int retryTimes, int retryInterval)
 bool NotInstalled(const wchar_t*) { return false; }
 bool Installed(const wchar_t*) { return true; }
 
+// The flow brings the usage client up when it starts and releases it at its
+// end; these tests run its steps alone, so they do both themselves.
 class FlowLibrary : public ::testing::Test {
 protected:
-    FlowLibrary() : run_(instance_, NotInstalled) { run_.profile = {Companion(2, 1)}; }
+    FlowLibrary() : run_(instance_, NotInstalled)
+    {
+        run_.profile = {Companion(2, 1)};
+        usageUp_ = InitUsageStats() == S_OK;
+    }
+    ~FlowLibrary() override
+    {
+        if (usageUp_) ReleaseUsageStats();
+    }
 
     HINSTANCE instance_ = ::GetModuleHandleW(nullptr);
     PairwellWorld world_;
     ConnectionRun run_;
+    bool usageUp_ = false;
 };
 
 TEST_F(FlowLibrary, MissingCompanionShowsItsDialogAndOpensTheStoreOnRequest)
@@ -120,10 +131,12 @@ TEST_F(ConnectLoop, ZeroIntervalChecksAtOnceAfterEachAttempt)
 {
     world_.Wlan([](sim::WlanSimState& s) {
         s.notify = false;
-        s.delayMs = 3000;
+        s.delayMs = 1000;
     });
     EXPECT_EQ(E_FAIL, Connect(3, 0));
     EXPECT_EQ(world_.CountWlanEvents(L"connect "), 3);
+    // The late connections would otherwise land in the next test's world.
+    EXPECT_TRUE(WaitUntil([&] { return world_.CountWlanEvents(L"connected ") == 3; }, 10s));
 }
 
 TEST_F(ConnectLoop, NegativeIntervalDoesNotWaitForWeeks)

@@ -135,6 +135,7 @@ TEST_P(DeclinedDisconnect, ConnectsNothingAndWritesNothing)
     EXPECT_EQ(world_.CountWlanEvents(L"disconnect"), 0);
     EXPECT_EQ(world_.NotShowAgain(), -1);
     EXPECT_TRUE(world_.ToastRecords().empty());
+    EXPECT_EQ(world_.CountWlanEvents(L"open"), world_.CountWlanEvents(L"close"));
 }
 
 INSTANTIATE_TEST_SUITE_P(Ways, DeclinedDisconnect, ::testing::Values(Decline::KeepButton, Decline::AltF4));
@@ -201,6 +202,7 @@ TEST_F(PairwellProcess, NeverCompletingConnectionFailsAfterItsAttempts)
     ASSERT_EQ(0, Exit());
     EXPECT_TRUE(HasLine(world_.ToastRecords(), L"hidden\t"));
     EXPECT_TRUE(world_.Activations().empty());
+    EXPECT_EQ(world_.CountWlanEvents(L"open"), world_.CountWlanEvents(L"close"));
 }
 
 TEST_F(PairwellProcess, MissingNotificationStillSucceedsAtTheTimeout)
@@ -208,8 +210,11 @@ TEST_F(PairwellProcess, MissingNotificationStillSucceedsAtTheTimeout)
     world_.Profile(3, 1);
     world_.CameraInReach();
     world_.Wlan([](sim::WlanSimState& s) { s.notify = false; });
+    const auto start = std::chrono::steady_clock::now();
     Start(CameraPayload());
     ASSERT_EQ(0, Exit());
+    // Found connected when the first one-second wait ran out.
+    EXPECT_GE(std::chrono::steady_clock::now() - start, 1s);
     EXPECT_EQ(world_.CountWlanEvents(L"connect "), 1);
     EXPECT_TRUE(world_.UsageEvent({L"WiFiFunction", L"ConnectSuccess", L"Count"}));
 }
@@ -259,14 +264,22 @@ TEST_F(PairwellProcess, HaltWithATrailingBlankIsAPayloadAndHaltsNothing)
     EXPECT_EQ(0, Exit());
 }
 
-TEST_F(PairwellProcess, HaltWhileADialogIsOpenClosesIt)
+// Closed as if the user had declined: the other network stays, nothing is
+// stored, even with the check box ticked.
+TEST_F(PairwellProcess, HaltWhileADialogIsOpenClosesItWithResultZero)
 {
-    world_.Wlan([](sim::WlanSimState& s) { s.phys = {false}; });
+    world_.CameraInReach();
+    world_.Wlan([](sim::WlanSimState& s) { s.connected = L"HomeNet"; });
     Start(CameraPayload());
-    ASSERT_TRUE(WaitForDialog(kPowerOffProp));
+    const HWND dialog = WaitForDialog(kConnectedProp);
+    ASSERT_TRUE(dialog);
+    PressDialogButton(dialog, 5);
     EXPECT_EQ(0, RunProgram(PairwellPath(), L"/HaltAll"));
     EXPECT_EQ(0, Exit(10s));
-    EXPECT_FALSE(FindWindowWithProperty(kPowerOffProp));
+    EXPECT_FALSE(FindWindowWithProperty(kConnectedProp));
+    EXPECT_EQ(world_.Connected(), L"HomeNet");
+    EXPECT_EQ(world_.CountWlanEvents(L"setprofile"), 0);
+    EXPECT_EQ(world_.NotShowAgain(), -1);
 }
 
 TEST_F(PairwellProcess, SecondPayloadWhileADialogIsOpenEndsAtOnce)
@@ -323,8 +336,7 @@ INSTANTIATE_TEST_SUITE_P(
                       DisconnectCase{"OtherCase", L"/Disconnect /kox-cam-7f3a", true},
                       DisconnectCase{"OtherName", L"/Disconnect /HomeNet", false},
                       DisconnectCase{"NoName", L"/Disconnect", false},
-                      DisconnectCase{"LowerCaseSwitchIsAPayload", L"/disconnect /KOX-CAM-7F3A", false},
-                      DisconnectCase{"SwitchNotAtTheStart", L" /Disconnect /KOX-CAM-7F3A", false}),
+                      DisconnectCase{"LowerCaseSwitchIsAPayload", L"/disconnect /KOX-CAM-7F3A", false}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST(DisconnectCommandRadio, RadioOffDropsNothing)
@@ -338,26 +350,34 @@ TEST(DisconnectCommandRadio, RadioOffDropsNothing)
     EXPECT_EQ(world.Connected(), kCameraSsid);
 }
 
+TEST_F(PairwellProcess, MissingProfileFileEndsWithoutDialogOrWifi)
+{
+    world_.CameraInReach();
+    world_.RemoveProfile();
+    Start(CameraPayload());
+    EXPECT_EQ(0, Exit());
+    EXPECT_EQ(world_.CountWlanEvents(L"open"), 0);
+    EXPECT_TRUE(world_.ToastRecords().empty());
+}
+
 struct QuietCase {
     const char* name;
     std::wstring payload;
     std::string profile;  // empty: the installed one
 };
 
-class QuietEnd : public ::testing::TestWithParam<QuietCase> {};
+class QuietEnd : public PairwellProcess, public ::testing::WithParamInterface<QuietCase> {};
 
 // Nothing to go on: the run ends without a word and without touching Wi-Fi.
 TEST_P(QuietEnd, EndsWithoutDialogOrWifi)
 {
-    PairwellWorld world;
-    world.CameraInReach();
-    if (!GetParam().profile.empty()) world.ProfileText(GetParam().profile);
-    const unique_handle process = StartPairwell(GetParam().payload);
-    ASSERT_TRUE(process);
-    EXPECT_EQ(0, WaitForExit(process.get(), 20s));
-    EXPECT_EQ(world.CountWlanEvents(L"setprofile"), 0);
-    EXPECT_EQ(world.CountWlanEvents(L"connect"), 0);
-    EXPECT_TRUE(world.ToastRecords().empty());
+    world_.CameraInReach();
+    if (!GetParam().profile.empty()) world_.ProfileText(GetParam().profile);
+    Start(GetParam().payload);
+    EXPECT_EQ(0, Exit());
+    EXPECT_EQ(world_.CountWlanEvents(L"setprofile"), 0);
+    EXPECT_EQ(world_.CountWlanEvents(L"connect"), 0);
+    EXPECT_TRUE(world_.ToastRecords().empty());
 }
 
 INSTANTIATE_TEST_SUITE_P(
