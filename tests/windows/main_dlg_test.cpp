@@ -290,6 +290,14 @@ TEST_F(AboutBox, RaiseRequestKeepsBothWindows)
     EXPECT_EQ(thread_->Window(), FindMainDialog());
 }
 
+TEST_F(AboutBox, ActivatingTheMainDialogBringsTheBoxForward)
+{
+    // The user clicks the disabled main dialog: the box takes the foreground.
+    ::SetForegroundWindow(thread_->Window());
+    ::SendMessageW(thread_->Window(), WM_ACTIVATE, WA_CLICKACTIVE, 0);
+    EXPECT_TRUE(WaitUntil([this] { return ::GetForegroundWindow() == about_; }, 5s));
+}
+
 TEST_F(AboutBox, ClosingTheMainDialogUnderneathEndsBothAndTheThread)
 {
     ::PostMessageW(thread_->Window(), WM_CLOSE, 0, 0);
