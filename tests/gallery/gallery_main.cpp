@@ -40,7 +40,7 @@ public:
         if (window && gallery::SaveWindowPicture(window, path)) {
             std::wprintf(L"%ls\n", path.c_str());
         } else {
-            std::wprintf(L"gallery: no picture of %ls\n", name);
+            std::fwprintf(stderr, L"gallery: no picture of %ls in %ls\n", name, language_.c_str());
             failed_ = true;
         }
         std::fflush(stdout);
