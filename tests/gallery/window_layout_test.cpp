@@ -6,17 +6,15 @@
 
 #include <functional>
 #include <memory>
-#include <optional>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "agent_messages.h"
 #include "dialogs.h"
-#include "main_dlg.h"
 #include "pairwell_ui/dialog_thread.h"
 #include "res_string.h"
 #include "tpd_app.h"
+#include "windows/main_dialog_thread.h"
 
 using namespace std::chrono_literals;
 using namespace tapdeck;
@@ -35,43 +33,22 @@ protected:
     HWND window_ = nullptr;
 };
 
-// The agent's main dialog on a thread of its own, as the agent runs it;
-// with the about box opened from its system menu when asked.
+// The agent's main dialog, with the about box opened from its system menu
+// when asked; closing the dialog at the end closes the box inside it too.
 class AgentWindow : public OpenWindow {
 public:
-    explicit AgentWindow(bool aboutBox)
+    explicit AgentWindow(bool aboutBox) : dialog_(app_)
     {
-        thread_.emplace([this] {
-            CMainDlg dialog(app_);
-            if (HWND window = dialog.Create()) {
-                MSG message;
-                while (::GetMessageW(&message, nullptr, 0, 0) > 0) {
-                    if (!::IsDialogMessageW(window, &message)) {
-                        ::TranslateMessage(&message);
-                        ::DispatchMessageW(&message);
-                    }
-                }
-            }
-            dialog.ReleaseClassAndFont();
-        });
-        WaitUntil([this] { return (dialog_ = OwnWindowWithProperty(kMainDialogProp)) != nullptr; }, 10s);
-        window_ = dialog_;
-        if (aboutBox && dialog_) {
-            ::PostMessageW(dialog_, WM_SYSCOMMAND, IDM_ABOUT_BOX, 0);
+        window_ = dialog_.Window();
+        if (aboutBox && window_) {
+            ::PostMessageW(dialog_.Window(), WM_SYSCOMMAND, IDM_ABOUT_BOX, 0);
             WaitUntil([this] { return (window_ = OwnWindowWithProperty(kAboutBoxProp)) != nullptr; }, 10s);
         }
-    }
-    ~AgentWindow() override
-    {
-        // Closing the main dialog ends the about box inside it too.
-        if (dialog_) ::PostMessageW(dialog_, WM_CLOSE, 0, 0);
-        thread_->join();
     }
 
 private:
     CTPDApp app_;
-    HWND dialog_ = nullptr;
-    std::optional<std::thread> thread_;
+    test::MainDialogThread dialog_;
 };
 
 class PairwellWindow : public OpenWindow {
