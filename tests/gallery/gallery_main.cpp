@@ -9,6 +9,7 @@
 #include <functional>
 #include <string>
 #include <thread>
+#include <utility>
 
 #include "agent_messages.h"
 #include "capture.h"
@@ -54,7 +55,8 @@ private:
 };
 
 // Tapdeck started by hand: its main dialog, then the about box from the
-// system menu. The agent ends as /HaltAll would end it.
+// system menu. Both are closed with OK; then the agent window is closed, as
+// /HaltAll closes it.
 void AgentWindows(Gallery& gallery)
 {
     std::thread agent([] {
