@@ -142,6 +142,24 @@ TEST(AgentMainDialog, OkClosesTheDialogAndTheAgentGoesOn)
     EXPECT_TRUE(WaitUntil([] { return MainDialog() != nullptr; }, 10s));
 }
 
+TEST(AgentMainDialog, ClosingItAfterTheDeviceGiveUpEndsTheAgent)
+{
+    // No radio: the agent gives up after 15 retries 2 s apart (30 s), but
+    // not while the user has its main dialog open.
+    ASSERT_EQ(0, RunProgram(L"C:\\tapdeck-sim\\bin\\simctl.exe", L"nfc-device absent"));
+    const auto start = std::chrono::steady_clock::now();
+    ManualAgent agent;
+    ASSERT_TRUE(WaitUntil([] { return MainDialog() != nullptr; }, 10s));
+    const auto pastGiveUp = start + 40s;
+    EXPECT_EQ(-1, WaitForExit(agent.Process(), std::chrono::duration_cast<std::chrono::milliseconds>(
+                                                   pastGiveUp - std::chrono::steady_clock::now())));
+    ASSERT_NE(nullptr, MainDialog());
+
+    ::PostMessageW(MainDialog(), WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+    EXPECT_EQ(0, WaitForExit(agent.Process(), 10s));
+    EXPECT_FALSE(FindWindowWithProperty(kAgentWindowProp));
+}
+
 TEST(AgentAboutBox, OpensFromTheSystemMenuWithNameVersionAndNotice)
 {
     ManualAgent agent;

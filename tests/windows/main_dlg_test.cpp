@@ -7,60 +7,17 @@
 #include <vector>
 
 #include "agent_messages.h"
-#include "main_dlg.h"
 #include "res_string.h"
 #include "support/process.h"
 #include "tpd_app.h"
 #include "unique_handle.h"
+#include "windows/main_dialog_thread.h"
 
 using namespace std::chrono_literals;
 using namespace tapdeck;
 using namespace tapdeck::test;
 
 namespace {
-
-// The dialog thread of the agent, reduced to what the dialog needs.
-class DialogThread {
-public:
-    explicit DialogThread(CTPDApp& app) : app_(app)
-    {
-        ready_.reset(::CreateEventW(nullptr, TRUE, FALSE, nullptr));
-        thread_.reset(::CreateThread(nullptr, 0, Run, this, 0, nullptr));
-        ::WaitForSingleObject(ready_.get(), 10000);
-    }
-    ~DialogThread()
-    {
-        if (::IsWindow(window_)) ::PostMessageW(window_, WM_CLOSE, 0, 0);
-        WaitForEnd();
-    }
-    HWND Window() const { return window_; }
-    bool WaitForEnd() { return ::WaitForSingleObject(thread_.get(), 10000) == WAIT_OBJECT_0; }
-
-private:
-    static DWORD WINAPI Run(void* param)
-    {
-        auto* self = static_cast<DialogThread*>(param);
-        CMainDlg dialog(self->app_);
-        self->window_ = dialog.Create();
-        ::SetEvent(self->ready_.get());
-        if (self->window_) {
-            MSG message;
-            while (::GetMessageW(&message, nullptr, 0, 0) > 0) {
-                if (!::IsDialogMessageW(self->window_, &message)) {
-                    ::TranslateMessage(&message);
-                    ::DispatchMessageW(&message);
-                }
-            }
-        }
-        dialog.ReleaseClassAndFont();
-        return 0;
-    }
-
-    CTPDApp& app_;
-    HWND window_ = nullptr;
-    unique_event ready_;
-    unique_thread thread_;
-};
 
 // A memory device context for the colour messages.
 class MemoryDc {
@@ -125,7 +82,7 @@ protected:
 
 TEST_F(AgentDialogs, MainDialogIsBuiltFromItsTextsAndLayouts)
 {
-    DialogThread thread(app_);
+    MainDialogThread thread(app_);
     HWND dialog = thread.Window();
     ASSERT_TRUE(dialog);
     EXPECT_EQ(L"MainDlgWnd", ClassOf(dialog));
@@ -163,7 +120,7 @@ TEST_F(AgentDialogs, MainDialogIsBuiltFromItsTextsAndLayouts)
 
 TEST_F(AgentDialogs, MainDialogSystemMenuOffersOnlyMoveAboutAndClose)
 {
-    DialogThread thread(app_);
+    MainDialogThread thread(app_);
     ASSERT_TRUE(thread.Window());
     HMENU menu = ::GetSystemMenu(thread.Window(), FALSE);
     ASSERT_TRUE(menu);
@@ -175,7 +132,7 @@ TEST_F(AgentDialogs, MainDialogSystemMenuOffersOnlyMoveAboutAndClose)
 
 TEST_F(AgentDialogs, MainDialogSizeIsLocked)
 {
-    DialogThread thread(app_);
+    MainDialogThread thread(app_);
     ASSERT_TRUE(thread.Window());
     RECT bounds;
     ::GetWindowRect(thread.Window(), &bounds);
@@ -193,7 +150,7 @@ TEST_F(AgentDialogs, MainDialogSizeIsLocked)
 
 TEST_F(AgentDialogs, OkButtonClosesTheDialogAndEndsItsThread)
 {
-    DialogThread thread(app_);
+    MainDialogThread thread(app_);
     ASSERT_TRUE(thread.Window());
     ::PostMessageW(thread.Window(), WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
     EXPECT_TRUE(thread.WaitForEnd());
@@ -204,7 +161,7 @@ TEST_F(AgentDialogs, OkButtonClosesTheDialogAndEndsItsThread)
 TEST_F(AgentDialogs, DialogOpensAgainAfterItWasClosed)
 {
     for (int opening = 0; opening < 3; ++opening) {
-        DialogThread thread(app_);
+        MainDialogThread thread(app_);
         ASSERT_TRUE(thread.Window()) << "opening " << opening;
         ::PostMessageW(thread.Window(), WM_CLOSE, 0, 0);
         ASSERT_TRUE(thread.WaitForEnd());
@@ -221,7 +178,7 @@ protected:
         ASSERT_TRUE(WaitUntil([] { return FindAboutBox() != nullptr; }, 10s));
         about_ = FindAboutBox();
     }
-    std::optional<DialogThread> thread_;
+    std::optional<MainDialogThread> thread_;
     HWND about_ = nullptr;
 };
 
@@ -288,6 +245,14 @@ TEST_F(AboutBox, RaiseRequestKeepsBothWindows)
     ::SendMessageW(thread_->Window(), WM_NULL, 0, 0);
     EXPECT_EQ(about_, FindAboutBox());
     EXPECT_EQ(thread_->Window(), FindMainDialog());
+}
+
+TEST_F(AboutBox, ActivatingTheMainDialogBringsTheBoxForward)
+{
+    // The user clicks the disabled main dialog: the box takes the foreground.
+    ::SetForegroundWindow(thread_->Window());
+    ::SendMessageW(thread_->Window(), WM_ACTIVATE, WA_CLICKACTIVE, 0);
+    EXPECT_TRUE(WaitUntil([this] { return ::GetForegroundWindow() == about_; }, 5s));
 }
 
 TEST_F(AboutBox, ClosingTheMainDialogUnderneathEndsBothAndTheThread)
