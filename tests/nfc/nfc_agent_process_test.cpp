@@ -107,8 +107,7 @@ TEST_F(AgentWithRadio, RadioWithoutRegistrationsEndsTheAgentAtStart)
     EXPECT_EQ(0, WaitForExit(agent_.get(), 15s));
 }
 
-// Disabled: the agent faults while publishing a forwarded request; open work.
-TEST_F(AgentWithRadio, DISABLED_SecondInstancePublishesForTheRunningAgent)
+TEST_F(AgentWithRadio, SecondInstancePublishesForTheRunningAgent)
 {
     SetRadioPresent(true);
     Register(L"First", L"NDEF", kRecorder);
