@@ -4,6 +4,8 @@
 #include <roapi.h>
 
 #include <atomic>
+#include <climits>
+#include <cstdio>
 #include <memory>
 #include <thread>
 
@@ -428,6 +430,68 @@ TEST_F(NfcWorld, CloseWhileRadioThreadsDeliverNeverStartsAHandlerAfterwards)
     for (auto& radio : radios) radio.join();
     ::Sleep(200);
     EXPECT_TRUE(HandlerStarts().empty());
+}
+
+}  // namespace
+
+namespace {
+
+// A storm: radio threads touch without pause, most touches of types that
+// start nothing, one in 64 of the recorder's type, while registrations come
+// and go and the manager is closed in the middle of it.
+TEST_F(NfcWorld, TouchStormWhileRegistrationsChangeAndTheManagerCloses)
+{
+    const std::wstring missing = L"C:\\tapdeck-sim\\bin\\no-such-handler.exe";
+    Register(L"A", L"NDEF:storm", kRecorder);
+    Register(L"B", L"NDEF:storm.missing", missing);
+    Register(L"C", L"Windows.Storm", missing);
+    ASSERT_TRUE(Open());
+    ASSERT_TRUE(manager.SubscribeAll());
+
+    std::atomic<long> sequence{0};
+    std::atomic<bool> stop{false};
+    std::atomic<long> rejected{0};
+    auto radio = [&] {
+        static const wchar_t* const others[] = {L"NDEF:storm.missing", L"Windows.Storm", L"NDEF:extra0",
+                                                L"NDEF:extra1", L"NDEF:unregistered"};
+        while (!stop) {
+            const long n = sequence++;
+            char hex[16];
+            std::snprintf(hex, sizeof(hex), "%08lx", n);
+            const wchar_t* type = n % 64 == 0 ? L"NDEF:storm" : others[n % 5];
+            if (TouchHere(type, hex) < 0) ++rejected;
+        }
+    };
+    std::vector<std::thread> threads;
+    for (int i = 0; i < 4; ++i) threads.emplace_back(radio);
+    threads.emplace_back([&] {
+        for (int round = 0; !stop; ++round) {
+            const std::wstring k = std::to_wstring(round % 2);
+            Register(L"Extra" + k, L"NDEF:extra" + k, missing);
+            Unregister(L"Extra" + k);
+        }
+    });
+    ASSERT_TRUE(WaitUntil([&] { return sequence >= 2000; }, 120s));
+    manager.Close();
+    const long closedAt = sequence;
+    WaitUntil([&] { return sequence >= closedAt + 500; }, 60s);
+    stop = true;
+    for (auto& thread : threads) thread.join();
+    // Recorders started before Close returned take their own time to write.
+    ::Sleep(1000);
+
+    EXPECT_EQ(0, rejected);
+    const auto starts = HandlerStarts();
+    EXPECT_FALSE(starts.empty());
+    for (const auto& start : starts) {
+        ASSERT_EQ(25u, start.size()) << sim::ToUtf8(start);
+        ASSERT_EQ(L"nfc-recorder.exe\t", start.substr(0, 17));
+        const std::wstring hex = start.substr(17);
+        ASSERT_EQ(std::wstring::npos, hex.find_first_not_of(L"0123456789abcdef")) << sim::ToUtf8(start);
+        const long n = std::wcstol(hex.c_str(), nullptr, 16);
+        EXPECT_EQ(0, n % 64) << sim::ToUtf8(start);
+        EXPECT_LT(n, closedAt) << "started after Close: " << sim::ToUtf8(start);
+    }
 }
 
 }  // namespace
