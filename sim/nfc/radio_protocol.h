@@ -2,7 +2,9 @@
 // How simctl and tests reach the stand-in radio inside the process that
 // opened it: every such process serves a message pipe named after its id
 // and leaves a "host-<pid>" file in C:\tapdeck-sim\nfc. A request is one
-// line of tab-separated UTF-8 fields; the answer is "ok <handlers called>".
+// line of tab-separated UTF-8 fields; the answer is "ok <handlers called>",
+// for a touch followed by a blank and the performance counter read just
+// before the first handler was called.
 #include <windows.h>
 #include <string>
 #include <vector>
