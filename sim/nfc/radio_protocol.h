@@ -45,8 +45,16 @@ inline std::string SendRadioRequest(DWORD pid, const std::string& request)
     for (int attempt = 0; attempt < 50 && !pipe; ++attempt) {
         pipe.reset(::CreateFileW(name.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr));
         if (pipe) break;
-        if (::GetLastError() != ERROR_PIPE_BUSY) return {};
-        ::WaitNamedPipeW(name.c_str(), 200);
+        const DWORD error = ::GetLastError();
+        if (error == ERROR_PIPE_BUSY) {
+            ::WaitNamedPipeW(name.c_str(), 200);
+        } else if (error == ERROR_FILE_NOT_FOUND && attempt < 10) {
+            // A busy host has every instance connected until its listener
+            // makes the next one; a host that has ended stays not found.
+            ::Sleep(2);
+        } else {
+            return {};
+        }
     }
     if (!pipe) return {};
     DWORD mode = PIPE_READMODE_MESSAGE;
