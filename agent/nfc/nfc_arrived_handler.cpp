@@ -7,7 +7,7 @@ namespace tapdeck {
 
 HRESULT CNFCArrivedHandler::Invoke(sdk::IProximityDevice*)
 {
-    CNFCManager::CallScope scope(manager_);
+    CNFCCallGate::Scope scope(gate_);
     if (!scope) return S_OK;
     manager_.Usage().SubmitEventIfUp({L"NFCFunction", L"DeviceArrived", L"Count"});
     return S_OK;

@@ -6,7 +6,7 @@ namespace tapdeck {
 
 HRESULT CNFCDepartedHandler::Invoke(sdk::IProximityDevice*)
 {
-    CNFCManager::CallScope scope(manager_);
+    CNFCCallGate::Scope scope(gate_);
     if (scope) manager_.WithdrawPublishedMessage();
     return S_OK;
 }

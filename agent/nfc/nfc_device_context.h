@@ -1,12 +1,14 @@
 #pragma once
 // The proximity device and the five handler objects it calls back. The
-// handlers live inside this block; only CNFCManager::Close frees it.
+// handlers live inside this block; it is freed only when the platform holds
+// none of them any more.
 #include <windows.h>
 #include <eventtoken.h>
 #include <mutex>
 
 #include "com_ptr.h"
 #include "nfc_arrived_handler.h"
+#include "nfc_call_gate.h"
 #include "nfc_departed_handler.h"
 #include "nfc_received_handler.h"
 #include "nfc_received_handler_ex.h"
@@ -17,7 +19,11 @@ namespace tapdeck {
 
 struct CNFCDeviceContext {
     explicit CNFCDeviceContext(CNFCManager& manager) noexcept
-        : arrived(manager), departed(manager), received(manager), receivedEx(manager), transmitted(manager)
+        : arrived(manager, gate),
+          departed(manager, gate),
+          received(manager, gate),
+          receivedEx(manager, gate),
+          transmitted(manager, gate)
     {
     }
 
@@ -27,6 +33,7 @@ struct CNFCDeviceContext {
     // True when the platform holds none of the handlers any more.
     bool HandlersReleased() const noexcept;
 
+    CNFCCallGate gate;  // first: the handlers hold it
     com_ptr<sdk::IProximityDevice> device;  // guarded by the manager's lock
     CNFCArrivedHandler arrived;
     CNFCDepartedHandler departed;

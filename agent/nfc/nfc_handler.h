@@ -5,6 +5,8 @@
 #include <windows.h>
 #include <unknwn.h>
 
+#include "nfc_call_gate.h"
+
 namespace tapdeck {
 
 class CNFCManager;
@@ -12,7 +14,7 @@ class CNFCManager;
 template <typename Delegate>
 class CNFCHandler : public Delegate {
 public:
-    explicit CNFCHandler(CNFCManager& manager) noexcept : manager_(manager) {}
+    CNFCHandler(CNFCManager& manager, CNFCCallGate& gate) noexcept : manager_(manager), gate_(gate) {}
     CNFCHandler(const CNFCHandler&) = delete;
     CNFCHandler& operator=(const CNFCHandler&) = delete;
 
@@ -34,7 +36,9 @@ public:
     LONG Count() const noexcept { return ::InterlockedCompareExchange(const_cast<LONG*>(&count_), 0, 0); }
 
 protected:
+    // Reached only inside a scope of gate_: an admitted call finds the manager alive.
     CNFCManager& manager_;
+    CNFCCallGate& gate_;
 
 private:
     LONG count_ = 1;

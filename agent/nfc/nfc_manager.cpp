@@ -2,6 +2,7 @@
 
 #include <cwctype>
 #include <new>
+#include <utility>
 #include <vector>
 
 #include "hex_buffer.h"
@@ -24,20 +25,24 @@ bool EqualIgnoringCase(const std::wstring& a, const std::wstring& b)
 
 }  // namespace
 
-CNFCManager::~CNFCManager() { watch_.Stop(); }
-
-CNFCManager::CallScope::CallScope(CNFCManager& manager) noexcept : manager_(manager)
+CNFCManager::~CNFCManager()
 {
-    std::lock_guard lock(manager_.lock_);
-    entered_ = !manager_.closing_;
-    if (entered_) ++manager_.activeCalls_;
+    watch_.Stop();
+    if (deviceContext_) deviceContext_->gate.Close();
+    ReleaseContext(deviceContext_);
+    ReleaseContext(retiredContext_);
 }
 
-CNFCManager::CallScope::~CallScope()
+void CNFCManager::ReleaseContext(std::unique_ptr<CNFCDeviceContext>& context)
 {
-    if (!entered_) return;
-    std::lock_guard lock(manager_.lock_);
-    if (--manager_.activeCalls_ == 0) manager_.callsDone_.notify_all();
+    if (!context) return;
+    if (context->HandlersReleased()) {
+        context.reset();
+        return;
+    }
+    // The platform may still call a handler in it: left allocated on purpose,
+    // behind its closed gate, rather than freed under the caller.
+    (void)context.release();
 }
 
 com_ptr<sdk::IProximityDevice> CNFCManager::Device()
@@ -288,22 +293,20 @@ void CNFCManager::Close()
 {
     // The watch changes the table and calls the device: it ends first.
     watch_.Stop();
-    {
-        std::unique_lock lock(lock_);
-        closing_ = true;
-        callsDone_.wait(lock, [this] { return activeCalls_ == 0; });
-    }
+    if (deviceContext_) deviceContext_->gate.Close();
     // From here no callback touches the controller, the table or the block.
     SubscriptionTable records;
     std::unique_ptr<CBaseRspController> controller;
     com_ptr<sdk::IProximityDevice> device;
     bool available = false;
+    INT64 published = -1;
     {
         std::lock_guard lock(lock_);
         controller = std::move(controller_);
         records.swap(records_);
         available = deviceAvailable_;
         if (deviceContext_) device = deviceContext_->device;
+        published = std::exchange(publishedMessageId_, -1);
     }
     controller.reset();
     if (available && device) {
@@ -315,16 +318,21 @@ void CNFCManager::Close()
     if (device) {
         device->remove_DeviceArrived(deviceContext_->arrivedToken);
         device->remove_DeviceDeparted(deviceContext_->departedToken);
+        // The platform holds the transmitted handler for as long as the
+        // message is published, and that handler lives in the block.
+        if (published != -1) device->StopPublishingMessage(published);
     }
     device.reset();
     {
         std::lock_guard lock(lock_);
         deviceContext_->device.reset();
     }
-    if (deviceContext_->HandlersReleased())
+    if (deviceContext_->HandlersReleased()) {
         deviceContext_.reset();
-    else
+    } else {
+        ReleaseContext(retiredContext_);
         retiredContext_ = std::move(deviceContext_);
+    }
 }
 
 INT64 CNFCManager::PublishedMessageId()

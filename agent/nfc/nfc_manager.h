@@ -3,7 +3,6 @@
 // subscriptions of every registered message type, the watch on their
 // registry key, and the one message the agent may publish.
 #include <windows.h>
-#include <condition_variable>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -30,7 +29,8 @@ public:
     bool OpenDevice();
     // True when at least one registered message type was subscribed.
     bool SubscribeAll();
-    // Stops the watch, waits out running callbacks, ends every subscription.
+    // Stops the watch, waits out running callbacks, ends every recorded
+    // subscription and the published message.
     void Close();
 
     bool SubscribeType(const NFCRegistration& registration, INT64& subscriptionId);
@@ -44,20 +44,7 @@ public:
     // True when the platform accepted the message for publication.
     bool PublishHex(const std::wstring& messageType, const std::wstring& hexData);
 
-    // For the handlers, on the platform's threads.
-    class CallScope {
-    public:
-        explicit CallScope(CNFCManager& manager) noexcept;
-        ~CallScope();
-        CallScope(const CallScope&) = delete;
-        CallScope& operator=(const CallScope&) = delete;
-        // False once Close has begun: the call must do nothing.
-        explicit operator bool() const noexcept { return entered_; }
-
-    private:
-        CNFCManager& manager_;
-        bool entered_;
-    };
+    // For the handlers, on the platform's threads, inside their gate.
     HRESULT AnswerMessage(const std::wstring& messageType, const std::wstring& data);
     void WithdrawPublishedMessage();
     UsageUser& Usage() noexcept { return usage_; }
@@ -73,25 +60,24 @@ private:
     sdk::IMessageReceivedHandler* HandlerFor(const std::wstring& messageType);
     void AddNewRegistration(NFCRegistrationList& fresh);
     void RemoveDroppedRegistration(NFCRegistrationList& fresh);
+    static void ReleaseContext(std::unique_ptr<CNFCDeviceContext>& context);
 
     UsageUser& usage_;
 
-    // Guards records, registrations, publishedMessageId, controller, the
-    // device pointer and the call count. Never held while calling the
-    // platform or starting a program.
+    // Guards records, registrations, publishedMessageId, controller and the
+    // device pointer. Never held while calling the platform or starting a
+    // program.
     std::mutex lock_;
-    std::condition_variable callsDone_;
     std::unique_ptr<CNFCDeviceContext> deviceContext_;  // set and freed on the window thread only
-    // A block whose handlers the platform still held at Close; kept until
-    // the manager ends so that a late call never reaches freed memory.
+    // A block whose handlers the platform still held at Close (a duplicate
+    // subscription that no record stops); its closed gate turns late calls
+    // away, so it is never freed while they can come.
     std::unique_ptr<CNFCDeviceContext> retiredContext_;
     bool deviceAvailable_ = false;                   // guarded by lock_
     std::unique_ptr<CBaseRspController> controller_;  // guarded by lock_
     NFCRegistrationList registrations_;              // guarded by lock_
     SubscriptionTable records_;                      // guarded by lock_
     INT64 publishedMessageId_ = -1;                  // guarded by lock_
-    int activeCalls_ = 0;                            // guarded by lock_
-    bool closing_ = false;                           // guarded by lock_
     RegistryWatch watch_;
 };
 

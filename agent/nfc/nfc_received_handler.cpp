@@ -8,7 +8,7 @@ namespace tapdeck {
 HRESULT CNFCReceivedHandler::Invoke(sdk::IProximityDevice*, sdk::IProximityMessage* message)
 {
     if (!message) return E_FAIL;
-    CNFCManager::CallScope scope(manager_);
+    CNFCCallGate::Scope scope(gate_);
     if (!scope) return S_OK;
 
     unique_hstring data;

@@ -9,7 +9,7 @@ namespace tapdeck {
 HRESULT CNFCReceivedHandlerEx::Invoke(sdk::IProximityDevice*, sdk::IProximityMessage* message)
 {
     if (!message) return E_FAIL;
-    CNFCManager::CallScope scope(manager_);
+    CNFCCallGate::Scope scope(gate_);
     if (!scope) return S_OK;
 
     com_ptr<sdk::IBuffer> data;

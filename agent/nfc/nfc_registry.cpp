@@ -45,7 +45,28 @@ bool ReadRegistryString(HKEY key, const wchar_t* name, std::wstring& text)
     return true;
 }
 
-bool ReadRegistrations(NFCRegistrationList& registrations)
+namespace {
+
+// The subkey count and last write time of NFCDB: a subkey added or removed changes both.
+struct KeyStamp {
+    DWORD subkeys = 0;
+    FILETIME written{};
+    bool operator==(const KeyStamp& other) const noexcept
+    {
+        return subkeys == other.subkeys && written.dwLowDateTime == other.written.dwLowDateTime &&
+               written.dwHighDateTime == other.written.dwHighDateTime;
+    }
+};
+
+bool ReadStamp(KeyStamp& stamp)
+{
+    unique_hkey key;
+    if (::RegOpenKeyExW(HKEY_LOCAL_MACHINE, kNfcdbKey, 0, KEY_READ, key.put()) != ERROR_SUCCESS) return false;
+    return ::RegQueryInfoKeyW(key.get(), nullptr, nullptr, nullptr, &stamp.subkeys, nullptr, nullptr, nullptr,
+                              nullptr, nullptr, nullptr, &stamp.written) == ERROR_SUCCESS;
+}
+
+bool ReadOnce(NFCRegistrationList& registrations)
 {
     registrations.clear();
     std::vector<std::wstring> names;
@@ -65,6 +86,27 @@ bool ReadRegistrations(NFCRegistrationList& registrations)
     }
     if (work.size() == names.size()) registrations = std::move(work);
     return !registrations.empty();
+}
+
+constexpr int kReadAttempts = 3;
+
+}  // namespace
+
+bool ReadRegistrations(NFCRegistrationList& registrations)
+{
+    // A subkey added while the names are listed shifts the enumeration, so
+    // one read could see a set of registrations that never existed at once
+    // (a newer subkey in place of an older, incomplete one). Such a read is
+    // repeated, and given up as incomplete when the key keeps changing.
+    for (int attempt = 0; attempt < kReadAttempts; ++attempt) {
+        KeyStamp before;
+        KeyStamp after;
+        if (!ReadStamp(before)) break;
+        const bool read = ReadOnce(registrations);
+        if (ReadStamp(after) && after == before) return read;
+    }
+    registrations.clear();
+    return false;
 }
 
 }  // namespace tapdeck

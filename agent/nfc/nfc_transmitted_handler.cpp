@@ -6,7 +6,7 @@ namespace tapdeck {
 
 HRESULT CNFCTransmittedHandler::Invoke(sdk::IProximityDevice*, INT64)
 {
-    CNFCManager::CallScope scope(manager_);
+    CNFCCallGate::Scope scope(gate_);
     if (scope) manager_.WithdrawPublishedMessage();
     return S_OK;
 }

@@ -28,12 +28,24 @@ bool RegistryWatch::Start(Callback callback, void* context)
         changeEvent_.reset();
         return false;
     }
-    thread_.reset(::CreateThread(nullptr, 0, Thread, this, 0, nullptr));
-    if (!thread_) {
+    armedEvent_.reset(::CreateEventW(nullptr, TRUE, FALSE, nullptr));
+    if (!armedEvent_) {
         stopEvent_.reset();
         changeEvent_.reset();
         return false;
     }
+    thread_.reset(::CreateThread(nullptr, 0, Thread, this, 0, nullptr));
+    if (!thread_) {
+        armedEvent_.reset();
+        stopEvent_.reset();
+        changeEvent_.reset();
+        return false;
+    }
+    // A registration written right after the subscriptions were made must
+    // not slip in before the first notification is armed.
+    const HANDLE started[] = {armedEvent_.get(), thread_.get()};
+    ::WaitForMultipleObjects(2, started, FALSE, INFINITE);
+    armedEvent_.reset();
     return true;
 }
 
@@ -59,6 +71,7 @@ void RegistryWatch::Run()
     unique_hkey key;
     if (::RegOpenKeyExW(HKEY_LOCAL_MACHINE, kNfcdbKey, 0, KEY_NOTIFY, key.put()) != ERROR_SUCCESS) return;
     if (!Arm(key.get(), changeEvent_.get())) return;
+    ::SetEvent(armedEvent_.get());
 
     const HANDLE events[] = {changeEvent_.get(), stopEvent_.get()};
     for (;;) {

@@ -15,7 +15,8 @@ public:
     RegistryWatch& operator=(const RegistryWatch&) = delete;
     ~RegistryWatch() { Stop(); }
 
-    // Starts the watch thread once; false when it could not be started.
+    // Starts the watch thread once and returns when its first notification
+    // is armed (or the thread gave up); false when it could not be started.
     bool Start(Callback callback, void* context);
     // Signals the thread and waits for it: no callback runs after this returns.
     void Stop();
@@ -28,6 +29,7 @@ private:
     unique_thread thread_;
     unique_event changeEvent_;
     unique_event stopEvent_;
+    unique_event armedEvent_;  // set by the thread once its first notification is armed
     Callback callback_ = nullptr;
     void* context_ = nullptr;
 };

@@ -1,7 +1,9 @@
 // nfc-recorder.exe: a handler application for tests. It appends one line to
 // C:\tapdeck-sim\handler\started.log: its own file name, a tab, and its
 // parameter string exactly as it arrived (what follows the program name and
-// the one blank that separates it).
+// the one blank that separates it). It also appends the performance counter
+// read as its first act and the same parameter string to timing.log, for
+// benchmarks that time a start.
 #include <windows.h>
 #include <string>
 
@@ -36,6 +38,10 @@ std::wstring OwnName()
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int)
 {
-    tapdeck::sim::AppendRecord(L"handler", L"started.log", OwnName() + L"\t" + ParameterString(::GetCommandLineW()));
+    LARGE_INTEGER started{};
+    ::QueryPerformanceCounter(&started);
+    const std::wstring parameters = ParameterString(::GetCommandLineW());
+    tapdeck::sim::AppendRecord(L"handler", L"timing.log", std::to_wstring(started.QuadPart) + L"\t" + parameters);
+    tapdeck::sim::AppendRecord(L"handler", L"started.log", OwnName() + L"\t" + parameters);
     return 0;
 }

@@ -2,7 +2,9 @@
 // How simctl and tests reach the stand-in radio inside the process that
 // opened it: every such process serves a message pipe named after its id
 // and leaves a "host-<pid>" file in C:\tapdeck-sim\nfc. A request is one
-// line of tab-separated UTF-8 fields; the answer is "ok <handlers called>".
+// line of tab-separated UTF-8 fields; the answer is "ok <handlers called>",
+// for a touch followed by a blank and the performance counter read just
+// before the first handler was called.
 #include <windows.h>
 #include <string>
 #include <vector>
@@ -43,8 +45,16 @@ inline std::string SendRadioRequest(DWORD pid, const std::string& request)
     for (int attempt = 0; attempt < 50 && !pipe; ++attempt) {
         pipe.reset(::CreateFileW(name.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr));
         if (pipe) break;
-        if (::GetLastError() != ERROR_PIPE_BUSY) return {};
-        ::WaitNamedPipeW(name.c_str(), 200);
+        const DWORD error = ::GetLastError();
+        if (error == ERROR_PIPE_BUSY) {
+            ::WaitNamedPipeW(name.c_str(), 200);
+        } else if (error == ERROR_FILE_NOT_FOUND && attempt < 10) {
+            // A busy host has every instance connected until its listener
+            // makes the next one; a host that has ended stays not found.
+            ::Sleep(2);
+        } else {
+            return {};
+        }
     }
     if (!pipe) return {};
     DWORD mode = PIPE_READMODE_MESSAGE;

@@ -263,7 +263,7 @@ long CSimDevice::Depart()
     return static_cast<long>(handlers.size());
 }
 
-long CSimDevice::Touch(const std::wstring& type, const std::vector<BYTE>& bytes)
+long CSimDevice::Touch(const std::wstring& type, const std::vector<BYTE>& bytes, LARGE_INTEGER* delivered)
 {
     struct Delivery {
         INT64 id;
@@ -279,6 +279,7 @@ long CSimDevice::Touch(const std::wstring& type, const std::vector<BYTE>& bytes)
     for (auto& delivery : deliveries) {
         auto* message = new (std::nothrow) CSimMessage(type, delivery.id, bytes);
         if (!message) continue;
+        if (delivered && delivered->QuadPart == 0) ::QueryPerformanceCounter(delivered);
         delivery.handler.p->Invoke(this, message);
         message->Release();
     }
@@ -313,7 +314,9 @@ std::string CSimDevice::Serve(const std::string& request)
         std::vector<BYTE> bytes;
         if (!FromHex(FromUtf8(fields[2]), bytes)) return "bad hex";
         Arrive();
-        called = Touch(FromUtf8(fields[1]), bytes);
+        LARGE_INTEGER delivered{};
+        called = Touch(FromUtf8(fields[1]), bytes, &delivered);
+        return "ok " + std::to_string(called) + " " + std::to_string(delivered.QuadPart);
     } else if (fields[0] == "arrive") {
         called = Arrive();
     } else if (fields[0] == "depart") {

@@ -53,7 +53,9 @@ public:
     HRESULT STDMETHODCALLTYPE get_DeviceId(HSTRING* value) override;
 
     // What a request from outside does; the number of handlers called.
-    long Touch(const std::wstring& type, const std::vector<BYTE>& bytes);
+    // Touch also gives the performance counter read just before the first
+    // handler was called (0 when none was).
+    long Touch(const std::wstring& type, const std::vector<BYTE>& bytes, LARGE_INTEGER* delivered = nullptr);
     long Arrive();
     long Depart();
     long Transmit();

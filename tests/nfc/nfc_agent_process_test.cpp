@@ -2,9 +2,14 @@
 // handlers, and a second instance's "/Publish" payload is published.
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <cstdio>
+#include <thread>
+
 #include "agent_messages.h"
 #include "nfc_test_world.h"
 #include "support/process.h"
+#include "tallyr_record.h"
 
 using namespace std::chrono_literals;
 using namespace tapdeck;
@@ -99,6 +104,25 @@ TEST_F(AgentWithRadio, RadioAppearingDuringTheRetriesIsSubscribed)
     EXPECT_TRUE(WaitUntil([] { return ActiveSubscriptions(L"NDEF") == 1; }, 6s));
 }
 
+// The retry ticks are sent to the agent's window, so their count is exact.
+TEST_F(AgentWithRadio, RadioAppearingOnTheFifthRetryEndsTheRetriesAndSubscribesOnce)
+{
+    Register(L"First", L"NDEF", kRecorder);
+    agent_ = StartProgram(Agent(), L"/AutoStart");
+    HWND window = nullptr;
+    ASSERT_TRUE(WaitUntil([&] { return (window = FindWindowWithProperty(kAgentWindowProp)) != nullptr; }, 10s));
+    for (int tick = 1; tick <= 4; ++tick) ::SendMessageW(window, WM_TIMER, TIMER_DEVICE_RETRY, 0);
+    EXPECT_EQ(0, ActiveSubscriptions(L"NDEF"));
+    SetRadioPresent(true);
+    ::SendMessageW(window, WM_TIMER, TIMER_DEVICE_RETRY, 0);
+    EXPECT_EQ(1, ActiveSubscriptions(L"NDEF"));
+    // Later ticks open nothing again: one arrival handler, one subscription.
+    for (int tick = 0; tick < 15; ++tick) ::SendMessageW(window, WM_TIMER, TIMER_DEVICE_RETRY, 0);
+    EXPECT_EQ(1, ActiveSubscriptions(L"NDEF"));
+    EXPECT_EQ("ok 1", sim::SendRadioRequest(::GetProcessId(agent_.get()), "arrive"));
+    EXPECT_EQ(-1, WaitForExit(agent_.get(), 0ms));
+}
+
 TEST_F(AgentWithRadio, RadioWithoutRegistrationsEndsTheAgentAtStart)
 {
     SetRadioPresent(true);
@@ -107,8 +131,7 @@ TEST_F(AgentWithRadio, RadioWithoutRegistrationsEndsTheAgentAtStart)
     EXPECT_EQ(0, WaitForExit(agent_.get(), 15s));
 }
 
-// Disabled: the agent faults while publishing a forwarded request; open work.
-TEST_F(AgentWithRadio, DISABLED_SecondInstancePublishesForTheRunningAgent)
+TEST_F(AgentWithRadio, SecondInstancePublishesForTheRunningAgent)
 {
     SetRadioPresent(true);
     Register(L"First", L"NDEF", kRecorder);
@@ -160,6 +183,137 @@ TEST_F(AgentWithRadio, HostileCopyDataBlocksAreIgnored)
     ASSERT_EQ(1u, published.size());
     // The record holds the hexadecimal text as published, after a tab.
     EXPECT_EQ(200000u + 1, published[0].size() - published[0].rfind(L'\t'));
+}
+
+// --- Usage events ----------------------------------------------------------
+
+using Call = std::vector<std::wstring>;
+
+Call Event(std::initializer_list<const wchar_t*> strings)
+{
+    Call call{L"SubmitEventAsync", L"Tapdeck", std::to_wstring(strings.size())};
+    call.insert(call.end(), strings.begin(), strings.end());
+    return call;
+}
+
+long CountCalls(const Call& wanted)
+{
+    long count = 0;
+    for (const auto& call : sim::ReadTallyrCallsFrom(L"Tapdeck.exe")) count += call == wanted;
+    return count;
+}
+
+class AgentUsage : public AgentWithRadio {
+protected:
+    void SetUp() override
+    {
+        AgentWithRadio::SetUp();
+        sim::ClearTallyrCalls();
+        sim::DeleteStateFile(sim::kTallyrArea, L"initialize-result");
+        ASSERT_TRUE(sim::InstallTallyrFrom(L"C:\\tapdeck-sim\\bin\\tallyr\\tallyr.dll"));
+        SetRadioPresent(true);
+        Register(L"First", L"NDEF", kRecorder);
+        ASSERT_TRUE(StartAgent(L"NDEF"));
+    }
+
+    sim::ScopedTallyrInstall restore_;
+};
+
+TEST_F(AgentUsage, EachAnsweredTouchIsOneReceiveEventOfItsType)
+{
+    EXPECT_EQ(1, Touch(L"NDEF", "01ab"));
+    EXPECT_EQ(1, Touch(L"NDEF", "02"));
+    EXPECT_EQ(1, Touch(L"NDEF", ""));
+    EXPECT_EQ(0, Touch(L"NDEF:unregistered", "03"));
+    const Call receive = Event({L"NFCFunction", L"Receive", L"NDEF", L"Count"});
+    ASSERT_TRUE(WaitUntil([&] { return CountCalls(receive) >= 2; }, 10s));
+    // Every touch is an arrival; only the answered ones are received.
+    EXPECT_EQ(4, CountCalls(Event({L"NFCFunction", L"DeviceArrived", L"Count"})));
+    EXPECT_EQ(2, CountCalls(receive));
+    EXPECT_EQ(0, CountCalls(Event({L"NFCFunction", L"Receive", L"NDEF:unregistered", L"Count"})));
+}
+
+TEST_F(AgentUsage, PublishRequestsAreSentAndRejectedOnesAlsoFail)
+{
+    EXPECT_EQ(0, RunProgram(Agent(), L"/Publish /NDEF:ext.vexa /d10101ab"));
+    EXPECT_EQ(0, RunProgram(Agent(), L"/Publish /Vexa.Bad /0g"));
+    EXPECT_EQ(0, RunProgram(Agent(), L"/Publish NoSlashOrBlank"));
+    const auto calls = sim::ReadTallyrCallsFrom(L"Tapdeck.exe");
+    std::vector<Call> nfcCalls;
+    for (const auto& call : calls)
+        if (call.size() > 3 && call[3] == L"NFCFunction") nfcCalls.push_back(call);
+    EXPECT_EQ((std::vector<Call>{Event({L"NFCFunction", L"Send", L"NDEF:ext.vexa", L"Count"}),
+                                 Event({L"NFCFunction", L"Send", L"Vexa.Bad", L"Count"}),
+                                 Event({L"NFCFunction", L"SendFailed", L"Vexa.Bad", L"Count"})}),
+              nfcCalls);
+}
+
+// --- A storm ---------------------------------------------------------------
+
+// Several radio threads touch the running agent without pause while
+// registrations come and go, and the agent is halted in the middle of it.
+TEST_F(AgentWithRadio, TouchStormWhileRegistrationsChangeAndTheAgentHalts)
+{
+    const std::wstring missing = L"C:\\tapdeck-sim\\bin\\no-such-handler.exe";
+    SetRadioPresent(true);
+    Register(L"A", L"NDEF:storm", kRecorder);
+    Register(L"B", L"NDEF:storm.missing", missing);
+    Register(L"C", L"Windows.Storm", kRecorder);
+    ASSERT_TRUE(StartAgent(L"NDEF:storm"));
+    const DWORD pid = ::GetProcessId(agent_.get());
+
+    std::atomic<long> sequence{0};
+    std::atomic<bool> stop{false};
+    auto radio = [&] {
+        static const wchar_t* const others[] = {L"NDEF:storm.missing", L"NDEF:extra0", L"NDEF:extra1",
+                                                L"NDEF:unregistered"};
+        while (!stop) {
+            const long n = sequence++;
+            char hex[16];
+            std::snprintf(hex, sizeof(hex), "%08lx", n);
+            std::string request;
+            if (n % 128 == 0) {
+                request = std::string("touch\tNDEF:storm\t") + hex;
+            } else if (n % 128 == 64) {
+                // The string form: the same eight digits as UTF-16LE text.
+                request = "touch\tWindows.Storm\t" + Utf16Hex(std::wstring(hex, hex + 8));
+            } else {
+                request = "touch\t" + sim::ToUtf8(others[n % 4]) + "\t" + hex;
+            }
+            sim::SendRadioRequest(pid, request);
+        }
+    };
+    std::vector<std::thread> threads;
+    for (int i = 0; i < 4; ++i) threads.emplace_back(radio);
+    threads.emplace_back([&] {
+        for (int round = 0; !stop; ++round) {
+            const std::wstring k = std::to_wstring(round % 2);
+            Register(L"Extra" + k, L"NDEF:extra" + k, missing);
+            Unregister(L"Extra" + k);
+        }
+    });
+    const bool stormed = WaitUntil([&] { return sequence >= 2000; }, 120s);
+    RunProgram(Agent(), L"/HaltAll");
+    const long exitCode = WaitForExit(agent_.get(), 30s);
+    const long haltedAt = sequence;
+    stop = true;
+    for (auto& thread : threads) thread.join();
+    EXPECT_TRUE(stormed);
+    EXPECT_EQ(0, exitCode);
+    // Recorders started before the agent ended take their own time to write.
+    ::Sleep(1000);
+
+    const auto starts = HandlerStarts();
+    EXPECT_FALSE(starts.empty());
+    for (const auto& start : starts) {
+        ASSERT_EQ(25u, start.size()) << sim::ToUtf8(start);
+        ASSERT_EQ(L"nfc-recorder.exe\t", start.substr(0, 17));
+        const std::wstring hex = start.substr(17);
+        ASSERT_EQ(std::wstring::npos, hex.find_first_not_of(L"0123456789abcdef")) << sim::ToUtf8(start);
+        const long n = std::wcstol(hex.c_str(), nullptr, 16);
+        EXPECT_EQ(0, n % 64) << sim::ToUtf8(start);
+        EXPECT_LT(n, haltedAt) << sim::ToUtf8(start);
+    }
 }
 
 }  // namespace

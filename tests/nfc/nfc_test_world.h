@@ -60,7 +60,11 @@ inline std::vector<std::wstring> Lines(const std::wstring& text)
 
 // "<exe name>\t<parameters>" for every start of a recorder so far.
 inline std::vector<std::wstring> HandlerStarts() { return Lines(sim::ReadStateFile(L"handler", L"started.log")); }
-inline void ClearHandlerStarts() { sim::DeleteStateFile(L"handler", L"started.log"); }
+inline void ClearHandlerStarts()
+{
+    sim::DeleteStateFile(L"handler", L"started.log");
+    sim::DeleteStateFile(L"handler", L"timing.log");
+}
 
 inline std::vector<std::wstring> RadioRecords(const wchar_t* file) { return Lines(sim::ReadStateFile(sim::kNfcArea, file)); }
 
