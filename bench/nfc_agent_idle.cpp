@@ -12,38 +12,14 @@
 
 #include "../sim/nfc/radio_protocol.h"
 #include "sim_state.h"
+#include "bench_process.h"
 #include "unique_handle.h"
 
 using namespace tapdeck;
 
 namespace {
 
-constexpr wchar_t kNfcdb[] = L"Software\\Vexa Corporation\\Tapdeck\\NFCDB";
 constexpr int kRegistrations = 20;
-
-std::wstring AgentPath()
-{
-    PWSTR folder = nullptr;
-    std::wstring path;
-    if (SUCCEEDED(::SHGetKnownFolderPath(FOLDERID_ProgramFiles, 0, nullptr, &folder)))
-        path = std::wstring(folder) + L"\\Vexa\\Tapdeck\\Tapdeck.exe";
-    ::CoTaskMemFree(folder);
-    return path;
-}
-
-void Register(int i)
-{
-    const std::wstring name = std::wstring(kNfcdb) + L"\\Bench" + std::to_wstring(i);
-    unique_hkey key;
-    ::RegCreateKeyExW(HKEY_LOCAL_MACHINE, name.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, key.put(), nullptr);
-    auto set = [&](const wchar_t* value, const std::wstring& text) {
-        ::RegSetValueExW(key.get(), value, 0, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()),
-                         static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t)));
-    };
-    set(L"ApplicationPath", L"C:\\tapdeck-sim\\bin\\nfc-recorder.exe");
-    set(L"MessageType", L"NDEF:bench.idle" + std::to_wstring(i));
-    set(L"Version", L"1");
-}
 
 long Subscribed()
 {
@@ -52,18 +28,6 @@ long Subscribed()
     for (size_t at = text.find(L"subscribe\t"); at != std::wstring::npos; at = text.find(L"subscribe\t", at + 1))
         count += at == 0 || text[at - 1] == L'\n';
     return count;
-}
-
-unique_handle RunAgent(const std::wstring& path, const wchar_t* arguments)
-{
-    std::wstring line = L"\"" + path + L"\" " + arguments;
-    STARTUPINFOW startup{};
-    startup.cb = sizeof(startup);
-    PROCESS_INFORMATION info{};
-    if (!::CreateProcessW(path.c_str(), line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &info))
-        return unique_handle();
-    ::CloseHandle(info.hThread);
-    return unique_handle(info.hProcess);
 }
 
 void Report(const char* when, HANDLE agent)
@@ -86,13 +50,16 @@ void Report(const char* when, HANDLE agent)
 int wmain(int argc, wchar_t** argv)
 {
     const int minutes = argc > 1 ? _wtoi(argv[1]) : 10;
-    const std::wstring agentPath = AgentPath();
-    ::RegDeleteTreeW(HKEY_LOCAL_MACHINE, kNfcdb);
-    for (int i = 0; i < kRegistrations; ++i) Register(i);
+    const std::wstring agentPath = bench::InstalledProgram(L"Tapdeck.exe");
+    ::RegDeleteTreeW(HKEY_LOCAL_MACHINE, bench::kNfcdbKey);
+    for (int i = 0; i < kRegistrations; ++i) {
+        bench::RegisterNfcHandler(L"Bench" + std::to_wstring(i), L"NDEF:bench.idle" + std::to_wstring(i),
+                                  L"C:\\tapdeck-sim\\bin\\nfc-recorder.exe");
+    }
     sim::DeleteStateFile(sim::kNfcArea, sim::kNfcSubscriptionsFile);
     sim::WriteStateFile(sim::kNfcArea, sim::kNfcPresentFile, L"1");
 
-    unique_handle agent = RunAgent(agentPath, L"/AutoStart");
+    unique_handle agent = bench::StartProgram(agentPath, L"/AutoStart");
     if (!agent) {
         std::printf("nfc_agent_idle: the agent did not start\n");
         return 1;
@@ -109,10 +76,10 @@ int wmain(int argc, wchar_t** argv)
     std::snprintf(label, sizeof(label), "after %d min idle:", minutes);
     Report(label, agent.get());
 
-    unique_handle halt = RunAgent(agentPath, L"/HaltAll");
+    unique_handle halt = bench::StartProgram(agentPath, L"/HaltAll");
     if (halt) ::WaitForSingleObject(halt.get(), 20000);
     if (::WaitForSingleObject(agent.get(), 20000) != WAIT_OBJECT_0) ::TerminateProcess(agent.get(), 1);
-    ::RegDeleteTreeW(HKEY_LOCAL_MACHINE, kNfcdb);
+    ::RegDeleteTreeW(HKEY_LOCAL_MACHINE, bench::kNfcdbKey);
     sim::DeleteStateFile(sim::kNfcArea, sim::kNfcPresentFile);
     return 0;
 }

@@ -13,52 +13,16 @@
 
 #include "../sim/nfc/radio_protocol.h"
 #include "sim_state.h"
+#include "bench_process.h"
 #include "unique_handle.h"
 
 using namespace tapdeck;
 
 namespace {
 
-constexpr wchar_t kNfcdb[] = L"Software\\Vexa Corporation\\Tapdeck\\NFCDB";
 constexpr wchar_t kRecorder[] = L"C:\\tapdeck-sim\\bin\\nfc-recorder.exe";
 constexpr wchar_t kType[] = L"NDEF:bench.latency";
 constexpr int kTouches = 200;
-
-std::wstring AgentPath()
-{
-    PWSTR folder = nullptr;
-    std::wstring path;
-    if (SUCCEEDED(::SHGetKnownFolderPath(FOLDERID_ProgramFiles, 0, nullptr, &folder)))
-        path = std::wstring(folder) + L"\\Vexa\\Tapdeck\\Tapdeck.exe";
-    ::CoTaskMemFree(folder);
-    return path;
-}
-
-void Register()
-{
-    const std::wstring name = std::wstring(kNfcdb) + L"\\BenchLatency";
-    unique_hkey key;
-    ::RegCreateKeyExW(HKEY_LOCAL_MACHINE, name.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, key.put(), nullptr);
-    auto set = [&](const wchar_t* value, const std::wstring& text) {
-        ::RegSetValueExW(key.get(), value, 0, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()),
-                         static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t)));
-    };
-    set(L"ApplicationPath", kRecorder);
-    set(L"MessageType", kType);
-    set(L"Version", L"1");
-}
-
-unique_handle Start(const std::wstring& path, const std::wstring& arguments)
-{
-    std::wstring line = L"\"" + path + L"\" " + arguments;
-    STARTUPINFOW startup{};
-    startup.cb = sizeof(startup);
-    PROCESS_INFORMATION info{};
-    if (!::CreateProcessW(path.c_str(), line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &info))
-        return unique_handle();
-    ::CloseHandle(info.hThread);
-    return unique_handle(info.hProcess);
-}
 
 // The counter the recorder read first when it was started with these parameters; 0 when it did not come.
 LONGLONG RecorderStamp(const std::wstring& parameters)
@@ -91,13 +55,13 @@ int wmain()
     ::QueryPerformanceFrequency(&frequency);
     auto ms = [&](LONGLONG ticks) { return static_cast<double>(ticks) * 1000.0 / static_cast<double>(frequency.QuadPart); };
 
-    ::RegDeleteTreeW(HKEY_LOCAL_MACHINE, kNfcdb);
-    Register();
+    ::RegDeleteTreeW(HKEY_LOCAL_MACHINE, bench::kNfcdbKey);
+    bench::RegisterNfcHandler(L"BenchLatency", kType, kRecorder);
     sim::DeleteStateFile(L"handler", L"timing.log");
     sim::DeleteStateFile(sim::kNfcArea, sim::kNfcSubscriptionsFile);
     sim::WriteStateFile(sim::kNfcArea, sim::kNfcPresentFile, L"1");
-    const std::wstring agentPath = AgentPath();
-    unique_handle agent = Start(agentPath, L"/AutoStart");
+    const std::wstring agentPath = bench::InstalledProgram(L"Tapdeck.exe");
+    unique_handle agent = bench::StartProgram(agentPath, L"/AutoStart");
     const DWORD pid = agent ? ::GetProcessId(agent.get()) : 0;
     bool ready = false;
     for (int i = 0; i < 300 && !ready; ++i) {
@@ -116,7 +80,7 @@ int wmain()
         const std::wstring floorParameters = L"floor" + std::to_wstring(i);
         LARGE_INTEGER before{};
         ::QueryPerformanceCounter(&before);
-        unique_handle recorder = Start(kRecorder, floorParameters);
+        unique_handle recorder = bench::StartProgram(kRecorder, floorParameters);
         if (const LONGLONG stamp = RecorderStamp(floorParameters)) floorSamples.push_back(ms(stamp - before.QuadPart));
         if (recorder) ::WaitForSingleObject(recorder.get(), 5000);
 
@@ -129,10 +93,10 @@ int wmain()
         if (stamp) touchSamples.push_back(ms(stamp - delivered));
     }
 
-    unique_handle halt = Start(agentPath, L"/HaltAll");
+    unique_handle halt = bench::StartProgram(agentPath, L"/HaltAll");
     if (halt) ::WaitForSingleObject(halt.get(), 20000);
     if (::WaitForSingleObject(agent.get(), 20000) != WAIT_OBJECT_0) ::TerminateProcess(agent.get(), 1);
-    ::RegDeleteTreeW(HKEY_LOCAL_MACHINE, kNfcdb);
+    ::RegDeleteTreeW(HKEY_LOCAL_MACHINE, bench::kNfcdbKey);
     sim::DeleteStateFile(sim::kNfcArea, sim::kNfcPresentFile);
 
     const double touchMs = Median(touchSamples);

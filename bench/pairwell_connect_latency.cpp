@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "bench_process.h"
 #include "unique_handle.h"
 
 using namespace tapdeck;
@@ -23,32 +24,9 @@ constexpr int kRuns = 15;
 constexpr wchar_t kActivations[] = L"C:\\tapdeck-sim\\activation\\records.txt";
 constexpr wchar_t kSimctl[] = L"C:\\tapdeck-sim\\bin\\simctl.exe";
 
-std::wstring ProgramFiles()
-{
-    PWSTR folder = nullptr;
-    std::wstring path;
-    if (SUCCEEDED(::SHGetKnownFolderPath(FOLDERID_ProgramFiles, 0, nullptr, &folder))) path = folder;
-    ::CoTaskMemFree(folder);
-    return path;
-}
-
-unique_handle Start(const std::wstring& path, const std::wstring& arguments)
-{
-    std::wstring commandLine = L"\"" + path + L"\" " + arguments;
-    STARTUPINFOW startup{};
-    startup.cb = sizeof(startup);
-    PROCESS_INFORMATION info{};
-    if (!::CreateProcessW(path.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
-                          &info)) {
-        return {};
-    }
-    ::CloseHandle(info.hThread);
-    return unique_handle(info.hProcess);
-}
-
 void Run(const std::wstring& path, const std::wstring& arguments)
 {
-    const unique_handle process = Start(path, arguments);
+    const unique_handle process = bench::StartProgram(path, arguments);
     if (process) ::WaitForSingleObject(process.get(), 30000);
 }
 
@@ -91,7 +69,7 @@ int wmain(int argc, wchar_t** argv)
     if (argc > 1 && std::wstring(argv[1]) == L"--empty") return 0;
     wchar_t self[MAX_PATH];
     ::GetModuleFileNameW(nullptr, self, MAX_PATH);
-    const std::wstring pairwell = ProgramFiles() + L"\\Vexa\\Tapdeck\\Pairwell.exe";
+    const std::wstring pairwell = bench::InstalledProgram(L"Pairwell.exe");
     const std::wstring payload = Payload();
 
     std::vector<double> floor;
@@ -105,7 +83,7 @@ int wmain(int argc, wchar_t** argv)
         Run(kSimctl, L"wlan-network KOX-CAM-BENCH bench-passphrase");
         ::DeleteFileW(kActivations);
         start = Clock::now();
-        const unique_handle process = Start(pairwell, payload);
+        const unique_handle process = bench::StartProgram(pairwell, payload);
         if (!process) {
             std::fprintf(stderr, "cannot start Pairwell.exe\n");
             return 1;
