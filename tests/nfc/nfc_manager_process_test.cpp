@@ -481,17 +481,7 @@ TEST_F(NfcWorld, TouchStormWhileRegistrationsChangeAndTheManagerCloses)
     ::Sleep(1000);
 
     EXPECT_EQ(0, rejected);
-    const auto starts = HandlerStarts();
-    EXPECT_FALSE(starts.empty());
-    for (const auto& start : starts) {
-        ASSERT_EQ(25u, start.size()) << sim::ToUtf8(start);
-        ASSERT_EQ(L"nfc-recorder.exe\t", start.substr(0, 17));
-        const std::wstring hex = start.substr(17);
-        ASSERT_EQ(std::wstring::npos, hex.find_first_not_of(L"0123456789abcdef")) << sim::ToUtf8(start);
-        const long n = std::wcstol(hex.c_str(), nullptr, 16);
-        EXPECT_EQ(0, n % 64) << sim::ToUtf8(start);
-        EXPECT_LT(n, closedAt) << "started after Close: " << sim::ToUtf8(start);
-    }
+    ExpectStormStartsWellFormed(closedAt);
 }
 
 }  // namespace

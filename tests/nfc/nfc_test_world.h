@@ -1,7 +1,11 @@
 #pragma once
 // The world NFC tests arrange: handler registrations under NFCDB, the
 // stand-in radio and what it recorded, and the recorder handler's log.
+#include <gtest/gtest.h>
+
 #include <windows.h>
+
+#include <cwchar>
 #include <string>
 #include <vector>
 
@@ -64,6 +68,24 @@ inline void ClearHandlerStarts()
 {
     sim::DeleteStateFile(L"handler", L"started.log");
     sim::DeleteStateFile(L"handler", L"timing.log");
+}
+
+// A storm touches the recorder's type with every 64th number: each start
+// must carry exactly one such number, as eight lowercase hexadecimal digits,
+// from a touch made before the stop.
+inline void ExpectStormStartsWellFormed(long stoppedAt)
+{
+    const auto starts = HandlerStarts();
+    EXPECT_FALSE(starts.empty());
+    for (const auto& start : starts) {
+        ASSERT_EQ(25u, start.size()) << sim::ToUtf8(start);
+        ASSERT_EQ(L"nfc-recorder.exe\t", start.substr(0, 17));
+        const std::wstring hex = start.substr(17);
+        ASSERT_EQ(std::wstring::npos, hex.find_first_not_of(L"0123456789abcdef")) << sim::ToUtf8(start);
+        const long n = std::wcstol(hex.c_str(), nullptr, 16);
+        EXPECT_EQ(0, n % 64) << sim::ToUtf8(start);
+        EXPECT_LT(n, stoppedAt) << "started after the stop: " << sim::ToUtf8(start);
+    }
 }
 
 inline std::vector<std::wstring> RadioRecords(const wchar_t* file) { return Lines(sim::ReadStateFile(sim::kNfcArea, file)); }
