@@ -4,18 +4,17 @@
 #include <activation.h>
 
 #include "proximity.h"
-#include "sim_inspectable.h"
+#include "rt_object.h"
 
 namespace tapdeck::sim {
 
-class CCryptographicBufferStatics final : public IActivationFactory, public sdk::ICryptographicBufferStatics {
+class CCryptographicBufferStatics final : public RtClass<IActivationFactory, sdk::ICryptographicBufferStatics> {
 public:
     static CCryptographicBufferStatics& Instance();
 
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override;
     ULONG STDMETHODCALLTYPE AddRef() override { return 2; }
     ULONG STDMETHODCALLTYPE Release() override { return 1; }
-    TAPDECK_SIM_INSPECTABLE(L"Windows.Security.Cryptography.CryptographicBuffer")
 
     HRESULT STDMETHODCALLTYPE ActivateInstance(IInspectable** instance) override;
     HRESULT STDMETHODCALLTYPE Compare(sdk::IBuffer* object1, sdk::IBuffer* object2, boolean* isEqual) override;
@@ -31,6 +30,9 @@ public:
                                                     sdk::IBuffer** buffer) override;
     HRESULT STDMETHODCALLTYPE ConvertBinaryToString(sdk::BinaryStringEncoding encoding, sdk::IBuffer* buffer,
                                                     HSTRING* value) override;
+
+private:
+    const wchar_t* ClassName() const override { return L"Windows.Security.Cryptography.CryptographicBuffer"; }
 };
 
 }  // namespace tapdeck::sim

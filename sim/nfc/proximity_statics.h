@@ -3,24 +3,26 @@
 #include <activation.h>
 
 #include "proximity.h"
-#include "sim_inspectable.h"
+#include "rt_object.h"
 
 namespace tapdeck::sim {
 
-class CProximityStatics final : public IActivationFactory, public sdk::IProximityDeviceStatics {
+class CProximityStatics final : public RtClass<IActivationFactory, sdk::IProximityDeviceStatics> {
 public:
     static CProximityStatics& Instance();
 
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override;
     ULONG STDMETHODCALLTYPE AddRef() override { return 2; }
     ULONG STDMETHODCALLTYPE Release() override { return 1; }
-    TAPDECK_SIM_INSPECTABLE(L"Windows.Networking.Proximity.ProximityDevice")
 
     HRESULT STDMETHODCALLTYPE ActivateInstance(IInspectable** instance) override;
     HRESULT STDMETHODCALLTYPE GetDeviceSelector(HSTRING* selector) override;
     // The device while the radio is "present" (a file simctl writes), else none.
     HRESULT STDMETHODCALLTYPE GetDefault(sdk::IProximityDevice** device) override;
     HRESULT STDMETHODCALLTYPE FromId(HSTRING deviceId, sdk::IProximityDevice** device) override;
+
+private:
+    const wchar_t* ClassName() const override { return L"Windows.Networking.Proximity.ProximityDevice"; }
 };
 
 }  // namespace tapdeck::sim

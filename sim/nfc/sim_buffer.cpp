@@ -2,19 +2,12 @@
 
 namespace tapdeck::sim {
 
-HRESULT CSimBuffer::QueryInterface(REFIID iid, void** object)
+void* CSimBuffer::Find(REFIID iid)
 {
-    if (!object) return E_POINTER;
-    if (iid == __uuidof(IUnknown) || iid == __uuidof(IInspectable) || iid == __uuidof(sdk::IBuffer)) {
-        *object = static_cast<sdk::IBuffer*>(this);
-    } else if (iid == __uuidof(sdk::IBufferByteAccess)) {
-        *object = static_cast<sdk::IBufferByteAccess*>(this);
-    } else {
-        *object = nullptr;
-        return E_NOINTERFACE;
-    }
-    AddRef();
-    return S_OK;
+    if (iid == __uuidof(IUnknown) || iid == __uuidof(IInspectable) || iid == __uuidof(sdk::IBuffer))
+        return static_cast<sdk::IBuffer*>(this);
+    if (iid == __uuidof(sdk::IBufferByteAccess)) return static_cast<sdk::IBufferByteAccess*>(this);
+    return nullptr;
 }
 
 HRESULT CSimBuffer::get_Capacity(UINT32* value)

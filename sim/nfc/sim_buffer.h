@@ -3,17 +3,13 @@
 #include <vector>
 
 #include "proximity.h"
-#include "sim_inspectable.h"
+#include "rt_object.h"
 
 namespace tapdeck::sim {
 
-class CSimBuffer final : public sdk::IBuffer, public sdk::IBufferByteAccess {
+class CSimBuffer final : public RtObject<sdk::IBuffer, sdk::IBufferByteAccess> {
 public:
     explicit CSimBuffer(std::vector<BYTE> bytes) : bytes_(std::move(bytes)), length_(static_cast<UINT32>(bytes_.size())) {}
-
-    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override;
-    TAPDECK_SIM_REFCOUNT(CSimBuffer)
-    TAPDECK_SIM_INSPECTABLE(L"Windows.Storage.Streams.Buffer")
 
     HRESULT STDMETHODCALLTYPE get_Capacity(UINT32* value) override;
     HRESULT STDMETHODCALLTYPE get_Length(UINT32* value) override;
@@ -21,6 +17,9 @@ public:
     HRESULT STDMETHODCALLTYPE Buffer(BYTE** value) override;
 
 private:
+    void* Find(REFIID iid) override;
+    const wchar_t* ClassName() const override { return L"Windows.Storage.Streams.Buffer"; }
+
     std::vector<BYTE> bytes_;
     UINT32 length_;
 };

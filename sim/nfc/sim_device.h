@@ -9,12 +9,12 @@
 #include <vector>
 
 #include "proximity.h"
-#include "sim_inspectable.h"
+#include "rt_object.h"
 #include "unique_handle.h"
 
 namespace tapdeck::sim {
 
-class CSimDevice final : public sdk::IProximityDevice {
+class CSimDevice final : public RtClass<sdk::IProximityDevice> {
 public:
     // The process's device, started on first use; null when it cannot be.
     static CSimDevice* Instance();
@@ -23,7 +23,6 @@ public:
     // The device lives as long as the process.
     ULONG STDMETHODCALLTYPE AddRef() override { return 2; }
     ULONG STDMETHODCALLTYPE Release() override { return 1; }
-    TAPDECK_SIM_INSPECTABLE(L"Windows.Networking.Proximity.ProximityDevice")
 
     HRESULT STDMETHODCALLTYPE SubscribeForMessage(HSTRING messageType, sdk::IMessageReceivedHandler* handler,
                                                   INT64* subscriptionId) override;
@@ -61,6 +60,7 @@ public:
     long Transmit();
 
 private:
+    const wchar_t* ClassName() const override { return L"Windows.Networking.Proximity.ProximityDevice"; }
     CSimDevice() = default;
     bool StartListener();
     static DWORD WINAPI ListenThread(void* param);

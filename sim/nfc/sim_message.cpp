@@ -6,16 +6,11 @@
 
 namespace tapdeck::sim {
 
-HRESULT CSimMessage::QueryInterface(REFIID iid, void** object)
+void* CSimMessage::Find(REFIID iid)
 {
-    if (!object) return E_POINTER;
-    if (iid == __uuidof(IUnknown) || iid == __uuidof(IInspectable) || iid == __uuidof(sdk::IProximityMessage)) {
-        *object = static_cast<sdk::IProximityMessage*>(this);
-        AddRef();
-        return S_OK;
-    }
-    *object = nullptr;
-    return E_NOINTERFACE;
+    if (iid == __uuidof(IUnknown) || iid == __uuidof(IInspectable) || iid == __uuidof(sdk::IProximityMessage))
+        return static_cast<sdk::IProximityMessage*>(this);
+    return nullptr;
 }
 
 HRESULT CSimMessage::get_MessageType(HSTRING* value)

@@ -4,20 +4,16 @@
 #include <vector>
 
 #include "proximity.h"
-#include "sim_inspectable.h"
+#include "rt_object.h"
 
 namespace tapdeck::sim {
 
-class CSimMessage final : public sdk::IProximityMessage {
+class CSimMessage final : public RtObject<sdk::IProximityMessage> {
 public:
     CSimMessage(std::wstring type, INT64 subscriptionId, std::vector<BYTE> bytes)
         : type_(std::move(type)), subscriptionId_(subscriptionId), bytes_(std::move(bytes))
     {
     }
-
-    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override;
-    TAPDECK_SIM_REFCOUNT(CSimMessage)
-    TAPDECK_SIM_INSPECTABLE(L"Windows.Networking.Proximity.ProximityMessage")
 
     HRESULT STDMETHODCALLTYPE get_MessageType(HSTRING* value) override;
     HRESULT STDMETHODCALLTYPE get_SubscriptionId(INT64* value) override;
@@ -26,6 +22,9 @@ public:
     HRESULT STDMETHODCALLTYPE get_DataAsString(HSTRING* value) override;
 
 private:
+    void* Find(REFIID iid) override;
+    const wchar_t* ClassName() const override { return L"Windows.Networking.Proximity.ProximityMessage"; }
+
     std::wstring type_;
     INT64 subscriptionId_;
     std::vector<BYTE> bytes_;
