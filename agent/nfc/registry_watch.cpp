@@ -22,23 +22,13 @@ bool RegistryWatch::Start(Callback callback, void* context)
     callback_ = callback;
     context_ = context;
     changeEvent_.reset(::CreateEventW(nullptr, FALSE, FALSE, nullptr));
-    if (!changeEvent_) return false;
     stopEvent_.reset(::CreateEventW(nullptr, FALSE, FALSE, nullptr));
-    if (!stopEvent_) {
-        changeEvent_.reset();
-        return false;
-    }
     armedEvent_.reset(::CreateEventW(nullptr, TRUE, FALSE, nullptr));
-    if (!armedEvent_) {
-        stopEvent_.reset();
-        changeEvent_.reset();
-        return false;
-    }
-    thread_.reset(::CreateThread(nullptr, 0, Thread, this, 0, nullptr));
+    if (changeEvent_ && stopEvent_ && armedEvent_)
+        thread_.reset(::CreateThread(nullptr, 0, Thread, this, 0, nullptr));
     if (!thread_) {
         armedEvent_.reset();
-        stopEvent_.reset();
-        changeEvent_.reset();
+        Stop();
         return false;
     }
     // A registration written right after the subscriptions were made must
