@@ -254,7 +254,7 @@ TEST_F(AgentUsage, PublishRequestsAreSentAndRejectedOnesAlsoFail)
 // registrations come and go, and the agent is halted in the middle of it.
 TEST_F(AgentWithRadio, TouchStormWhileRegistrationsChangeAndTheAgentHalts)
 {
-    const std::wstring missing = L"C:\\tapdeck-sim\\bin\\no-such-handler.exe";
+    const std::wstring missing = kMissingHandler;
     SetRadioPresent(true);
     Register(L"A", L"NDEF:storm", kRecorder);
     Register(L"B", L"NDEF:storm.missing", missing);
@@ -285,13 +285,7 @@ TEST_F(AgentWithRadio, TouchStormWhileRegistrationsChangeAndTheAgentHalts)
     };
     std::vector<std::thread> threads;
     for (int i = 0; i < 4; ++i) threads.emplace_back(radio);
-    threads.emplace_back([&] {
-        for (int round = 0; !stop; ++round) {
-            const std::wstring k = std::to_wstring(round % 2);
-            Register(L"Extra" + k, L"NDEF:extra" + k, missing);
-            Unregister(L"Extra" + k);
-        }
-    });
+    threads.push_back(ChurnRegistrations(stop));
     const bool stormed = WaitUntil([&] { return sequence >= 2000; }, 120s);
     RunProgram(Agent(), L"/HaltAll");
     const long exitCode = WaitForExit(agent_.get(), 30s);

@@ -206,7 +206,7 @@ TEST_F(NfcAnswer, EnvironmentReferencesInThePathAreExpanded)
 
 TEST_F(NfcAnswer, MissingOrUnexpandableApplicationStartsNothing)
 {
-    Register(L"A", L"NDEF:missing", L"C:\\tapdeck-sim\\bin\\no-such-handler.exe");
+    Register(L"A", L"NDEF:missing", kMissingHandler);
     Register(L"B", L"NDEF:nothing", L"%TAPDECK_NO_SUCH_VARIABLE_AT_ALL%");
     Register(L"C", L"NDEF:control", kRecorder);
     ASSERT_TRUE(Open());
@@ -441,7 +441,7 @@ namespace {
 // and go and the manager is closed in the middle of it.
 TEST_F(NfcWorld, TouchStormWhileRegistrationsChangeAndTheManagerCloses)
 {
-    const std::wstring missing = L"C:\\tapdeck-sim\\bin\\no-such-handler.exe";
+    const std::wstring missing = kMissingHandler;
     Register(L"A", L"NDEF:storm", kRecorder);
     Register(L"B", L"NDEF:storm.missing", missing);
     Register(L"C", L"Windows.Storm", missing);
@@ -464,13 +464,7 @@ TEST_F(NfcWorld, TouchStormWhileRegistrationsChangeAndTheManagerCloses)
     };
     std::vector<std::thread> threads;
     for (int i = 0; i < 4; ++i) threads.emplace_back(radio);
-    threads.emplace_back([&] {
-        for (int round = 0; !stop; ++round) {
-            const std::wstring k = std::to_wstring(round % 2);
-            Register(L"Extra" + k, L"NDEF:extra" + k, missing);
-            Unregister(L"Extra" + k);
-        }
-    });
+    threads.push_back(ChurnRegistrations(stop));
     ASSERT_TRUE(WaitUntil([&] { return sequence >= 2000; }, 120s));
     manager.Close();
     const long closedAt = sequence;

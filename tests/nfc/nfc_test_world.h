@@ -5,8 +5,10 @@
 
 #include <windows.h>
 
+#include <atomic>
 #include <cwchar>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "../../sim/nfc/radio_protocol.h"
@@ -68,6 +70,21 @@ inline void ClearHandlerStarts()
 {
     sim::DeleteStateFile(L"handler", L"started.log");
     sim::DeleteStateFile(L"handler", L"timing.log");
+}
+
+inline constexpr wchar_t kMissingHandler[] = L"C:\\tapdeck-sim\\bin\\no-such-handler.exe";
+
+// A storm's registration churn: "NDEF:extra0" and "NDEF:extra1", handled by
+// a program that does not exist, registered and removed until stop is set.
+inline std::thread ChurnRegistrations(const std::atomic<bool>& stop)
+{
+    return std::thread([&stop] {
+        for (int round = 0; !stop; ++round) {
+            const std::wstring k = std::to_wstring(round % 2);
+            Register(L"Extra" + k, L"NDEF:extra" + k, kMissingHandler);
+            Unregister(L"Extra" + k);
+        }
+    });
 }
 
 // A storm touches the recorder's type with every 64th number: each start
