@@ -41,6 +41,19 @@ protected:
         if (usageUp_) ReleaseUsageStats();
     }
 
+    // Runs a flow step on its own thread, answers the not-installed dialog it
+    // shows, and gives the dialog that came (null when none did).
+    template <typename Step, typename Answer>
+    HWND AnswerNotInstalled(Step step, Answer answer)
+    {
+        std::thread flow(step);
+        const HWND dialog = WaitForDialog(kNotInstalledProp);
+        if (dialog) answer(dialog);
+        flow.join();
+        return dialog;
+    }
+    static void Close(HWND dialog) { ::PostMessageW(dialog, WM_CLOSE, 0, 0); }
+
     HINSTANCE instance_ = ::GetModuleHandleW(nullptr);
     PairwellWorld world_;
     ConnectionRun run_;
@@ -50,10 +63,8 @@ protected:
 TEST_F(FlowLibrary, MissingCompanionShowsItsDialogAndOpensTheStoreOnRequest)
 {
     bool result = true;
-    std::thread flow([&] { result = run_.CheckCompanionInstalled(); });
-    const HWND dialog = WaitForDialog(kNotInstalledProp);
-    if (dialog) PressDialogButton(dialog, 1);
-    flow.join();
+    const HWND dialog = AnswerNotInstalled([&] { result = run_.CheckCompanionInstalled(); },
+                                           [](HWND d) { PressDialogButton(d, 1); });
     ASSERT_TRUE(dialog);
     EXPECT_FALSE(result);
     EXPECT_TRUE(world_.UsageEvent({L"General", L"Display", L"AppNotInstalled"}));
@@ -63,10 +74,7 @@ TEST_F(FlowLibrary, MissingCompanionShowsItsDialogAndOpensTheStoreOnRequest)
 TEST_F(FlowLibrary, MissingCompanionDialogClosedOtherwiseOpensNothing)
 {
     bool result = true;
-    std::thread flow([&] { result = run_.CheckCompanionInstalled(); });
-    const HWND dialog = WaitForDialog(kNotInstalledProp);
-    if (dialog) ::PostMessageW(dialog, WM_CLOSE, 0, 0);
-    flow.join();
+    const HWND dialog = AnswerNotInstalled([&] { result = run_.CheckCompanionInstalled(); }, Close);
     ASSERT_TRUE(dialog);
     EXPECT_FALSE(result);
     EXPECT_TRUE(world_.UsageEvent({L"General", L"Display", L"AppNotInstalled"}));
@@ -75,10 +83,7 @@ TEST_F(FlowLibrary, MissingCompanionDialogClosedOtherwiseOpensNothing)
 
 TEST_F(FlowLibrary, CompanionUninstalledBeforeLaunchShowsTheDialogInstead)
 {
-    std::thread flow([&] { run_.LaunchCompanion(); });
-    const HWND dialog = WaitForDialog(kNotInstalledProp);
-    if (dialog) ::PostMessageW(dialog, WM_CLOSE, 0, 0);
-    flow.join();
+    const HWND dialog = AnswerNotInstalled([&] { run_.LaunchCompanion(); }, Close);
     ASSERT_TRUE(dialog);
     EXPECT_TRUE(world_.Activations().empty());
     EXPECT_FALSE(world_.UsageEvent({L"LaunchFunction", L"Used", L"Count"}));

@@ -45,6 +45,13 @@ protected:
     }
     void Start(const std::wstring& arguments) { process_ = StartPairwell(arguments); }
     long Exit(std::chrono::milliseconds timeout = 20s) { return WaitForExit(process_.get(), timeout); }
+    // A camera touch while the PC is connected to "HomeNet".
+    void StartWhileConnectedElsewhere()
+    {
+        world_.CameraInReach();
+        world_.Wlan([](sim::WlanSimState& s) { s.connected = L"HomeNet"; });
+        Start(CameraPayload());
+    }
 
     PairwellWorld world_;
     unique_handle process_;
@@ -76,9 +83,7 @@ TEST_F(PairwellProcess, CameraOnIdleAdapterConnectsAndActivatesTheCompanion)
 
 TEST_F(PairwellProcess, ConfirmedDisconnectWithCheckBoxRemembersAndThenConnects)
 {
-    world_.CameraInReach();
-    world_.Wlan([](sim::WlanSimState& s) { s.connected = L"HomeNet"; });
-    Start(CameraPayload());
+    StartWhileConnectedElsewhere();
     const HWND dialog = WaitForDialog(kConnectedProp);
     ASSERT_TRUE(dialog);
     PressDialogButton(dialog, 5);
@@ -90,9 +95,7 @@ TEST_F(PairwellProcess, ConfirmedDisconnectWithCheckBoxRemembersAndThenConnects)
 
     // The next touch drops the other network without asking.
     sim::ResetWlanSim();
-    world_.CameraInReach();
-    world_.Wlan([](sim::WlanSimState& s) { s.connected = L"HomeNet"; });
-    Start(CameraPayload());
+    StartWhileConnectedElsewhere();
     ASSERT_EQ(0, Exit());
     EXPECT_TRUE(world_.HasWlanEvent(L"disconnect HomeNet"));
     EXPECT_EQ(world_.Connected(), kCameraSsid);
@@ -100,9 +103,7 @@ TEST_F(PairwellProcess, ConfirmedDisconnectWithCheckBoxRemembersAndThenConnects)
 
 TEST_F(PairwellProcess, ConfirmedDisconnectWithoutCheckBoxStoresZero)
 {
-    world_.CameraInReach();
-    world_.Wlan([](sim::WlanSimState& s) { s.connected = L"HomeNet"; });
-    Start(CameraPayload());
+    StartWhileConnectedElsewhere();
     const HWND dialog = WaitForDialog(kConnectedProp);
     ASSERT_TRUE(dialog);
     PressDialogButton(dialog, 6);
@@ -117,9 +118,7 @@ class DeclinedDisconnect : public PairwellProcess, public ::testing::WithParamIn
 
 TEST_P(DeclinedDisconnect, ConnectsNothingAndWritesNothing)
 {
-    world_.CameraInReach();
-    world_.Wlan([](sim::WlanSimState& s) { s.connected = L"HomeNet"; });
-    Start(CameraPayload());
+    StartWhileConnectedElsewhere();
     const HWND dialog = WaitForDialog(kConnectedProp);
     ASSERT_TRUE(dialog);
     PressDialogButton(dialog, 5);  // checked, but declined: not stored
@@ -268,9 +267,7 @@ TEST_F(PairwellProcess, HaltWithATrailingBlankIsAPayloadAndHaltsNothing)
 // stored, even with the check box ticked.
 TEST_F(PairwellProcess, HaltWhileADialogIsOpenClosesItWithResultZero)
 {
-    world_.CameraInReach();
-    world_.Wlan([](sim::WlanSimState& s) { s.connected = L"HomeNet"; });
-    Start(CameraPayload());
+    StartWhileConnectedElsewhere();
     const HWND dialog = WaitForDialog(kConnectedProp);
     ASSERT_TRUE(dialog);
     PressDialogButton(dialog, 5);
