@@ -15,9 +15,11 @@
 #include "res_string.h"
 #include "tpd_app.h"
 #include "windows/main_dialog_thread.h"
+#include "support/window_facts.h"
 
 using namespace std::chrono_literals;
 using namespace tapdeck;
+using namespace tapdeck::test;
 using test::OwnWindowWithProperty;
 using test::WaitUntil;
 
@@ -96,24 +98,9 @@ std::vector<WindowCase> AllWindows()
     };
 }
 
-std::vector<HWND> Controls(HWND window)
-{
-    std::vector<HWND> controls;
-    for (HWND child = ::GetWindow(window, GW_CHILD); child; child = ::GetWindow(child, GW_HWNDNEXT))
-        controls.push_back(child);
-    return controls;
-}
-
-std::wstring Text(HWND window)
-{
-    wchar_t text[512] = {};
-    ::GetWindowTextW(window, text, 512);
-    return text;
-}
-
 std::string Describe(HWND control)
 {
-    const std::wstring text = Text(control);
+    const std::wstring text = WindowText(control);
     std::string narrow(text.size() * 3 + 1, '\0');
     narrow.resize(::WideCharToMultiByte(CP_UTF8, 0, text.c_str(), -1, narrow.data(),
                                         static_cast<int>(narrow.size()), nullptr, nullptr));
@@ -135,9 +122,7 @@ RECT TextRoom(HWND control)
 {
     RECT room{};
     ::GetClientRect(control, &room);
-    wchar_t className[16] = {};
-    ::GetClassNameW(control, className, 16);
-    if (::lstrcmpiW(className, L"BUTTON") != 0) return room;
+    if (::lstrcmpiW(ClassOf(control).c_str(), L"BUTTON") != 0) return room;
     const LONG type = ::GetWindowLongW(control, GWL_STYLE) & BS_TYPEMASK;
     if (type == BS_CHECKBOX || type == BS_AUTOCHECKBOX) {
         const int dpi = ScreenDpi::Get().dpiX;
@@ -152,7 +137,7 @@ RECT TextRoom(HWND control)
 // control wraps it.
 SIZE NeededSize(HWND control, LONG width, bool wraps)
 {
-    const std::wstring text = Text(control);
+    const std::wstring text = WindowText(control);
     RECT needed{0, 0, width, 0};
     HDC dc = ::GetDC(control);
     HGDIOBJ old = ::SelectObject(dc, reinterpret_cast<HFONT>(::SendMessageW(control, WM_GETFONT, 0, 0)));
@@ -181,7 +166,7 @@ TEST_P(EveryWindow, ControlsLieInsideTheClientArea)
 {
     RECT client{};
     ::GetClientRect(window_, &client);
-    const std::vector<HWND> controls = Controls(window_);
+    const std::vector<HWND> controls = ChildWindows(window_);
     ASSERT_FALSE(controls.empty());
     for (HWND control : controls) {
         const RECT r = RectInClient(control, window_);
@@ -195,7 +180,7 @@ TEST_P(EveryWindow, ControlsLieInsideTheClientArea)
 TEST_P(EveryWindow, ControlsAndTheIconDoNotOverlap)
 {
     std::vector<std::pair<std::string, RECT>> parts;
-    for (HWND control : Controls(window_)) parts.emplace_back(Describe(control), RectInClient(control, window_));
+    for (HWND control : ChildWindows(window_)) parts.emplace_back(Describe(control), RectInClient(control, window_));
     if (GetParam().drawsIcon) {
         const ScreenDpi& dpi = ScreenDpi::Get();
         const int x = ::MulDiv(22, dpi.dpiX, 96);
@@ -213,11 +198,9 @@ TEST_P(EveryWindow, ControlsAndTheIconDoNotOverlap)
 
 TEST_P(EveryWindow, TextsFitTheirControls)
 {
-    for (HWND control : Controls(window_)) {
-        wchar_t className[16] = {};
-        ::GetClassNameW(control, className, 16);
+    for (HWND control : ChildWindows(window_)) {
         // Statics wrap at their width; buttons and check boxes hold one line.
-        const bool wraps = ::lstrcmpiW(className, L"STATIC") == 0;
+        const bool wraps = ::lstrcmpiW(ClassOf(control).c_str(), L"STATIC") == 0;
         const RECT room = TextRoom(control);
         const LONG width = room.right - room.left;
         const LONG height = room.bottom - room.top;

@@ -11,12 +11,16 @@
 #include "dialogs.h"
 #include "dialogs/single_button_dlg.h"
 #include "res_string.h"
+#include "support/window_facts.h"
 
 namespace tapdeck::pairwell {
 namespace {
 
 using test::DialogThread;
 using test::WaitUntil;
+using test::ChildWindows;
+using test::ClassOf;
+using test::WindowText;
 
 struct ControlExpectation {
     int id;
@@ -68,28 +72,6 @@ std::wstring Text(UINT id)
     return text;
 }
 
-std::wstring WindowText(HWND window)
-{
-    wchar_t text[512] = {};
-    ::GetWindowTextW(window, text, 512);
-    return text;
-}
-
-std::wstring ClassOf(HWND window)
-{
-    wchar_t name[128] = {};
-    ::GetClassNameW(window, name, 128);
-    return name;
-}
-
-std::vector<HWND> Children(HWND dialog)
-{
-    std::vector<HWND> children;
-    for (HWND child = ::GetWindow(dialog, GW_CHILD); child; child = ::GetWindow(child, GW_HWNDNEXT))
-        children.push_back(child);
-    return children;
-}
-
 RECT WorkAreaOf(HWND window)
 {
     MONITORINFO info{};
@@ -133,7 +115,7 @@ TEST_P(EachDialog, IsATopmostPopupWithItsControlsInOrder)
     EXPECT_TRUE(::GetWindowLongW(dialog, GWL_EXSTYLE) & WS_EX_TOPMOST);
     EXPECT_EQ(reinterpret_cast<INT_PTR>(::GetPropW(dialog, c.property)), 1);
 
-    const std::vector<HWND> children = Children(dialog);
+    const std::vector<HWND> children = ChildWindows(dialog);
     ASSERT_EQ(children.size(), c.controls.size());
     for (size_t i = 0; i < children.size(); ++i) {
         const ControlExpectation& want = c.controls[i];
@@ -174,7 +156,7 @@ TEST_P(EachDialog, UsesTheNinePointFaceAndTheLayoutSize)
     HWND dialog = run.WaitForDialog(c.property);
     ASSERT_NE(dialog, nullptr);
 
-    for (HWND control : Children(dialog)) {
+    for (HWND control : ChildWindows(dialog)) {
         LOGFONTW font{};
         ASSERT_NE(::GetObjectW(reinterpret_cast<HFONT>(::SendMessageW(control, WM_GETFONT, 0, 0)), sizeof(font),
                                &font),

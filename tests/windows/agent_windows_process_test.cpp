@@ -8,6 +8,7 @@
 #include "agent_messages.h"
 #include "support/process.h"
 #include "unique_handle.h"
+#include "support/window_facts.h"
 
 using namespace std::chrono_literals;
 using namespace tapdeck;
@@ -58,13 +59,6 @@ std::vector<HWND> WindowsOfClass(DWORD processId, const wchar_t* className)
     return search.found;
 }
 
-std::wstring Text(HWND window)
-{
-    wchar_t text[256] = {};
-    ::GetWindowTextW(window, text, 256);
-    return text;
-}
-
 HWND MainDialog() { return FindWindowWithProperty(kMainDialogProp); }
 HWND AboutBox() { return FindWindowWithProperty(kAboutBoxProp); }
 
@@ -97,7 +91,7 @@ TEST(AgentMainDialog, ManualStartOpensItCentredOnTheWorkArea)
     ASSERT_TRUE(WaitUntil([] { return MainDialog() != nullptr; }, 10s));
     HWND dialog = MainDialog();
     EXPECT_TRUE(::IsWindowVisible(dialog));
-    EXPECT_EQ(L"Tapdeck", Text(dialog));
+    EXPECT_EQ(L"Tapdeck", WindowText(dialog));
     DWORD owner = 0;
     ::GetWindowThreadProcessId(dialog, &owner);
     EXPECT_EQ(agent.Id(), owner);
@@ -168,16 +162,16 @@ TEST(AgentAboutBox, OpensFromTheSystemMenuWithNameVersionAndNotice)
     ::PostMessageW(dialog, WM_SYSCOMMAND, IDM_ABOUT_BOX, 0);
     ASSERT_TRUE(WaitUntil([] { return AboutBox() != nullptr; }, 10s));
     HWND about = AboutBox();
-    EXPECT_EQ(L"About Tapdeck", Text(about));
+    EXPECT_EQ(L"About Tapdeck", WindowText(about));
     EXPECT_FALSE(::IsWindowEnabled(dialog));
 
     HWND title = ::GetDlgItem(about, 3);
-    EXPECT_EQ(L"Tapdeck", Text(title));
+    EXPECT_EQ(L"Tapdeck", WindowText(title));
     HWND version = ::GetWindow(title, GW_HWNDNEXT);
     // No shared version record in the prefix: the program's own version.
-    EXPECT_EQ(L"Version 1.0.0.14100", Text(version));
+    EXPECT_EQ(L"Version 1.0.0.14100", WindowText(version));
     HWND notice = ::GetWindow(version, GW_HWNDNEXT);
-    EXPECT_NE(std::wstring::npos, Text(notice).find(L"Vexa Corporation"));
+    EXPECT_NE(std::wstring::npos, WindowText(notice).find(L"Vexa Corporation"));
 
     // A second manual start while the box is open keeps both, one of each.
     EXPECT_EQ(0, RunProgram(Agent(), L""));

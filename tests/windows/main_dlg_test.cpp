@@ -12,6 +12,7 @@
 #include "tpd_app.h"
 #include "unique_handle.h"
 #include "windows/main_dialog_thread.h"
+#include "support/window_facts.h"
 
 using namespace std::chrono_literals;
 using namespace tapdeck;
@@ -49,20 +50,6 @@ std::vector<UINT> MenuCommands(HMENU menu)
     return commands;
 }
 
-std::wstring Text(HWND window)
-{
-    wchar_t text[256] = {};
-    ::GetWindowTextW(window, text, 256);
-    return text;
-}
-
-std::wstring ClassOf(HWND window)
-{
-    wchar_t name[64] = {};
-    ::GetClassNameW(window, name, 64);
-    return name;
-}
-
 RECT ClientRectIn(HWND control, HWND parent)
 {
     RECT bounds{};
@@ -87,7 +74,7 @@ TEST_F(AgentDialogs, MainDialogIsBuiltFromItsTextsAndLayouts)
     ASSERT_TRUE(dialog);
     EXPECT_EQ(L"MainDlgWnd", ClassOf(dialog));
     EXPECT_EQ(nullptr, ::GetMenu(dialog));
-    EXPECT_EQ(L"Tapdeck", Text(dialog));
+    EXPECT_EQ(L"Tapdeck", WindowText(dialog));
     EXPECT_EQ(dialog, FindMainDialog());
     EXPECT_TRUE(::IsWindowVisible(dialog));
     const LONG style = ::GetWindowLongW(dialog, GWL_STYLE);
@@ -102,7 +89,7 @@ TEST_F(AgentDialogs, MainDialogIsBuiltFromItsTextsAndLayouts)
 
     HWND ok = ::GetDlgItem(dialog, IDOK);
     ASSERT_TRUE(ok);
-    EXPECT_EQ(L"OK", Text(ok));
+    EXPECT_EQ(L"OK", WindowText(ok));
     const RECT okRect = ClientRectIn(ok, dialog);
     EXPECT_EQ(262, okRect.left);
     EXPECT_EQ(78, okRect.top);
@@ -115,7 +102,7 @@ TEST_F(AgentDialogs, MainDialogIsBuiltFromItsTextsAndLayouts)
     HWND text = ::GetDlgItem(dialog, 0);
     ASSERT_TRUE(text);
     EXPECT_EQ(0, ::lstrcmpiW(L"STATIC", ClassOf(text).c_str()));
-    EXPECT_NE(std::wstring::npos, Text(text).find(L"NFC"));
+    EXPECT_NE(std::wstring::npos, WindowText(text).find(L"NFC"));
 }
 
 TEST_F(AgentDialogs, MainDialogSystemMenuOffersOnlyMoveAboutAndClose)
@@ -185,14 +172,14 @@ protected:
 TEST_F(AboutBox, OpensFromTheSystemMenuAndDisablesTheMainDialog)
 {
     EXPECT_EQ(L"AboutDlgWnd", ClassOf(about_));
-    EXPECT_EQ(L"About Tapdeck", Text(about_));
+    EXPECT_EQ(L"About Tapdeck", WindowText(about_));
     EXPECT_TRUE(::GetWindowLongW(about_, GWL_EXSTYLE) & WS_EX_DLGMODALFRAME);
     EXPECT_FALSE(::IsWindowEnabled(thread_->Window()));
     EXPECT_EQ(kAboutMenu, MenuCommands(::GetSystemMenu(about_, FALSE)));
 
     HWND title = ::GetDlgItem(about_, 3);
     ASSERT_TRUE(title);
-    EXPECT_EQ(L"Tapdeck", Text(title));
+    EXPECT_EQ(L"Tapdeck", WindowText(title));
     RECT client;
     ::GetClientRect(about_, &client);
     EXPECT_EQ(380, client.right);
@@ -209,7 +196,7 @@ TEST_F(AboutBox, VersionLineStartsWithItsLabel)
     HWND version = ::GetWindow(::GetDlgItem(about_, 3), GW_HWNDNEXT);
     ASSERT_TRUE(version);
     EXPECT_EQ(0, ::GetDlgCtrlID(version));
-    EXPECT_EQ(0u, Text(version).rfind(L"Version ", 0));
+    EXPECT_EQ(0u, WindowText(version).rfind(L"Version ", 0));
 }
 
 TEST_F(AboutBox, ProductNameIsBlueAndOtherTextsUseTheSystemColour)
