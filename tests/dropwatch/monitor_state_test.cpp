@@ -343,7 +343,7 @@ TEST_F(MonitorTest, StopDuringAHandOffLeavesNoWorker)
 
     // The package appearing: the stop races the waiter's change, round after
     // round, at shifting moments.
-    for (int round = 0; round < 60; ++round) {
+    for (int round = 0; round < 30; ++round) {
         RemoveTree(Package());
         companionInstalled = false;
         ASSERT_EQ(1u, monitor.StartMonitor());
