@@ -113,7 +113,7 @@ struct AnswerCase {
 
 class SessionInfoWriter : public ::testing::TestWithParam<AnswerCase> {};
 
-TEST_P(SessionInfoWriter, MakesTheSpecifiedCallsInOrder)
+TEST_P(SessionInfoWriter, MakesTheDocumentCallsInOrder)
 {
     RecordingWriter writer;
     EXPECT_EQ(S_OK, WriteSessionDocument(&writer, GetParam().id, GetParam().status, GetParam().version));
