@@ -2,6 +2,7 @@
 
 #include <shlwapi.h>
 
+#include "bounded_read.h"
 #include "com_ptr.h"
 #include "xml_node_reader.h"
 
@@ -13,6 +14,29 @@ constexpr wchar_t kArgument[] = L"Argument";
 constexpr wchar_t kArgumentList[] = L"ArgumentList";
 
 enum class Scan { Done, Failed, Broken };
+
+bool MarkForDeletion(HANDLE file)
+{
+    FILE_DISPOSITION_INFO disposition{};
+    disposition.DeleteFile = TRUE;
+    return ::SetFileInformationByHandle(file, FileDispositionInfo, &disposition, sizeof(disposition)) != FALSE;
+}
+
+// A read-only file cannot be marked for deletion; the app hands every
+// command file over to be deleted all the same.
+bool ClearReadOnly(HANDLE file)
+{
+    FILE_BASIC_INFO basic{};
+    if (!::GetFileInformationByHandleEx(file, FileBasicInfo, &basic, sizeof(basic)) ||
+        !(basic.FileAttributes & FILE_ATTRIBUTE_READONLY))
+        return false;
+    // Zero times are left as they are; zero attributes would be too.
+    basic.CreationTime.QuadPart = basic.LastAccessTime.QuadPart = 0;
+    basic.LastWriteTime.QuadPart = basic.ChangeTime.QuadPart = 0;
+    basic.FileAttributes &= ~FILE_ATTRIBUTE_READONLY;
+    if (basic.FileAttributes == 0) basic.FileAttributes = FILE_ATTRIBUTE_NORMAL;
+    return ::SetFileInformationByHandle(file, FileBasicInfo, &basic, sizeof(basic)) != FALSE;
+}
 
 // The arguments after a "Command" start tag, up to the first "ArgumentList"
 // end tag. Failed when nothing at all follows the start tag; Broken when the
@@ -80,47 +104,28 @@ bool ReadCommandFile(const std::wstring& path, std::vector<Command>& commands)
     return ReadCommandStream(stream.get(), commands);
 }
 
-bool CommandFile::ReadAll(std::string& bytes) const
-{
-    LARGE_INTEGER size{};
-    if (!::GetFileSizeEx(file_.get(), &size) || size.QuadPart > kMaxBytes) return false;
-    LARGE_INTEGER start{};
-    if (!::SetFilePointerEx(file_.get(), start, nullptr, FILE_BEGIN)) return false;
-    // One byte more than the size: a file that grew is seen as different.
-    bytes.assign(static_cast<size_t>(size.QuadPart) + 1, '\0');
-    DWORD total = 0;
-    while (total < bytes.size()) {
-        DWORD read = 0;
-        if (!::ReadFile(file_.get(), bytes.data() + total, static_cast<DWORD>(bytes.size()) - total, &read, nullptr))
-            return false;
-        if (read == 0) break;
-        total += read;
-    }
-    bytes.resize(total);
-    return true;
-}
-
 bool CommandFile::Read(const std::wstring& path, std::vector<Command>& commands)
 {
     commands.clear();
     bytes_.clear();
     if (path.empty()) return false;
-    file_.reset(::CreateFileW(path.c_str(), GENERIC_READ | DELETE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                              nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file_ || !ReadAll(bytes_)) return false;
-    com_ptr<IStream> stream = com_ptr<IStream>::attach(
-        ::SHCreateMemStream(reinterpret_cast<const BYTE*>(bytes_.data()), static_cast<UINT>(bytes_.size())));
+    file_.reset(::CreateFileW(path.c_str(), GENERIC_READ | DELETE | FILE_WRITE_ATTRIBUTES,
+                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                              FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file_ || !ReadBounded(file_.get(), bytes_)) return false;
+    com_ptr<IStream> stream = MemoryStream(bytes_);
     return stream && ReadCommandStream(stream.get(), commands);
 }
 
-void CommandFile::DeleteIfUnchanged()
+CommandFile::Deletion CommandFile::DeleteIfUnchanged()
 {
+    const unique_file file = std::move(file_);
     std::string now;
-    if (!file_ || !ReadAll(now) || now != bytes_) return;
-    FILE_DISPOSITION_INFO disposition{};
-    disposition.DeleteFile = TRUE;
-    ::SetFileInformationByHandle(file_.get(), FileDispositionInfo, &disposition, sizeof(disposition));
-    file_.reset();
+    if (!file || !ReadBounded(file.get(), now)) return Deletion::Failed;
+    if (now != bytes_) return Deletion::Changed;
+    if (MarkForDeletion(file.get()) || (ClearReadOnly(file.get()) && MarkForDeletion(file.get())))
+        return Deletion::Deleted;
+    return Deletion::Failed;
 }
 
 }  // namespace tapdeck

@@ -32,15 +32,15 @@ bool ReadCommandFile(const std::wstring& path, std::vector<Command>& commands);
 // read stays for the next notification.
 class CommandFile {
 public:
-    static constexpr DWORD kMaxBytes = 1 << 20;
+    enum class Deletion { Deleted, Changed, Failed };
 
     bool Read(const std::wstring& path, std::vector<Command>& commands);
-    // Deletes the file when it still holds what was read.
-    void DeleteIfUnchanged();
+    // Deletes the file when it still holds what was read; a read-only
+    // attribute does not keep it. Closes it in every case: nothing of it may
+    // stay open while its commands run. Only Deleted lets them run.
+    Deletion DeleteIfUnchanged();
 
 private:
-    bool ReadAll(std::string& bytes) const;
-
     unique_file file_;
     std::string bytes_;
 };

@@ -18,8 +18,10 @@ void OnCommandInfoChanged(MonitorState& state, const std::wstring& packageFamily
     std::vector<Command> commands;
     CommandFile file;
     if (!file.Read(path, commands)) return;
-    // Deleted before anything runs: a command must never run twice.
-    file.DeleteIfUnchanged();
+    // Deleted before anything runs: a command must never run twice. A file
+    // that stays would be read and run again at the next notification; one
+    // rewritten since the read is run at its own.
+    if (file.DeleteIfUnchanged() != CommandFile::Deletion::Deleted) return;
 
     for (const Command& command : commands) {
         if (_wcsicmp(command.name.c_str(), L"WiFiDisconnect") == 0) {

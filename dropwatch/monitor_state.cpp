@@ -65,6 +65,10 @@ MonitorState::MonitorState(const MonitorDependencies& dependencies)
 
 DWORD MonitorState::StartMonitor()
 {
+    {
+        SrwGuard guard(handleLock_);
+        stopping_ = false;
+    }
     if (usage_.Status() != 0) usage_.Init();
     if (!LoadMonitorProfile()) return 0;
     const bool running =
@@ -89,6 +93,7 @@ void MonitorState::StopMonitor()
     unique_handle watcher;
     {
         SrwGuard guard(handleLock_);
+        stopping_ = true;
         if (waiterStop_) ::SetEvent(waiterStop_.get());
         if (watcherStop_) ::SetEvent(watcherStop_.get());
         // Our own copies: a worker closes its handle as it ends.
@@ -103,6 +108,7 @@ void MonitorState::StopMonitor()
 bool MonitorState::StartPackageWait()
 {
     SrwGuard guard(handleLock_);
+    if (stopping_) return false;
     if (waiterStop_ && waiterThread_) return true;
     unique_event stop = CreateAutoResetEvent();
     if (!stop) return false;
@@ -120,6 +126,7 @@ bool MonitorState::StartPackageWait()
 bool MonitorState::StartLocalStateWatch()
 {
     SrwGuard guard(handleLock_);
+    if (stopping_) return false;
     if (watcherIo_ && watcherStop_ && watcherThread_) return true;
     unique_event io = CreateAutoResetEvent();
     if (!io) return false;

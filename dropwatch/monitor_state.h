@@ -52,7 +52,7 @@ public:
 private:
     MonitorDependencies dependencies_;
 
-    // handleLock_ guards the five handles and the profile: a worker closes
+    // handleLock_ guards the five handles, the profile and stopping_: a worker closes
     // and clears its own handles under it, while StopMonitor and the other
     // worker signal them under it.
     mutable SRWLOCK handleLock_ = SRWLOCK_INIT;
@@ -62,6 +62,9 @@ private:
     unique_event watcherIo_;
     unique_event watcherStop_;
     std::vector<AppInfoEntry> profile_;
+    // Set by StopMonitor, cleared by StartMonitor: a hand-off that meets a
+    // stop request starts nothing, for nothing would stop what it started.
+    bool stopping_ = false;
 
     MonitorPaths paths_;
     PhotoshopElements photoshop_;

@@ -3,8 +3,10 @@
 #include <objidl.h>
 #include <shlwapi.h>
 
+#include "bounded_read.h"
 #include "com_ptr.h"
 #include "monitor_state.h"
+#include "unique_handle.h"
 #include "xml_node_reader.h"
 
 namespace tapdeck {
@@ -27,13 +29,14 @@ void OnAppInfoChanged(MonitorState& state, const std::wstring& packageFamilyName
 bool ReadSessionId(const std::wstring& path, std::wstring& id)
 {
     id.clear();
-    if (path.empty() || !::PathFileExistsW(path.c_str())) return false;
-    com_ptr<IStream> stream;
-    if (FAILED(::SHCreateStreamOnFileEx(path.c_str(), STGM_READ | STGM_SHARE_DENY_NONE, FILE_ATTRIBUTE_NORMAL, FALSE,
-                                        nullptr, stream.put())))
-        return false;
+    if (path.empty()) return false;
+    unique_file file(::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                   nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    std::string bytes;
+    if (!file || !ReadBounded(file.get(), bytes)) return false;
+    file.reset();
     XmlNodeReader reader;
-    if (!reader.Open(stream.get())) return false;
+    if (!reader.Open(MemoryStream(bytes).get())) return false;
 
     bool seen = false;
     while (reader.Next() == XmlNodeReader::Step::Node) {
@@ -43,6 +46,9 @@ bool ReadSessionId(const std::wstring& path, std::wstring& id)
             if (_wcsicmp(name.c_str(), L"SessionID") == 0) seen = true;
         } else if (reader.Type() == XmlNodeType_Text && seen) {
             if (!reader.Value(id)) return false;
+            // A file that breaks off in the text may hold only part of the
+            // identifier; its writer's next write is answered instead.
+            if (reader.Next() != XmlNodeReader::Step::Node) id.clear();
             break;
         }
     }

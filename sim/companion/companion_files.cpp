@@ -157,6 +157,7 @@ bool ReadCompanionFile(const std::wstring& family, const std::wstring& name, std
 bool DeleteCompanionFile(const std::wstring& family, const std::wstring& name)
 {
     const std::wstring path = CompanionLocalState(family) + L"\\" + name;
+    ::SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);  // a read-only file goes too
     return ::DeleteFileW(path.c_str()) || ::GetLastError() == ERROR_FILE_NOT_FOUND;
 }
 

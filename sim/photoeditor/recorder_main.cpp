@@ -1,5 +1,5 @@
 // The photo editor stand-in, "PhotoshopElementsEditor.exe": records how it
-// was started and ends. Copies sit in one folder per installed version, so
+// was started and when it ends; a test may hold it until it releases it. Copies sit in one folder per installed version, so
 // the record says which version was chosen. Copied under another name (a
 // test can put it in a program's place) it records that name.
 #include <windows.h>
@@ -41,6 +41,9 @@ std::wstring Identity()
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int)
 {
-    tapdeck::sim::RecordLaunch(Identity(), Parameters());
+    const std::wstring identity = Identity();
+    tapdeck::sim::RecordLaunch(identity, Parameters());
+    tapdeck::sim::WaitWhileHeld(identity.substr(identity.find_last_of(L'\\') + 1));
+    tapdeck::sim::RecordLaunchEnd(identity);
     return 0;
 }

@@ -6,6 +6,7 @@
 
 #include <chrono>
 
+#include "bounded_read.h"
 #include "com_ptr.h"
 #include "command_file.h"
 #include "test_folder.h"
@@ -43,11 +44,6 @@ bool ReadBytesAsCommands(const std::string& bytes, std::vector<Command>& command
     com_ptr<IStream> stream = com_ptr<IStream>::attach(
         ::SHCreateMemStream(reinterpret_cast<const BYTE*>(bytes.data()), static_cast<UINT>(bytes.size())));
     return ReadCommandStream(stream.get(), commands);
-}
-
-std::string Utf16WithBom(const std::wstring& text)
-{
-    return std::string("\xFF\xFE") + std::string(reinterpret_cast<const char*>(text.data()), text.size() * 2);
 }
 
 const std::string kTwoLaunches = R"(<?xml version="1.0" encoding="utf-8"?>
@@ -143,35 +139,55 @@ TEST_F(CommandFileOnDisk, FileReadByPathGivesItsCommands)
     EXPECT_FALSE(ReadCommandFile(L"", commands));
 }
 
-TEST_F(CommandFileOnDisk, UnchangedFileIsDeletedAfterTheRead)
+struct DeletionCase {
+    const char* label;
+    DWORD attributes;
+    bool rewritten;  // by the app, after the read
+    CommandFile::Deletion result;
+};
+
+class CommandFileDeletion : public CommandFileOnDisk, public ::testing::WithParamInterface<DeletionCase> {};
+
+// Only the content read is deleted, a read-only attribute does not keep it,
+// and nothing of the file stays open while its commands run.
+TEST_P(CommandFileDeletion, DeletesWhatWasReadAndLetsGoOfTheRest)
 {
+    const std::string next = R"(<r><Command name="WiFiDisconnect"><ArgumentList><Argument name="n" value="Cam"/></ArgumentList></Command></r>)";
     ASSERT_TRUE(WriteBytes(path_, kTwoLaunches));
+    ASSERT_TRUE(::SetFileAttributesW(path_.c_str(), GetParam().attributes));
     std::vector<Command> commands;
     CommandFile file;
     ASSERT_TRUE(file.Read(path_, commands));
     EXPECT_EQ(2u, commands.size());
-    file.DeleteIfUnchanged();
-    EXPECT_FALSE(Exists(path_));
+    if (GetParam().rewritten) {
+        ASSERT_TRUE(WriteBytes(path_, next));
+    }
+
+    EXPECT_EQ(GetParam().result, file.DeleteIfUnchanged());
+    if (GetParam().result == CommandFile::Deletion::Deleted) {
+        EXPECT_FALSE(Exists(path_));
+    } else {
+        std::string bytes;
+        ASSERT_TRUE(ReadBytes(path_, bytes));
+        EXPECT_EQ(next, bytes);
+        EXPECT_TRUE(unique_file(::CreateFileW(path_.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr)))
+            << "the app may open it as it likes";
+    }
 }
 
-TEST_F(CommandFileOnDisk, FileRewrittenAfterTheReadStaysForTheNextRead)
-{
-    ASSERT_TRUE(WriteBytes(path_, kTwoLaunches));
-    std::vector<Command> commands;
-    CommandFile file;
-    ASSERT_TRUE(file.Read(path_, commands));
-    const std::string next = R"(<r><Command name="WiFiDisconnect"><ArgumentList><Argument name="n" value="Cam"/></ArgumentList></Command></r>)";
-    ASSERT_TRUE(WriteBytes(path_, next));
-    file.DeleteIfUnchanged();
-    std::string bytes;
-    ASSERT_TRUE(ReadBytes(path_, bytes));
-    EXPECT_EQ(next, bytes);
-}
+INSTANTIATE_TEST_SUITE_P(
+    Files, CommandFileDeletion,
+    ::testing::Values(DeletionCase{"unchanged", FILE_ATTRIBUTE_NORMAL, false, CommandFile::Deletion::Deleted},
+                      DeletionCase{"read_only", FILE_ATTRIBUTE_READONLY, false, CommandFile::Deletion::Deleted},
+                      DeletionCase{"read_only_hidden", FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN, false,
+                                   CommandFile::Deletion::Deleted},
+                      DeletionCase{"rewritten", FILE_ATTRIBUTE_NORMAL, true, CommandFile::Deletion::Changed}),
+    [](const ::testing::TestParamInfo<DeletionCase>& info) { return std::string(info.param.label); });
 
 TEST_F(CommandFileOnDisk, EnormousFileIsNotReadNorDeleted)
 {
     std::string xml = "<r>";
-    while (xml.size() <= CommandFile::kMaxBytes) xml += "<Command name=\"LaunchPS\"><ArgumentList/></Command>";
+    while (xml.size() <= kMaxCompanionFileBytes) xml += "<Command name=\"LaunchPS\"><ArgumentList/></Command>";
     xml += "</r>";
     ASSERT_TRUE(WriteBytes(path_, xml));
     std::vector<Command> commands;

@@ -9,7 +9,9 @@
 #include "companion_files.h"
 #include "photoeditor_record.h"
 #include "proc_address.h"
+#include "sim_state.h"
 #include "support/process.h"
+#include "tallyr_record.h"
 #include "test_folder.h"
 
 using namespace std::chrono_literals;
@@ -19,6 +21,11 @@ using namespace tapdeck::test;
 namespace {
 
 const wchar_t kSimctl[] = L"C:\\tapdeck-sim\\bin\\simctl.exe";
+const wchar_t kGlimpser[] = L"Tapdeck\\Glimpser.exe";
+const wchar_t kPairwell[] = L"Tapdeck\\Pairwell.exe";
+// StopMonitor keeps the agent waiting at most 200 ms per worker; the rest
+// is room for a machine busy with other work.
+constexpr auto kStopLimit = 400ms + 600ms;
 
 using StartMonitorFn = DWORD(WINAPI*)();
 using StopMonitorFn = void(WINAPI*)();
@@ -37,6 +44,30 @@ std::string SessionInfo()
     sim::ReadCompanionFile(Family(), L"Session.info", bytes);
     return bytes;
 }
+
+bool SessionInfoHolds(const std::string& text) { return SessionInfo().find(text) != std::string::npos; }
+
+// How often a recorder started in place of the program.
+size_t Starts(const wchar_t* program)
+{
+    size_t count = 0;
+    for (const sim::Launch& launch : sim::ReadLaunches()) count += launch.program == program;
+    return count;
+}
+
+// Holds every start of a recorder copied as fileName until it is released.
+class Hold {
+public:
+    explicit Hold(const wchar_t* fileName)
+        : semaphore_(::CreateSemaphoreW(nullptr, 0, 1000, sim::HoldName(fileName).c_str()))
+    {
+    }
+    ~Hold() { Release(100); }
+    void Release(LONG starts = 1) { ::ReleaseSemaphore(semaphore_.get(), starts, nullptr); }
+
+private:
+    unique_handle semaphore_;
+};
 
 // A product program replaced by the launch recorder for one test, so that
 // its starts show up in the record; put back at the end.
@@ -69,6 +100,7 @@ protected:
         ASSERT_TRUE(sim::SetCompanionFolders(Family(), sim::CompanionFolders::LocalState));
         sim::DeleteCompanionFile(Family(), L"App.Info");
         sim::DeleteCompanionFile(Family(), L"Command.Info");
+        sim::DeleteCompanionFile(Family(), L"Command.Info.tmp");
         sim::DeleteCompanionFile(Family(), L"Session.info");
         sim::ClearLaunches();
     }
@@ -82,15 +114,10 @@ protected:
     {
         agent_ = StartProgram(InstalledPath(L"Tapdeck.exe"), L"/AutoStart");
         ASSERT_TRUE(agent_);
-        // The watcher is reading once it answers; a write before its first
-        // read goes unreported, so write again until it does.
-        bool answered = false;
-        for (int attempt = 0; attempt < 40 && !answered; ++attempt) {
-            ASSERT_EQ(0, RunProgram(kSimctl, L"companion-app-info ready"));
-            answered = WaitUntil(
-                [] { return SessionInfo().find("<SessionID>ready</SessionID>") != std::string::npos; }, 500ms);
-        }
-        ASSERT_TRUE(answered) << "the agent's Dropwatch answers App.Info";
+        // The watcher is reading once it answers.
+        ASSERT_TRUE(WriteUntil(LocalStateFile(L"App.Info"), sim::AppInfoXml(L"ready"),
+                               [] { return SessionInfoHolds("<SessionID>ready</SessionID>"); }))
+            << "the agent's Dropwatch answers App.Info";
     }
     void StopAgent()
     {
@@ -142,7 +169,8 @@ TEST(Glimpser, ShowsTheDesktopAndEnds)
 }
 
 // The agent frees the library right after StopMonitor: repeated with files
-// arriving, busy workers must keep their code loaded and then let it go.
+// arriving, StopMonitor keeps within its bound and busy workers keep their
+// code loaded, then let it go.
 TEST_F(DropwatchProcess, StopAndUnloadHundredTimesWhileFilesArrive)
 {
     std::atomic<bool> writing{true};
@@ -156,7 +184,6 @@ TEST_F(DropwatchProcess, StopAndUnloadHundredTimesWhileFilesArrive)
         }
     });
     const std::wstring path = InstalledPath(L"Dropwatch.dll");
-    std::chrono::steady_clock::duration longestStop{};
     for (int round = 0; round < 100; ++round) {
         HMODULE library = ::LoadLibraryW(path.c_str());
         ASSERT_NE(nullptr, library);
@@ -167,16 +194,59 @@ TEST_F(DropwatchProcess, StopAndUnloadHundredTimesWhileFilesArrive)
         std::this_thread::sleep_for(std::chrono::milliseconds(round % 4 * 10));
         const auto before = std::chrono::steady_clock::now();
         stop();
-        longestStop = std::max(longestStop, std::chrono::steady_clock::now() - before);
+        EXPECT_LT(std::chrono::steady_clock::now() - before, kStopLimit) << "round " << round;
         ::FreeLibrary(library);
     }
     writing = false;
     writer.join();
     // The last worker gives the library back when it has left its code.
     EXPECT_TRUE(WaitUntil([] { return ::GetModuleHandleW(L"Dropwatch.dll") == nullptr; }, 30s));
-    std::printf("longest StopMonitor: %lld ms\n",
-                static_cast<long long>(std::chrono::duration_cast<std::chrono::milliseconds>(longestStop).count()));
-    EXPECT_NE(std::string::npos, SessionInfo().find("<SessionID>load-"));
+    EXPECT_TRUE(SessionInfoHolds("<SessionID>load-"));
+}
+
+// A worker inside the wait for Glimpser cannot stop: StopMonitor returns
+// all the same, and the library stays loaded until the worker has left.
+TEST_F(DropwatchProcess, StopReturnsWhileAWorkerWaitsForGlimpser)
+{
+    RecorderInPlaceOf glimpser(L"Glimpser.exe");
+    ASSERT_TRUE(glimpser.Ready());
+    Hold hold(L"Glimpser.exe");
+    HMODULE library = ::LoadLibraryW(InstalledPath(L"Dropwatch.dll").c_str());
+    ASSERT_NE(nullptr, library);
+    ASSERT_EQ(1u, GetProcAddressAs<StartMonitorFn>(library, "StartMonitor")());
+    ASSERT_TRUE(WriteUntil(LocalStateFile(L"App.Info"), sim::AppInfoXml(L"ready"),
+                           [] { return SessionInfoHolds("<SessionID>ready</SessionID>"); }));
+    ASSERT_TRUE(sim::WriteCompanionFile(Family(), L"Command.Info", sim::CommandInfoXml({{L"LaunchPS", {}}})));
+    ASSERT_TRUE(WaitUntil([] { return Starts(kGlimpser) == 1; }, 10s));
+
+    const auto before = std::chrono::steady_clock::now();
+    GetProcAddressAs<StopMonitorFn>(library, "StopMonitor")();
+    EXPECT_LT(std::chrono::steady_clock::now() - before, kStopLimit);
+    ::FreeLibrary(library);
+    EXPECT_NE(nullptr, ::GetModuleHandleW(L"Dropwatch.dll")) << "the waiting worker keeps it";
+
+    hold.Release();
+    EXPECT_TRUE(WaitUntil([] { return ::GetModuleHandleW(L"Dropwatch.dll") == nullptr; }, 10s));
+}
+
+// A second StopMonitor finds nothing left to release.
+TEST_F(DropwatchProcess, StopEndsTheWorkerAndReleasesUsageStatisticsOnce)
+{
+    sim::ScopedTallyrInstall restore;
+    sim::ClearTallyrCalls();
+    sim::DeleteStateFile(sim::kTallyrArea, L"initialize-result");
+    ASSERT_TRUE(sim::InstallTallyrFrom(L"C:\\tapdeck-sim\\bin\\tallyr\\tallyr.dll"));
+    HMODULE library = ::LoadLibraryW(InstalledPath(L"Dropwatch.dll").c_str());
+    ASSERT_NE(nullptr, library);
+    ASSERT_EQ(1u, GetProcAddressAs<StartMonitorFn>(library, "StartMonitor")());
+    const auto stop = GetProcAddressAs<StopMonitorFn>(library, "StopMonitor");
+    stop();
+    stop();
+    ::FreeLibrary(library);
+    EXPECT_TRUE(WaitUntil([] { return ::GetModuleHandleW(L"Dropwatch.dll") == nullptr; }, 10s));
+    std::vector<std::wstring> functions;
+    for (const auto& call : sim::ReadTallyrCallsFrom(L"Dropwatch.dll")) functions.push_back(call[0]);
+    EXPECT_EQ((std::vector<std::wstring>{L"Initialize", L"Finalize"}), functions);
 }
 
 struct EditorCase {
@@ -231,8 +301,86 @@ TEST_F(DropwatchProcess, WiFiDisconnectStartsPairwellWithTheNetworkName)
     StartAgent();
     ASSERT_EQ(0, RunProgram(kSimctl, L"companion-command WiFiDisconnect \"DIRECT-Cam 01\""));
     ASSERT_TRUE(WaitUntil([] { return !sim::ReadLaunches().empty(); }, 10s));
-    EXPECT_EQ((std::vector<sim::Launch>{{L"Tapdeck\\Pairwell.exe", L"/Disconnect /DIRECT-Cam 01"}}), sim::ReadLaunches());
+    EXPECT_EQ((std::vector<sim::Launch>{{kPairwell, L"/Disconnect /DIRECT-Cam 01"}}), sim::ReadLaunches());
     EXPECT_FALSE(Exists(LocalStateFile(L"Command.Info")));
+}
+
+// The commands of one file in document order, and what each starts.
+struct DispatchRow {
+    sim::CompanionCommand command;
+    std::vector<sim::Launch> starts;
+};
+
+const std::vector<DispatchRow> kDispatch = {
+    {{L"LaunchPS", {}}, {{kGlimpser, L""}}},
+    {{L"wifidisconnect", {L"Cam 1"}}, {{kPairwell, L"/Disconnect /Cam 1"}}},
+    {{L"WiFiDisconnect2", {L"Cam 2"}}, {}},
+    {{L"OpenEverything", {L"Cam 3"}}, {}},
+    {{L"WiFiDisconnect", {}}, {}},
+    {{L"WiFiDisconnect", {L"Cam \"4\" /HaltAll", L"second"}}, {{kPairwell, L"/Disconnect /Cam \"4\" /HaltAll"}}},
+    {{L"WiFiDisconnect", {L" /HaltAll"}}, {{kPairwell, L"/Disconnect / /HaltAll"}}},
+    // Waited for, so every start above has been asked for by then.
+    {{L"LaunchPS", {}}, {{kGlimpser, L""}}},
+};
+
+TEST_F(DropwatchProcess, CommandsStartWhatTheirNamesSay)
+{
+    RecorderInPlaceOf glimpser(L"Glimpser.exe");
+    RecorderInPlaceOf pairwell(L"Pairwell.exe");
+    ASSERT_TRUE(glimpser.Ready() && pairwell.Ready());
+    Hold hold(L"Glimpser.exe");
+    StartAgent();
+    std::vector<sim::CompanionCommand> commands;
+    std::vector<sim::Launch> expected;
+    for (const DispatchRow& row : kDispatch) {
+        commands.push_back(row.command);
+        expected.insert(expected.end(), row.starts.begin(), row.starts.end());
+    }
+    ASSERT_TRUE(sim::WriteCompanionFile(Family(), L"Command.Info", sim::CommandInfoXml(commands)));
+    ASSERT_TRUE(WaitUntil([] { return Starts(kGlimpser) == 1; }, 10s));
+    EXPECT_FALSE(Exists(LocalStateFile(L"Command.Info"))) << "deleted before the first start";
+    hold.Release(2);
+    EXPECT_TRUE(WaitUntil([&] { return sim::ReadLaunches() == expected; }, 20s));
+    EXPECT_EQ(expected, sim::ReadLaunches());
+}
+
+// Files written while a command runs reach the watcher together: each is
+// answered without a further write.
+TEST_F(DropwatchProcess, BothFilesWrittenDuringACommandAreAnswered)
+{
+    RecorderInPlaceOf glimpser(L"Glimpser.exe");
+    ASSERT_TRUE(glimpser.Ready());
+    Hold hold(L"Glimpser.exe");
+    StartAgent();
+    const std::string launch = sim::CommandInfoXml({{L"LaunchPS", {}}});
+    ASSERT_TRUE(sim::WriteCompanionFile(Family(), L"Command.Info", launch));
+    ASSERT_TRUE(WaitUntil([] { return Starts(kGlimpser) == 1; }, 10s));
+    ASSERT_TRUE(sim::WriteCompanionFile(Family(), L"App.Info", sim::AppInfoXml(L"both")));
+    ASSERT_TRUE(sim::WriteCompanionFile(Family(), L"Command.Info", launch));
+    hold.Release(2);
+    EXPECT_TRUE(WaitUntil([] { return Starts(kGlimpser) == 2 && SessionInfoHolds("<SessionID>both</SessionID>"); },
+                          10s));
+}
+
+// One write often gives several notifications: a command file that cannot
+// simply be deleted still runs once, and goes.
+TEST_F(DropwatchProcess, ReadOnlyCommandFileRunsOnceAndGoes)
+{
+    RecorderInPlaceOf glimpser(L"Glimpser.exe");
+    ASSERT_TRUE(glimpser.Ready());
+    const std::wstring command = LocalStateFile(L"Command.Info");
+    ASSERT_TRUE(sim::WriteCompanionFile(Family(), L"Command.Info", sim::CommandInfoXml({{L"LaunchPS", {}}})));
+    ASSERT_TRUE(::SetFileAttributesW(command.c_str(), FILE_ATTRIBUTE_READONLY));
+    StartAgent();
+    // A name that begins like the command file's makes the watcher read it.
+    for (int notification = 0; notification < 3; ++notification) {
+        ASSERT_TRUE(sim::WriteCompanionFile(Family(), L"Command.Info.tmp", "x"));
+        const std::string marker = "marker-" + std::to_string(notification);
+        ASSERT_TRUE(sim::WriteCompanionFile(Family(), L"App.Info", sim::AppInfoXml(std::wstring(marker.begin(), marker.end()))));
+        ASSERT_TRUE(WaitUntil([&] { return SessionInfoHolds(marker); }, 10s));
+    }
+    EXPECT_EQ(1u, Starts(kGlimpser));
+    EXPECT_FALSE(Exists(command));
 }
 
 TEST_F(DropwatchProcess, LaunchPhotosShowsTheDesktopFirstEachTime)
@@ -245,14 +393,23 @@ TEST_F(DropwatchProcess, LaunchPhotosShowsTheDesktopFirstEachTime)
                                      L"LaunchPS three.jpg \"x & y | z.jpg\""));
     ASSERT_TRUE(WaitUntil([] { return sim::ReadLaunches().size() >= 6; }, 20s));
     const std::wstring editor = L"11.0\\PhotoshopElementsEditor.exe";
-    const std::vector<sim::Launch> expected = {{L"Tapdeck\\Glimpser.exe", L""},
+    const std::vector<sim::Launch> expected = {{kGlimpser, L""},
                                                {editor, L"C:\\My Pictures\\a b.jpg"},
                                                {editor, L"two.jpg"},
-                                               {L"Tapdeck\\Glimpser.exe", L""},
+                                               {kGlimpser, L""},
                                                {editor, L"three.jpg"},
                                                {editor, L"x & y | z.jpg"}};
     EXPECT_EQ(expected, sim::ReadLaunches());
     EXPECT_FALSE(Exists(LocalStateFile(L"Command.Info")));
+    // Each editor starts only once the Glimpser before it has ended.
+    unsigned long long glimpserEnded = 0;
+    for (const sim::LaunchSpan& span : sim::ReadLaunchSpans()) {
+        if (span.program == kGlimpser)
+            glimpserEnded = span.ended;
+        else
+            EXPECT_GE(span.created, glimpserEnded);
+        EXPECT_NE(0u, glimpserEnded);
+    }
 }
 
 }  // namespace

@@ -4,15 +4,21 @@
 // cannot answer "not installed" to.
 #include <gtest/gtest.h>
 
+#include <windows.h>
+#include <tlhelp32.h>
+
 #include <atomic>
 #include <chrono>
 #include <functional>
 
+#include "bounded_read.h"
 #include "companion_files.h"
 #include "monitor_state.h"
 #include "photoeditor_record.h"
+#include "proc_address.h"
 #include "support/process.h"
 #include "test_folder.h"
+#include "worker_start.h"
 
 using namespace std::chrono_literals;
 using namespace tapdeck;
@@ -27,13 +33,45 @@ std::wstring programFiles;
 std::atomic<bool> storeRemovesData{false};
 std::wstring localStateToRemove;
 
+// A query that answers "not installed" only once the test has let it: it
+// signals queryEntered and waits for queryRelease (at most ten seconds).
+std::atomic<bool> holdQuery{false};
+unique_event queryEntered(::CreateEventW(nullptr, FALSE, FALSE, nullptr));
+unique_event queryRelease(::CreateEventW(nullptr, FALSE, FALSE, nullptr));
+
 // Like the Store: by the time the package no longer counts as installed,
 // its data folder is gone.
 bool FakePackageQuery(const wchar_t*)
 {
     const bool installed = companionInstalled.load();
     if (!installed && storeRemovesData.exchange(false)) RemoveTree(localStateToRemove);
+    if (!installed && holdQuery.exchange(false)) {
+        ::SetEvent(queryEntered.get());
+        ::WaitForSingleObject(queryRelease.get(), 10000);
+    }
     return installed;
+}
+
+// The threads of this process that run a worker routine of the monitor.
+size_t WorkerThreads()
+{
+    using QueryThreadFn = LONG(NTAPI*)(HANDLE, ULONG, void*, ULONG, ULONG*);
+    static const auto query = GetProcAddressAs<QueryThreadFn>(::GetModuleHandleW(L"ntdll.dll"), "NtQueryInformationThread");
+    constexpr ULONG kWin32StartAddress = 9;
+    unique_file snapshot(::CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0));
+    THREADENTRY32 entry{};
+    entry.dwSize = sizeof(entry);
+    size_t count = 0;
+    for (BOOL more = ::Thread32First(snapshot.get(), &entry); more; more = ::Thread32Next(snapshot.get(), &entry)) {
+        if (entry.th32OwnerProcessID != ::GetCurrentProcessId()) continue;
+        unique_handle thread(::OpenThread(THREAD_QUERY_INFORMATION, FALSE, entry.th32ThreadID));
+        void* start = nullptr;
+        if (thread && query(thread.get(), kWin32StartAddress, &start, sizeof(start), nullptr) == 0 &&
+            (start == reinterpret_cast<void*>(&PackageWaiterThread) ||
+             start == reinterpret_cast<void*>(&LocalStateWatcherThread)))
+            ++count;
+    }
+    return count;
 }
 
 HRESULT WINAPI FakeKnownFolder(REFKNOWNFOLDERID id, DWORD, HANDLE, PWSTR* path)
@@ -50,6 +88,14 @@ HRESULT WINAPI NoKnownFolder(REFKNOWNFOLDERID, DWORD, HANDLE, PWSTR* path)
     return E_FAIL;
 }
 
+// Shifts the moment of the next step without waiting for anything.
+void SpinMicroseconds(int microseconds)
+{
+    const auto end = std::chrono::steady_clock::now() + std::chrono::microseconds(microseconds);
+    while (std::chrono::steady_clock::now() < end) {
+    }
+}
+
 class MonitorTest : public ::testing::Test {
 protected:
     MonitorTest()
@@ -60,6 +106,7 @@ protected:
         ::CreateDirectoryW(packages_.c_str(), nullptr);
         companionInstalled = true;
         storeRemovesData = false;
+        holdQuery = false;
         const std::wstring profileDir = programFiles + L"\\Vexa\\Tapdeck\\Pairwell Profile";
         for (const wchar_t* part : {L"", L"\\Vexa", L"\\Vexa\\Tapdeck", L"\\Vexa\\Tapdeck\\Pairwell Profile"})
             ::CreateDirectoryW((programFiles + part).c_str(), nullptr);
@@ -100,16 +147,6 @@ protected:
         ::CreateDirectoryW(Package().c_str(), nullptr);
         ::CreateDirectoryW(LocalState().c_str(), nullptr);
     }
-    // Writes again until the condition holds: a write made before the
-    // watcher issued its first read is not reported.
-    static bool WriteUntil(const std::wstring& path, const std::string& bytes, const std::function<bool()>& done)
-    {
-        for (int attempt = 0; attempt < 40; ++attempt) {
-            WriteBytes(path, bytes);
-            if (WaitUntil(done, 250ms)) return true;
-        }
-        return false;
-    }
     // Changes the Packages folder until the condition holds: a change made
     // before the waiter set up its notification is not reported.
     bool PokePackagesUntil(const std::function<bool()>& done) const
@@ -124,10 +161,11 @@ protected:
     }
     bool WatcherOnly() const { return monitor_->WatcherRunning() && !monitor_->WaiterRunning(); }
     bool WaiterOnly() const { return monitor_->WaiterRunning() && !monitor_->WatcherRunning(); }
+    std::wstring SessionInfo() const { return LocalState() + L"\\Session.info"; }
     bool SessionInfoHolds(const std::string& text) const
     {
         std::string bytes;
-        return ReadBytes(LocalState() + L"\\Session.info", bytes) && bytes.find(text) != std::string::npos;
+        return ReadBytes(SessionInfo(), bytes) && bytes.find(text) != std::string::npos;
     }
 
     TestFolder root_{L"monitor"};
@@ -240,19 +278,83 @@ TEST_F(MonitorTest, CommandFilesAreDeletedOnlyWhenReadCompletely)
     EXPECT_TRUE(WaitUntil([&] { return !Exists(command); }, 10s));
 }
 
-TEST_F(MonitorTest, StopEndsBothWorkersAndReleasesNothingTwice)
+struct UnansweredCase {
+    const char* label;
+    const wchar_t* name;
+    std::string bytes;
+};
+
+class MonitorLeavesUnanswered : public MonitorTest, public ::testing::WithParamInterface<UnansweredCase> {};
+
+// No reply, the file left as it was, and the next proper "App.Info"
+// answered as ever.
+TEST_P(MonitorLeavesUnanswered, AndWatchesOn)
 {
     MakeLocalState();
     MonitorState& monitor = Monitor();
-    EXPECT_EQ(1u, monitor.StartMonitor());
-    ASSERT_TRUE(WaitUntil([this] { return WatcherOnly(); }, 5s));
-    const auto start = std::chrono::steady_clock::now();
+    ASSERT_EQ(1u, monitor.StartMonitor());
+    ASSERT_TRUE(WriteUntil(LocalState() + L"\\App.Info", sim::AppInfoXml(L"ready"),
+                           [this] { return SessionInfoHolds("ready"); }));
+    ASSERT_TRUE(::DeleteFileW(SessionInfo().c_str()));
+
+    const std::wstring path = LocalState() + L"\\" + GetParam().name;
+    ASSERT_TRUE(WriteBytes(path, GetParam().bytes));
+    // A command file written afterwards is handled afterwards: its deletion
+    // shows that the file before it has had its turn.
+    const std::wstring command = LocalState() + L"\\Command.Info";
+    ASSERT_TRUE(WriteUntil(command, sim::CommandInfoXml({}), [&] { return !Exists(command); }));
+    EXPECT_FALSE(Exists(SessionInfo()));
+    std::string bytes;
+    EXPECT_TRUE(ReadBytes(path, bytes) && bytes == GetParam().bytes) << "the file is kept as it was";
+
+    EXPECT_TRUE(WriteUntil(LocalState() + L"\\App.Info", sim::AppInfoXml(L"after"),
+                           [this] { return SessionInfoHolds("after"); }));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Files, MonitorLeavesUnanswered,
+    ::testing::Values(UnansweredCase{"name_that_only_ends_like_app_info", L"MyApp.Info", sim::AppInfoXml(L"mine")},
+                      UnansweredCase{"oversized_app_info", L"App.Info",
+                                     sim::AppInfoXml(std::wstring(kMaxCompanionFileBytes, L'x'))}),
+    [](const ::testing::TestParamInfo<UnansweredCase>& info) { return std::string(info.param.label); });
+
+// A stop request that meets a hand-off must still end every worker: the
+// hand-off must not start one with fresh events that nothing will signal.
+TEST_F(MonitorTest, StopDuringAHandOffLeavesNoWorker)
+{
+    ASSERT_TRUE(WaitUntil([] { return WorkerThreads() == 0; }, 10s));
+    MakeLocalState();
+    MonitorState& monitor = Monitor();
+    // A thread shows its routine only once it runs: the record shows it before.
+    const auto noWorker = [&] { return WorkerThreads() == 0 && !monitor.WaiterRunning() && !monitor.WatcherRunning(); };
+
+    // The package vanishing: the stop comes while the watcher asks whether
+    // the package is still installed, just before it hands off.
+    ASSERT_EQ(1u, monitor.StartMonitor());
+    ASSERT_TRUE(WriteUntil(LocalState() + L"\\App.Info", sim::AppInfoXml(L"ready"),
+                           [this] { return SessionInfoHolds("ready"); }));
+    holdQuery = true;
+    companionInstalled = false;
+    ASSERT_TRUE(WriteBytes(LocalState() + L"\\Last.dat", "x"));
+    ASSERT_EQ(WAIT_OBJECT_0, ::WaitForSingleObject(queryEntered.get(), 10000));
     monitor.StopMonitor();
-    EXPECT_TRUE(WaitUntil([this] { return !monitor_->WatcherRunning(); }, 5s));
-    monitor.StopMonitor();
-    ::testing::Test::RecordProperty("stop_ms", static_cast<int>(std::chrono::duration_cast<std::chrono::milliseconds>(
-                                                                    std::chrono::steady_clock::now() - start)
-                                                                    .count()));
+    ::SetEvent(queryRelease.get());
+    ASSERT_TRUE(WaitUntil(noWorker, 10s)) << "after the package went";
+
+    // The package appearing: the stop races the waiter's change, round after
+    // round, at shifting moments.
+    for (int round = 0; round < 30; ++round) {
+        RemoveTree(Package());
+        companionInstalled = false;
+        ASSERT_EQ(1u, monitor.StartMonitor());
+        ASSERT_TRUE(WaitUntil([] { return WorkerThreads() == 1; }, 5s));
+        SpinMicroseconds(round % 6 * 200);
+        companionInstalled = true;
+        MakeLocalState();
+        SpinMicroseconds(round % 5 * 100);
+        monitor.StopMonitor();
+        ASSERT_TRUE(WaitUntil(noWorker, 10s)) << "round " << round;
+    }
 }
 
 }  // namespace

@@ -4,8 +4,11 @@
 #include <windows.h>
 
 #include <atomic>
+#include <chrono>
+#include <functional>
 #include <string>
 
+#include "support/process.h"
 #include "unique_handle.h"
 
 namespace tapdeck::test {
@@ -28,6 +31,22 @@ inline bool WriteBytes(const std::wstring& path, const std::string& bytes);
 inline bool ReadBytes(const std::wstring& path, std::string& bytes);
 inline bool Exists(const std::wstring& path);
 inline void RemoveTree(const std::wstring& folder);
+// Writes the file again and again until the condition holds (ten seconds
+// at most): a write made before the watcher issued its first read is not
+// reported.
+inline bool WriteUntil(const std::wstring& path, const std::string& bytes, const std::function<bool()>& done)
+{
+    for (int attempt = 0; attempt < 40; ++attempt) {
+        WriteBytes(path, bytes);
+        if (WaitUntil(done, std::chrono::milliseconds(250))) return true;
+    }
+    return false;
+}
+// The text as UTF-16 bytes behind their byte order mark.
+inline std::string Utf16WithBom(const std::wstring& text)
+{
+    return std::string("\xFF\xFE") + std::string(reinterpret_cast<const char*>(text.data()), text.size() * 2);
+}
 
 
 
