@@ -22,6 +22,8 @@ inline constexpr wchar_t kNfcPublishedFile[] = L"published.log";
 // as a slow radio driver would; each process it holds is noted in the log.
 inline constexpr wchar_t kNfcHoldFile[] = L"hold";
 inline constexpr wchar_t kNfcHeldFile[] = L"held.log";
+// Names one message type whose subscriptions the radio refuses while it exists.
+inline constexpr wchar_t kNfcRefuseFile[] = L"refuse";
 
 inline std::wstring RadioPipeName(DWORD pid) { return L"\\\\.\\pipe\\tapdeck-sim-nfc-" + std::to_wstring(pid); }
 inline std::wstring RadioHostFile(DWORD pid) { return L"host-" + std::to_wstring(pid); }

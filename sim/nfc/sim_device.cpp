@@ -76,6 +76,7 @@ HRESULT CSimDevice::SubscribeForMessage(HSTRING messageType, sdk::IMessageReceiv
     if (!handler || !subscriptionId) return E_POINTER;
     const std::wstring type = Text(messageType);
     if (type.empty()) return E_INVALIDARG;
+    if (type == ReadStateFile(kNfcArea, kNfcRefuseFile)) return E_FAIL;
     handler->AddRef();
     INT64 id = 0;
     {
@@ -161,12 +162,20 @@ HRESULT CSimDevice::PublishUriMessageWithCallback(sdk::IUriRuntimeClass*, sdk::I
 HRESULT CSimDevice::StopPublishingMessage(INT64 messageId)
 {
     Publication removed{};
+    bool known = false;
     {
         std::lock_guard lock(lock_);
         auto found = publications_.find(messageId);
-        if (found == publications_.end()) return E_INVALIDARG;
-        removed = found->second;
-        publications_.erase(found);
+        if (found != publications_.end()) {
+            removed = found->second;
+            publications_.erase(found);
+            known = true;
+        }
+    }
+    if (!known) {
+        // Recorded too: a program that stops what it is not publishing has lost track of its id.
+        Record(kNfcPublishedFile, L"unknown-withdraw\t" + std::to_wstring(messageId));
+        return E_INVALIDARG;
     }
     if (removed.handler) removed.handler->Release();
     Record(kNfcPublishedFile, L"withdraw\t" + std::to_wstring(messageId));

@@ -55,6 +55,16 @@ int TouchText(const SimctlArgs& args)
     return Send(L"touch\t" + args[0] + L"\t" + ToHex(bytes));
 }
 
+int Refuse(const SimctlArgs& args)
+{
+    if (args.size() > 1) return 2;
+    if (args.empty() || args[0].empty()) {
+        DeleteStateFile(kNfcArea, kNfcRefuseFile);
+        return 0;
+    }
+    return WriteStateFile(kNfcArea, kNfcRefuseFile, args[0]) ? 0 : 1;
+}
+
 int Depart(const SimctlArgs& args) { return args.empty() ? Send(L"depart") : 2; }
 
 int Transmit(const SimctlArgs& args) { return args.empty() ? Send(L"transmit") : 2; }
@@ -76,6 +86,7 @@ int Reset(const SimctlArgs& args)
     DeleteStateFile(kNfcArea, kNfcPresentFile);
     DeleteStateFile(kNfcArea, kNfcHoldFile);
     DeleteStateFile(kNfcArea, kNfcHeldFile);
+    DeleteStateFile(kNfcArea, kNfcRefuseFile);
     return 0;
 }
 
@@ -83,12 +94,15 @@ SimctlCommand deviceCommand(L"nfc-device", L"present|absent|hold|release  whethe
 SimctlCommand touchCommand(L"nfc-touch", L"TYPE HEX  a peer comes near and sends a message of these bytes", Touch);
 SimctlCommand touchTextCommand(L"nfc-touch-text", L"TYPE TEXT  the same with the text as UTF-16LE bytes",
                                TouchText);
+SimctlCommand refuseCommand(L"nfc-refuse", L"[TYPE]  subscriptions of TYPE fail from now on (none: all succeed)",
+                            Refuse);
 SimctlCommand departCommand(L"nfc-depart", L"  the peer leaves", Depart);
 SimctlCommand transmitCommand(L"nfc-transmit", L"  a peer reads every published message", Transmit);
 SimctlCommand recordsCommand(L"nfc-records",
-                             L"[subscriptions|published]  subscribe/unsubscribe, publish/transmitted/withdraw lines",
+                             L"[subscriptions|published]  subscribe/unsubscribe, "
+                             L"publish/transmitted/withdraw/unknown-withdraw lines",
                              Records);
-SimctlCommand resetCommand(L"nfc-reset", L"  radio absent, records emptied", Reset);
+SimctlCommand resetCommand(L"nfc-reset", L"  radio absent, no type refused, records emptied", Reset);
 
 }  // namespace
 }  // namespace tapdeck::sim

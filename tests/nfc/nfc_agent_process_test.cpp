@@ -52,10 +52,12 @@ protected:
         return agent_ && WaitUntil([&] { return ActiveSubscriptions(subscribedType) > 0; }, 15s) &&
                WaitUntil([] { return FindWindowWithProperty(kAgentWindowProp) != nullptr; }, 10s);
     }
-    bool WaitForStarts(size_t count) { return WaitUntil([&] { return HandlerStarts().size() >= count; }, 10s); }
-
     unique_handle agent_;
 };
+
+using Starts = std::vector<std::wstring>;
+
+bool MainDialogOpen() { return FindWindowWithProperty(kMainDialogProp) != nullptr; }
 
 TEST_F(AgentWithRadio, TouchStartsTheRegisteredHandlerWithTheMessageData)
 {
@@ -65,18 +67,15 @@ TEST_F(AgentWithRadio, TouchStartsTheRegisteredHandlerWithTheMessageData)
     ASSERT_TRUE(StartAgent(L"NDEF"));
     EXPECT_EQ(1, ActiveSubscriptions(L"Windows.VexaSample"));
 
-    EXPECT_EQ(1, Touch(L"NDEF", "01AB"));
-    ASSERT_TRUE(WaitForStarts(1));
-    EXPECT_EQ(L"nfc-recorder.exe\t01ab", HandlerStarts()[0]);
-
-    EXPECT_EQ(1, Touch(L"Windows.VexaSample", Utf16Hex(L"open the door") + "0000" + Utf16Hex(L"hidden")));
-    ASSERT_TRUE(WaitForStarts(2));
-    EXPECT_EQ(L"nfc-recorder.exe\topen the door", HandlerStarts()[1]);
-
     EXPECT_EQ(0, Touch(L"NDEF:unregistered", "01"));
     EXPECT_EQ(0, Touch(L"ndef", "01"));
-    ::Sleep(300);
-    EXPECT_EQ(2u, HandlerStarts().size());
+    EXPECT_EQ(1, Touch(L"NDEF", "01ab"));
+    ASSERT_TRUE(WaitForRecorders());
+    EXPECT_EQ(Starts{L"nfc-recorder.exe\t01ab"}, HandlerStarts());
+
+    EXPECT_EQ(1, Touch(L"Windows.VexaSample", Utf16Hex(L"open the door") + "0000" + Utf16Hex(L"hidden")));
+    ASSERT_TRUE(WaitForRecorders());
+    EXPECT_EQ((Starts{L"nfc-recorder.exe\t01ab", L"nfc-recorder.exe\topen the door"}), HandlerStarts());
 }
 
 TEST_F(AgentWithRadio, RegistrationAddedWhileRunningTakesEffectWithoutRestart)
@@ -87,8 +86,8 @@ TEST_F(AgentWithRadio, RegistrationAddedWhileRunningTakesEffectWithoutRestart)
     Register(L"Second", L"NDEF:ext.vexa", kRecorder);
     ASSERT_TRUE(WaitUntil([] { return ActiveSubscriptions(L"NDEF:ext.vexa") == 1; }, 5s));
     EXPECT_EQ(1, Touch(L"NDEF:ext.vexa", "beef"));
-    ASSERT_TRUE(WaitForStarts(1));
-    EXPECT_EQ(L"nfc-recorder.exe\tbeef", HandlerStarts()[0]);
+    ASSERT_TRUE(WaitForRecorders());
+    EXPECT_EQ(Starts{L"nfc-recorder.exe\tbeef"}, HandlerStarts());
 
     Unregister(L"Second");
     ASSERT_TRUE(WaitUntil([] { return ActiveSubscriptions(L"NDEF:ext.vexa") == 0; }, 5s));
@@ -153,14 +152,37 @@ TEST_F(AgentWithRadio, MalformedPublishRequestsPublishNothing)
     Register(L"First", L"NDEF", kRecorder);
     ASSERT_TRUE(StartAgent(L"NDEF"));
     for (const wchar_t* line : {L"/Publish", L"/Publish ", L"/Publish NDEF01ab", L"/Publish /NDEF/01ab",
-                                L"/Publish /NDEF /0g", L"/Publish /NDEF /abc", L"/publish /NDEF /01ab",
-                                L"/Publish /NDEF /\u00e9\u00e9", L"/Publish /NDEF /"}) {
+                                L"/Publish /NDEF /0g", L"/Publish /NDEF /abc", L"/Publish /NDEF /\u00e9\u00e9",
+                                L"/Publish /NDEF /"}) {
         EXPECT_EQ(0, RunProgram(Agent(), line)) << line;
     }
     EXPECT_TRUE(RadioRecords(sim::kNfcPublishedFile).empty());
     // The agent took all of it and still answers.
     EXPECT_EQ(1, Touch(L"NDEF", "01"));
-    ASSERT_TRUE(WaitForStarts(1));
+    ASSERT_TRUE(WaitForRecorders());
+    EXPECT_EQ(Starts{L"nfc-recorder.exe\t01"}, HandlerStarts());
+}
+
+// Started with the switch, the first instance becomes the agent and drops
+// the payload; the switch in lower case is a manual start, which raises the
+// running agent. Only a second instance's exact switch publishes.
+TEST_F(AgentWithRadio, OnlyASecondInstanceWithTheExactSwitchPublishes)
+{
+    SetRadioPresent(true);
+    Register(L"First", L"NDEF", kRecorder);
+    agent_ = StartProgram(Agent(), L"/Publish /NDEF /01");
+    ASSERT_TRUE(WaitUntil(MainDialogOpen, 15s));
+    EXPECT_EQ(1, ActiveSubscriptions(L"NDEF"));
+    ::PostMessageW(FindWindowWithProperty(kMainDialogProp), WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+    ASSERT_TRUE(WaitUntil([] { return !MainDialogOpen(); }, 10s));
+
+    EXPECT_EQ(0, RunProgram(Agent(), L"/publish /NDEF /02"));
+    EXPECT_TRUE(WaitUntil(MainDialogOpen, 10s));
+
+    EXPECT_EQ(0, RunProgram(Agent(), L"/Publish /NDEF /03"));
+    const auto published = RadioRecords(sim::kNfcPublishedFile);
+    ASSERT_EQ(1u, published.size());
+    EXPECT_EQ(L"\tNDEF\t03", published[0].substr(published[0].find(L'\t', 8)));
 }
 
 TEST_F(AgentWithRadio, HostileCopyDataBlocksAreIgnored)
@@ -294,8 +316,7 @@ TEST_F(AgentWithRadio, TouchStormWhileRegistrationsChangeAndTheAgentHalts)
     for (auto& thread : threads) thread.join();
     EXPECT_TRUE(stormed);
     EXPECT_EQ(0, exitCode);
-    // Recorders started before the agent ended take their own time to write.
-    ::Sleep(1000);
+    ASSERT_TRUE(WaitForRecorders());
 
     ExpectStormStartsWellFormed(haltedAt);
 }

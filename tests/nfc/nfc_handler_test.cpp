@@ -83,13 +83,6 @@ TEST_F(HandlerObjects, ReceivedHandlersRejectANullMessage)
     EXPECT_EQ(E_FAIL, context.receivedEx.Invoke(nullptr, nullptr));
 }
 
-TEST_F(HandlerObjects, WithdrawalWithNothingPublishedDoesNothing)
-{
-    EXPECT_EQ(S_OK, context.departed.Invoke(nullptr));
-    EXPECT_EQ(S_OK, context.transmitted.Invoke(nullptr, 7));
-    EXPECT_EQ(-1, manager.PublishedMessageId());
-}
-
 TEST(NfcManagerWithoutDevice, PublishAndRecordsNeedADevice)
 {
     UsageUser usage;

@@ -168,8 +168,9 @@ protected:
         ASSERT_TRUE(Open());
         ASSERT_TRUE(manager.SubscribeAll());
     }
-    bool WaitForStarts(size_t count) { return WaitUntil([&] { return HandlerStarts().size() >= count; }, 10s); }
 };
+
+using Starts = std::vector<std::wstring>;
 
 struct TouchCase {
     const wchar_t* type;
@@ -183,13 +184,13 @@ TEST_P(NfcTouch, HandlerGetsExactlyTheSpecifiedParameterString)
 {
     Start(GetParam().type, kRecorder);
     EXPECT_EQ(1, TouchHere(GetParam().type, GetParam().hex));
-    ASSERT_TRUE(WaitForStarts(1));
-    EXPECT_EQ(std::wstring(L"nfc-recorder.exe\t") + GetParam().expected, HandlerStarts()[0]);
+    ASSERT_TRUE(WaitForRecorders());
+    EXPECT_EQ(Starts{std::wstring(L"nfc-recorder.exe\t") + GetParam().expected}, HandlerStarts());
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Messages, NfcTouch,
-    ::testing::Values(TouchCase{L"NDEF", "01AB", L"01ab"}, TouchCase{L"NDEF:ext.vexa", "d1010b55", L"d1010b55"},
+    ::testing::Values(TouchCase{L"NDEF", "01ab", L"01ab"}, TouchCase{L"NDEF:ext.vexa", "d1010b55", L"d1010b55"},
                       TouchCase{L"Vexa.Custom", "00ff7f", L"00ff7f"},
                       // "a b" as UTF-16LE: a Windows type gets the string, blanks and all.
                       TouchCase{L"Windows.Vexa", "61002000620020002200", L"a b \""},
@@ -200,8 +201,8 @@ TEST_F(NfcAnswer, EnvironmentReferencesInThePathAreExpanded)
 {
     Start(L"NDEF", L"%SystemDrive%\\tapdeck-sim\\bin\\nfc-recorder.exe");
     EXPECT_EQ(1, TouchHere(L"NDEF", "0a0b"));
-    ASSERT_TRUE(WaitForStarts(1));
-    EXPECT_EQ(L"nfc-recorder.exe\t0a0b", HandlerStarts()[0]);
+    ASSERT_TRUE(WaitForRecorders());
+    EXPECT_EQ(Starts{L"nfc-recorder.exe\t0a0b"}, HandlerStarts());
 }
 
 TEST_F(NfcAnswer, MissingOrUnexpandableApplicationStartsNothing)
@@ -215,9 +216,8 @@ TEST_F(NfcAnswer, MissingOrUnexpandableApplicationStartsNothing)
     EXPECT_EQ(1, TouchHere(L"NDEF:nothing", "02"));
     EXPECT_EQ(0, TouchHere(L"NDEF:unregistered", "03"));
     EXPECT_EQ(1, TouchHere(L"NDEF:control", "04"));
-    ASSERT_TRUE(WaitForStarts(1));
-    // The control start came last: nothing before it started anything.
-    EXPECT_EQ(std::vector<std::wstring>{L"nfc-recorder.exe\t04"}, HandlerStarts());
+    ASSERT_TRUE(WaitForRecorders());
+    EXPECT_EQ(Starts{L"nfc-recorder.exe\t04"}, HandlerStarts());
 }
 
 TEST_F(NfcAnswer, EmptyDataStartsNothing)
@@ -225,8 +225,8 @@ TEST_F(NfcAnswer, EmptyDataStartsNothing)
     Start(L"NDEF", kRecorder);
     EXPECT_EQ(1, TouchHere(L"NDEF", ""));
     EXPECT_EQ(1, TouchHere(L"NDEF", "ff"));
-    ASSERT_TRUE(WaitForStarts(1));
-    EXPECT_EQ(std::vector<std::wstring>{L"nfc-recorder.exe\tff"}, HandlerStarts());
+    ASSERT_TRUE(WaitForRecorders());
+    EXPECT_EQ(Starts{L"nfc-recorder.exe\tff"}, HandlerStarts());
 }
 
 // --- The registry watch --------------------------------------------------
@@ -239,6 +239,15 @@ protected:
         ASSERT_TRUE(Open());
         ASSERT_TRUE(manager.SubscribeAll());
     }
+    // What the watch does after a change, done here: the state just written
+    // is then certainly the one reconciled, however late the watch comes.
+    void Reconcile() { CNFCManager::OnRegistryChanged(&manager); }
+    std::wstring PathOf(const wchar_t* type)
+    {
+        std::wstring path;
+        manager.FindApplicationPath(type, path);
+        return path;
+    }
 };
 
 TEST_F(NfcWatch, RegistrationAddedWhileRunningIsSubscribedOnceItsValuesAreWritten)
@@ -250,63 +259,118 @@ TEST_F(NfcWatch, RegistrationAddedWhileRunningIsSubscribedOnceItsValuesAreWritte
     ::RegCreateKeyExW(HKEY_LOCAL_MACHINE, name.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, key.put(), nullptr);
     SetString(key.get(), L"ApplicationPath", kRecorder);
     SetString(key.get(), L"MessageType", L"NDEF:two");
-    ::Sleep(50);  // the watch sees the incomplete subkey first
+    Reconcile();
     EXPECT_EQ(1u, manager.RecordCount());
+    EXPECT_EQ(0, ActiveSubscriptions(L"NDEF:two"));
     SetString(key.get(), L"Version", L"1");
     ASSERT_TRUE(WaitUntil([&] { return manager.RecordCount() == 2; }, 5s));
     EXPECT_EQ(1, ActiveSubscriptions(L"NDEF:two"));
     EXPECT_EQ(1, TouchHere(L"NDEF:two", "2222"));
-    ASSERT_TRUE(WaitForStarts(1));
-    EXPECT_EQ(L"nfc-recorder.exe\t2222", HandlerStarts()[0]);
+    ASSERT_TRUE(WaitForRecorders());
+    EXPECT_EQ(Starts{L"nfc-recorder.exe\t2222"}, HandlerStarts());
 }
 
-TEST_F(NfcWatch, TwoAddedAtOnceSubscribeOnlyTheFirst)
+TEST_F(NfcWatch, TwoAddedAtOnceSubscribeOnlyTheFirstAndLaterChangesLeaveTheSecondOut)
 {
     StartWith({L"NDEF:one"});
     Register(L"Pending", L"Pending.Nothing", kRecorder, /*withVersion=*/false);
     Register(L"K-NDEF:a", L"NDEF:a", kRecorder);
     Register(L"K-NDEF:b", L"NDEF:b", kRecorder);
     Register(L"Pending", L"Pending.Nothing", kRecorder);
-    ASSERT_TRUE(WaitUntil([&] { return manager.RecordCount() == 2; }, 5s));
-    EXPECT_TRUE(WaitUntil([&] { return manager.RegistrationCount() == 4; }, 5s));
-    ::Sleep(200);
+    ASSERT_TRUE(WaitUntil([&] { return manager.RegistrationCount() == 4; }, 5s));
     EXPECT_EQ(2u, manager.RecordCount());
+    // A change of equal count, then one of fewer: neither picks "NDEF:b" up.
+    Register(L"K-NDEF:b", L"NDEF:b", L"C:\\b.exe");
+    Reconcile();
+    Unregister(L"K-NDEF:one");
+    ASSERT_TRUE(WaitUntil([&] { return manager.RecordCount() == 1; }, 5s));
+    EXPECT_EQ(0, ActiveSubscriptions(L"NDEF:one"));
     EXPECT_EQ(1, ActiveSubscriptions(L"NDEF:a"));
     EXPECT_EQ(0, ActiveSubscriptions(L"NDEF:b"));
+}
+
+// The added registration is not counted either: a later change of its type
+// still counts as an addition.
+TEST_F(NfcWatch, AddedRegistrationOfARecordedTypeSubscribesNothing)
+{
+    StartWith({L"NDEF:one"});
+    Register(L"K-Again", L"NDEF:one", L"C:\\again.exe");
+    Reconcile();
+    EXPECT_EQ(1, ActiveSubscriptions(L"NDEF:one"));
+    EXPECT_EQ(kRecorder, PathOf(L"NDEF:one"));
+    EXPECT_EQ(1u, manager.RegistrationCount());
+
+    Register(L"K-Again", L"NDEF:later", kRecorder);
+    ASSERT_TRUE(WaitUntil([&] { return ActiveSubscriptions(L"NDEF:later") == 1; }, 5s));
+    EXPECT_EQ(1, ActiveSubscriptions(L"NDEF:one"));
+}
+
+// A registration whose subscription the radio refused has no record but is
+// counted, so one added later with the same type takes the record.
+TEST_F(NfcWatch, RefusedTypeIsLeftToALaterRegistration)
+{
+    sim::WriteStateFile(sim::kNfcArea, sim::kNfcRefuseFile, L"NDEF:late");
+    Register(L"K-1Refused", L"NDEF:late", L"C:\\refused.exe");
+    StartWith({L"NDEF:one"});
+    EXPECT_EQ(2u, manager.RegistrationCount());
+    EXPECT_EQ(1u, manager.RecordCount());
+
+    sim::DeleteStateFile(sim::kNfcArea, sim::kNfcRefuseFile);
+    Register(L"K-0Later", L"NDEF:late", kRecorder);
+    ASSERT_TRUE(WaitUntil([&] { return manager.RecordCount() == 2; }, 5s));
+    EXPECT_EQ(1, ActiveSubscriptions(L"NDEF:late"));
+    EXPECT_EQ(kRecorder, PathOf(L"NDEF:late"));
 }
 
 TEST_F(NfcWatch, RemovedRegistrationIsUnsubscribedButTheLastOneStays)
 {
     StartWith({L"NDEF:one", L"NDEF:two"});
     Unregister(L"K-NDEF:two");
-    ASSERT_TRUE(WaitUntil([&] { return ActiveSubscriptions(L"NDEF:two") == 0; }, 5s));
-    EXPECT_EQ(1u, manager.RecordCount());
+    ASSERT_TRUE(WaitUntil([&] { return manager.RecordCount() == 1; }, 5s));
+    EXPECT_EQ(0, ActiveSubscriptions(L"NDEF:two"));
     EXPECT_EQ(0, TouchHere(L"NDEF:two", "02"));
 
     Unregister(L"K-NDEF:one");
-    ::Sleep(300);
+    Reconcile();
     EXPECT_EQ(1, ActiveSubscriptions(L"NDEF:one"));
     EXPECT_EQ(1u, manager.RecordCount());
+}
+
+// A remaining type that differs only in case keeps a removed one counted.
+TEST_F(NfcWatch, RemovalMatchesTypesWithoutRegardToCase)
+{
+    Register(L"Upper", L"ndef:CASE", kRecorder);
+    StartWith({L"NDEF:case", L"NDEF:other"});
+    ASSERT_EQ(3u, manager.RecordCount());
+    Unregister(L"Upper");
+    Reconcile();
+    EXPECT_EQ(1, ActiveSubscriptions(L"ndef:CASE"));
+    EXPECT_EQ(3u, manager.RegistrationCount());
+
+    // Still three counted: the next removal is "NDEF:other"'s.
+    Unregister(L"K-NDEF:other");
+    ASSERT_TRUE(WaitUntil([&] { return ActiveSubscriptions(L"NDEF:other") == 0; }, 5s));
+    EXPECT_EQ(1, ActiveSubscriptions(L"ndef:CASE"));
+    EXPECT_EQ(1, ActiveSubscriptions(L"NDEF:case"));
 }
 
 TEST_F(NfcWatch, ChangedPathWithEqualCountHasNoEffectUntilRestart)
 {
     StartWith({L"NDEF:one"});
     Register(L"K-NDEF:one", L"NDEF:one", L"C:\\elsewhere.exe");
-    ::Sleep(300);
-    std::wstring path;
-    ASSERT_TRUE(manager.FindApplicationPath(L"NDEF:one", path));
-    EXPECT_EQ(kRecorder, path);
+    Reconcile();
+    EXPECT_EQ(kRecorder, PathOf(L"NDEF:one"));
 }
 
 TEST_F(NfcWatch, DeletedKeyEndsNothingElse)
 {
     StartWith({L"NDEF:one"});
     ClearRegistrations();
-    ::Sleep(300);
+    Reconcile();
     EXPECT_EQ(1u, manager.RecordCount());
     EXPECT_EQ(1, TouchHere(L"NDEF:one", "01"));
-    ASSERT_TRUE(WaitForStarts(1));
+    ASSERT_TRUE(WaitForRecorders());
+    EXPECT_EQ(Starts{L"nfc-recorder.exe\t01"}, HandlerStarts());
 }
 
 // --- Publishing ------------------------------------------------------------
@@ -336,13 +400,19 @@ TEST_F(NfcPublish, PublishedBytesAreWithdrawnOnceAPeerReadsThem)
     EXPECT_EQ(1, CountPrefix(RadioRecords(sim::kNfcPublishedFile), L"withdraw"));
 }
 
-TEST_F(NfcPublish, DepartureWithdrawsOnce)
+// Once nothing is published, neither a departure nor the transmission of
+// a message whose id was overwritten asks the radio to stop anything.
+TEST_F(NfcPublish, DepartureWithdrawsOnceAndLaterReportsStopNothing)
 {
     ASSERT_TRUE(manager.PublishHex(L"NDEF", L"00"));
-    EXPECT_EQ(1, RequestHere("depart"));
+    ASSERT_TRUE(manager.PublishHex(L"NDEF", L"01"));
     EXPECT_EQ(1, RequestHere("depart"));
     EXPECT_EQ(-1, manager.PublishedMessageId());
-    EXPECT_EQ(1, CountPrefix(RadioRecords(sim::kNfcPublishedFile), L"withdraw"));
+    EXPECT_EQ(1, RequestHere("depart"));
+    EXPECT_GE(RequestHere("transmit"), 1);
+    const auto records = RadioRecords(sim::kNfcPublishedFile);
+    EXPECT_EQ(1, CountPrefix(records, L"withdraw"));
+    EXPECT_EQ(0, CountPrefix(records, L"unknown-withdraw"));
 }
 
 class NfcBadHex : public NfcPublish, public ::testing::WithParamInterface<const wchar_t*> {};
@@ -400,7 +470,7 @@ TEST_F(NfcWorld, HandlersTheRadioStillHoldsAreHarmlessAfterTheManagerEnds)
     EXPECT_GE(RequestHere("transmit"), 1);
     EXPECT_GE(TouchHere(L"NDEF:dup", "01"), 1);
     EXPECT_EQ(1, CountPrefix(RadioRecords(sim::kNfcPublishedFile), L"withdraw"));
-    ::Sleep(200);
+    ASSERT_TRUE(WaitForRecorders());
     EXPECT_TRUE(HandlerStarts().empty());
 }
 
@@ -422,13 +492,14 @@ TEST_F(NfcWorld, CloseWhileRadioThreadsDeliverNeverStartsAHandlerAfterwards)
         });
     }
     for (int i = 0; i < 3; ++i) Register(L"Extra" + std::to_wstring(i), L"NDEF:extra" + std::to_wstring(i), kRecorder);
-    ::Sleep(200);
+    // The watch takes them in while the radio threads deliver.
+    EXPECT_TRUE(WaitUntil([&] { return manager.RegistrationCount() == 4; }, 5s));
     manager.Close();
     ClearHandlerStarts();
     EXPECT_EQ(0, TouchHere(L"NDEF", "01"));
     stop = true;
     for (auto& radio : radios) radio.join();
-    ::Sleep(200);
+    ASSERT_TRUE(WaitForRecorders());
     EXPECT_TRUE(HandlerStarts().empty());
 }
 
@@ -471,8 +542,7 @@ TEST_F(NfcWorld, TouchStormWhileRegistrationsChangeAndTheManagerCloses)
     WaitUntil([&] { return sequence >= closedAt + 500; }, 60s);
     stop = true;
     for (auto& thread : threads) thread.join();
-    // Recorders started before Close returned take their own time to write.
-    ::Sleep(1000);
+    ASSERT_TRUE(WaitForRecorders());
 
     EXPECT_EQ(0, rejected);
     ExpectStormStartsWellFormed(closedAt);

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <windows.h>
+#include <tlhelp32.h>
 
 #include <atomic>
 #include <cwchar>
@@ -13,6 +14,7 @@
 
 #include "../../sim/nfc/radio_protocol.h"
 #include "sim_state.h"
+#include "support/process.h"
 #include "unique_handle.h"
 
 namespace tapdeck::test {
@@ -70,6 +72,26 @@ inline void ClearHandlerStarts()
 {
     sim::DeleteStateFile(L"handler", L"started.log");
     sim::DeleteStateFile(L"handler", L"timing.log");
+}
+
+inline bool RecorderRunning()
+{
+    unique_file snapshot(::CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
+    if (!snapshot) return true;
+    PROCESSENTRY32W entry{};
+    entry.dwSize = sizeof(entry);
+    for (BOOL more = ::Process32FirstW(snapshot.get(), &entry); more; more = ::Process32NextW(snapshot.get(), &entry)) {
+        if (::lstrcmpiW(entry.szExeFile, L"nfc-recorder.exe") == 0) return true;
+    }
+    return false;
+}
+
+// A handler is started before the touch that led to it returns, so once no
+// recorder runs any more, every touch made so far has its line in the log.
+inline bool WaitForRecorders()
+{
+    using namespace std::chrono_literals;
+    return WaitUntil([] { return !RecorderRunning(); }, 20s);
 }
 
 inline constexpr wchar_t kMissingHandler[] = L"C:\\tapdeck-sim\\bin\\no-such-handler.exe";
@@ -132,6 +154,7 @@ inline void ResetRadio()
     sim::DeleteStateFile(sim::kNfcArea, sim::kNfcSubscriptionsFile);
     sim::DeleteStateFile(sim::kNfcArea, sim::kNfcPublishedFile);
     sim::DeleteStateFile(sim::kNfcArea, sim::kNfcPresentFile);
+    sim::DeleteStateFile(sim::kNfcArea, sim::kNfcRefuseFile);
 }
 
 inline void SetRadioPresent(bool present)
@@ -140,6 +163,7 @@ inline void SetRadioPresent(bool present)
         sim::WriteStateFile(sim::kNfcArea, sim::kNfcPresentFile, L"1");
     else
         sim::DeleteStateFile(sim::kNfcArea, sim::kNfcPresentFile);
+    sim::DeleteStateFile(sim::kNfcArea, sim::kNfcRefuseFile);
 }
 
 inline std::string Utf16Hex(const std::wstring& text)
