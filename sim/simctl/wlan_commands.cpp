@@ -1,4 +1,5 @@
 // simctl commands of the Wi-Fi adapter stand-in (wlanapi.dll).
+#include <iterator>
 #include <string>
 
 #include "simctl_command.h"
@@ -94,6 +95,52 @@ int Delay(const SimctlArgs& args)
     });
 }
 
+// The interface states by the names the Native Wifi documentation gives them.
+constexpr const wchar_t* kStateNames[] = {L"not-ready",    L"connected",     L"ad-hoc",       L"disconnecting",
+                                          L"disconnected", L"associating",   L"discovering",  L"authenticating"};
+
+int State(const SimctlArgs& args)
+{
+    if (args.size() != 1) return 2;
+    return ChangeState([&](WlanSimState& state) {
+        for (int i = 0; i < static_cast<int>(std::size(kStateNames)); ++i) {
+            if (args[0] == kStateNames[i]) {
+                state.connectionState = i;
+                return 0;
+            }
+        }
+        return 2;
+    });
+}
+
+int Preferred(const SimctlArgs& args)
+{
+    if (args.size() > 1) return 2;
+    return ChangeState([&](WlanSimState& state) {
+        state.preferred = args.empty() ? L"" : args[0];
+        return 0;
+    });
+}
+
+int DisconnectMode(const SimctlArgs& args)
+{
+    if (args.size() != 1 || (args[0] != L"ok" && args[0] != L"fail")) return 2;
+    return ChangeState([&](WlanSimState& state) {
+        state.disconnectSucceeds = args[0] == L"ok";
+        return 0;
+    });
+}
+
+int Stray(const SimctlArgs& args)
+{
+    if (args.size() > 2) return 2;
+    return ChangeState([&](WlanSimState& state) {
+        state.strayProfile = args.empty() ? L"" : args[0];
+        state.strayInterface = args.size() == 2 ? _wtoi(args[1].c_str()) : 1;
+        return 0;
+    });
+}
+
 int PrintLines(const std::vector<std::wstring>& lines)
 {
     std::wstring text;
@@ -121,6 +168,15 @@ SimctlCommand network(L"wlan-network", L"SSID [PASSPHRASE]  a network in reach (
                       Network);
 SimctlCommand connectMode(L"wlan-connect-mode", L"ok|fail  whether connecting can succeed at all", ConnectMode);
 SimctlCommand notify(L"wlan-notify", L"on|off  whether the completion notification comes", Notify);
+SimctlCommand state(L"wlan-state",
+                    L"connected|associating|authenticating|disconnecting|discovering|ad-hoc|disconnected|not-ready"
+                    L"  the state the current connection reports",
+                    State);
+SimctlCommand preferred(L"wlan-preferred", L"[PROFILE]  network joined by itself after a disconnect (none without)",
+                        Preferred);
+SimctlCommand disconnectMode(L"wlan-disconnect-mode", L"ok|fail  whether WlanDisconnect succeeds", DisconnectMode);
+SimctlCommand stray(L"wlan-stray", L"[PROFILE [INTERFACE]]  a completion for this profile before each connect's own",
+                    Stray);
 SimctlCommand delay(L"wlan-delay", L"MS  time from a connect request to its outcome", Delay);
 SimctlCommand events(L"wlan-events", L"  what the product asked for, one line each",
                      [](const SimctlArgs&) { return PrintLines(ReadWlanEvents()); });
