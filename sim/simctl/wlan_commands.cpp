@@ -50,14 +50,27 @@ int Interfaces(const SimctlArgs& args)
     });
 }
 
-int Connected(const SimctlArgs& args)
+// A profile name, or none without an argument.
+int SetName(const SimctlArgs& args, std::wstring WlanSimState::*field)
 {
     if (args.size() > 1) return 2;
     return ChangeState([&](WlanSimState& state) {
-        state.connected = args.empty() ? L"" : args[0];
+        state.*field = args.empty() ? L"" : args[0];
         return 0;
     });
 }
+
+// A setting of two words: the first sets it, the second clears it.
+int SetSwitch(const SimctlArgs& args, const wchar_t* on, const wchar_t* off, bool WlanSimState::*field)
+{
+    if (args.size() != 1 || (args[0] != on && args[0] != off)) return 2;
+    return ChangeState([&](WlanSimState& state) {
+        state.*field = args[0] == on;
+        return 0;
+    });
+}
+
+int Connected(const SimctlArgs& args) { return SetName(args, &WlanSimState::connected); }
 
 int Network(const SimctlArgs& args)
 {
@@ -68,23 +81,9 @@ int Network(const SimctlArgs& args)
     });
 }
 
-int ConnectMode(const SimctlArgs& args)
-{
-    if (args.size() != 1 || (args[0] != L"ok" && args[0] != L"fail")) return 2;
-    return ChangeState([&](WlanSimState& state) {
-        state.connectSucceeds = args[0] == L"ok";
-        return 0;
-    });
-}
+int ConnectMode(const SimctlArgs& args) { return SetSwitch(args, L"ok", L"fail", &WlanSimState::connectSucceeds); }
 
-int Notify(const SimctlArgs& args)
-{
-    if (args.size() != 1 || (args[0] != L"on" && args[0] != L"off")) return 2;
-    return ChangeState([&](WlanSimState& state) {
-        state.notify = args[0] == L"on";
-        return 0;
-    });
-}
+int Notify(const SimctlArgs& args) { return SetSwitch(args, L"on", L"off", &WlanSimState::notify); }
 
 int Delay(const SimctlArgs& args)
 {
@@ -113,22 +112,11 @@ int State(const SimctlArgs& args)
     });
 }
 
-int Preferred(const SimctlArgs& args)
-{
-    if (args.size() > 1) return 2;
-    return ChangeState([&](WlanSimState& state) {
-        state.preferred = args.empty() ? L"" : args[0];
-        return 0;
-    });
-}
+int Preferred(const SimctlArgs& args) { return SetName(args, &WlanSimState::preferred); }
 
 int DisconnectMode(const SimctlArgs& args)
 {
-    if (args.size() != 1 || (args[0] != L"ok" && args[0] != L"fail")) return 2;
-    return ChangeState([&](WlanSimState& state) {
-        state.disconnectSucceeds = args[0] == L"ok";
-        return 0;
-    });
+    return SetSwitch(args, L"ok", L"fail", &WlanSimState::disconnectSucceeds);
 }
 
 int Stray(const SimctlArgs& args)

@@ -311,6 +311,46 @@ TEST(NotificationWithout, DataOrRunIsIgnored)
     run.CloseConnectEvents();
 }
 
+struct SetProfileCase {
+    const char* name;
+    DWORD flags;
+    const wchar_t* security;
+    DWORD expected;
+};
+
+// WLAN_PROFILE_GROUP_POLICY, which mingw-w64 does not declare.
+constexpr DWORD kGroupPolicyProfile = 0x00000001;
+
+class ServiceSetProfile : public ::testing::TestWithParam<SetProfileCase> {};
+
+// The stand-in refuses what the service refuses, so a wrong call shows.
+TEST_P(ServiceSetProfile, ChecksFlagsAndSecurity)
+{
+    PairwellWorld world;
+    WlanLink link;
+    ASSERT_TRUE(link.OpenFirstInterface());
+    HANDLE client = nullptr;
+    DWORD negotiated = 0;
+    ASSERT_EQ(::WlanOpenHandle(2, nullptr, &negotiated, &client), static_cast<DWORD>(ERROR_SUCCESS));
+    DWORD reason = 0;
+    EXPECT_EQ(::WlanSetProfile(client, &link.InterfaceGuid(), GetParam().flags,
+                               ProfileLine(kCameraSsid, kCameraPassphrase).c_str(), GetParam().security, TRUE,
+                               nullptr, &reason),
+              GetParam().expected);
+    ::WlanCloseHandle(client, nullptr);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Arguments, ServiceSetProfile,
+    ::testing::Values(SetProfileCase{"AllUsersDefaultSecurity", 0, nullptr, ERROR_SUCCESS},
+                      SetProfileCase{"AllUsersWithSecurity", 0, L"D:(A;;GA;;;WD)", ERROR_SUCCESS},
+                      SetProfileCase{"PerUser", WLAN_PROFILE_USER, nullptr, ERROR_SUCCESS},
+                      SetProfileCase{"PerUserWithSecurity", WLAN_PROFILE_USER, L"D:(A;;GA;;;WD)",
+                                     ERROR_INVALID_PARAMETER},
+                      SetProfileCase{"GroupPolicy", kGroupPolicyProfile, nullptr, ERROR_INVALID_PARAMETER},
+                      SetProfileCase{"UnreadableSecurity", 0, L"not a descriptor", ERROR_INVALID_PARAMETER}),
+    [](const auto& info) { return std::string(info.param.name); });
+
 enum class WhileAsking { RadioTurnedOff, CompanionRemoved };
 
 class ConfirmDisconnectRecheck : public ::testing::TestWithParam<WhileAsking> {};
