@@ -4,6 +4,7 @@
 #include "companion_app.h"
 #include "dialogs.h"
 #include "wlan_connect.h"
+#include "wlan_profile.h"
 
 namespace tapdeck::pairwell {
 
@@ -100,13 +101,7 @@ void ConnectionRun::DisconnectCamera(const std::wstring& profileName)
 {
     if (wlan.OpenFirstInterface()) {
         WlanLink radio;
-        if (radio.IsRadioOn() && wlan.QueryCurrentConnection()) {
-            const std::wstring& current = wlan.CurrentProfileName();
-            if (::CompareStringOrdinal(current.c_str(), static_cast<int>(current.size()), profileName.c_str(),
-                                       static_cast<int>(profileName.size()), TRUE) == CSTR_EQUAL) {
-                wlan.Disconnect();
-            }
-        }
+        if (radio.IsRadioOn() && wlan.IsConnectedWith(profileName)) wlan.Disconnect();
     }
     wlan.Close();
 }
@@ -118,8 +113,11 @@ void ConnectionRun::Cancel()
     if (cancelEvent_) ::SetEvent(cancelEvent_.get());
 }
 
-void ConnectionRun::SignalConnected()
+void ConnectionRun::SignalConnected(const GUID& interfaceGuid, const std::wstring& profileName)
 {
+    // The interface and the ssid are set before the notification is
+    // registered and stay while it is.
+    if (!::IsEqualGUID(interfaceGuid, wlan.InterfaceGuid()) || !EqualsNoCase(profileName, ssid)) return;
     std::lock_guard<std::mutex> lock(eventLock_);
     if (connectEvent_) ::SetEvent(connectEvent_.get());
 }

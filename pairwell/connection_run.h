@@ -45,8 +45,10 @@ public:
     // Observer thread: ends the connect loop. A request that comes before the
     // loop runs is kept, so the loop ends before its first attempt.
     void Cancel();
-    // Native Wifi thread: a connection completed.
-    void SignalConnected();
+    // Native Wifi thread: a connection completed. Only a completion for the
+    // run's interface and the camera's profile ends the wait; one for another
+    // network or another adapter is not the camera's.
+    void SignalConnected(const GUID& interfaceGuid, const std::wstring& profileName);
 
     // The connect loop's events exist only while it runs (ConnectWithRetries).
     bool CreateConnectEvents();

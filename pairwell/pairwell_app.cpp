@@ -1,6 +1,7 @@
 #include "pairwell_app.h"
 
 #include "dialogs.h"
+#include "wlan_profile.h"
 
 namespace tapdeck::pairwell {
 namespace {
@@ -8,11 +9,6 @@ namespace {
 constexpr wchar_t kDisconnectSwitch[] = L"/Disconnect";
 // "/Disconnect /<name>": the name starts after the switch, a blank and a slash.
 constexpr size_t kDisconnectNameStart = 13;
-
-bool IsHaltAll(const std::wstring& text)
-{
-    return ::CompareStringOrdinal(text.c_str(), static_cast<int>(text.size()), L"/HaltAll", -1, TRUE) == CSTR_EQUAL;
-}
 
 }  // namespace
 
@@ -22,10 +18,12 @@ CPairwell::CPairwell(PackageQuery isInstalled) : observer_(kPairwellIdentity), r
 
 CPairwell::~CPairwell()
 {
+    // A halt that arrives as the process ends is handled on the observer
+    // thread, which calls into the run: the thread ends before the run goes.
+    observer_.StopObserve();
     if (instanceMutex_) ::ReleaseMutex(instanceMutex_.get());
     instanceMutex_.reset();
-    // Then the run, then the observer (its thread stops for good there):
-    // member order.
+    // Then the run, then the observer: member order.
 }
 
 void CPairwell::HandleCommandLine(HINSTANCE instance, const wchar_t* commandLine)
@@ -35,7 +33,7 @@ void CPairwell::HandleCommandLine(HINSTANCE instance, const wchar_t* commandLine
         run_.DisconnectCamera(text.size() > kDisconnectNameStart ? text.substr(kDisconnectNameStart) : L"");
         return;
     }
-    if (IsHaltAll(text)) {
+    if (EqualsNoCase(text, L"/HaltAll")) {
         observer_.SetShutdownAll();
         return;
     }

@@ -2,6 +2,7 @@
 
 #include <roapi.h>
 #include <mutex>
+#include <new>
 
 #include "res_string.h"
 #include "unique_hstring.h"
@@ -59,6 +60,11 @@ HRESULT AppendText(sdk::IXmlDocument* document, sdk::IXmlNodeList* elements, UIN
 
 }  // namespace
 
+com_ptr<ToastEventHandler> ToastEventHandler::Make(ToastPresenter& owner)
+{
+    return com_ptr<ToastEventHandler>::attach(new (std::nothrow) ToastEventHandler(owner));
+}
+
 HRESULT STDMETHODCALLTYPE ToastEventHandler::QueryInterface(REFIID iid, void** object)
 {
     if (!object) return E_POINTER;
@@ -81,15 +87,23 @@ ULONG STDMETHODCALLTYPE ToastEventHandler::AddRef()
     return ++refs_;
 }
 
-// The presenter owns the handler: its count never frees it.
 ULONG STDMETHODCALLTYPE ToastEventHandler::Release()
 {
-    return --refs_;
+    const ULONG left = --refs_;
+    if (left == 0) delete this;
+    return left;
+}
+
+void ToastEventHandler::Detach() noexcept
+{
+    std::unique_lock detach(ownerLock_);
+    owner_ = nullptr;
 }
 
 HRESULT STDMETHODCALLTYPE ToastEventHandler::Invoke(sdk::IToastNotification*, IInspectable*)
 {
-    owner_.OnActivated();
+    std::shared_lock running(ownerLock_);
+    if (owner_) owner_->OnActivated();
     return S_OK;
 }
 
@@ -106,7 +120,10 @@ HRESULT STDMETHODCALLTYPE ToastEventHandler::Invoke(sdk::IToastNotification*, sd
     return S_OK;
 }
 
-ToastPresenter::ToastPresenter(std::function<void()> onActivated) : onActivated_(std::move(onActivated)) {}
+ToastPresenter::ToastPresenter(std::function<void()> onActivated)
+    : handler_(ToastEventHandler::Make(*this)), onActivated_(std::move(onActivated))
+{
+}
 
 ToastPresenter::~ToastPresenter()
 {
@@ -116,12 +133,12 @@ ToastPresenter::~ToastPresenter()
         notification_->remove_Dismissed(dismissedToken_);
         notification_->remove_Failed(failedToken_);
     }
-    std::unique_lock wait(callbackLock_);
+    // The platform may still hold the handler: it outlives the presenter.
+    if (handler_) handler_->Detach();
 }
 
 void ToastPresenter::OnActivated()
 {
-    std::shared_lock running(callbackLock_);
     if (onActivated_) onActivated_();
 }
 
@@ -163,9 +180,10 @@ HRESULT ToastPresenter::Show()
     if (FAILED(hr)) return hr;
     if (!created) return E_POINTER;
 
-    hr = created->add_Activated(&handler_, &activatedToken_);
-    if (SUCCEEDED(hr)) hr = created->add_Dismissed(&handler_, &dismissedToken_);
-    if (SUCCEEDED(hr)) hr = created->add_Failed(&handler_, &failedToken_);
+    if (!handler_) return E_OUTOFMEMORY;
+    hr = created->add_Activated(handler_.get(), &activatedToken_);
+    if (SUCCEEDED(hr)) hr = created->add_Dismissed(handler_.get(), &dismissedToken_);
+    if (SUCCEEDED(hr)) hr = created->add_Failed(handler_.get(), &failedToken_);
     if (FAILED(hr)) return hr;
 
     hr = notifier->Show(created.get());

@@ -16,28 +16,38 @@ namespace tapdeck::pairwell {
 
 class ToastPresenter;
 
-// The presenter's embedded handler of the notification's three events. Its
-// count starts at 1 and the presenter holds that reference for its whole
-// life: it is never freed through its count.
+// The handler of the notification's three events: a heap object of its own,
+// freed by its last Release, since the platform may still hold a reference
+// (and be about to call or release it) after the presenter is gone. It
+// reaches the presenter through a back pointer that the presenter clears
+// when it goes.
 class ToastEventHandler final : public sdk::IToastActivatedHandler,
                                 public sdk::IToastDismissedHandler,
                                 public sdk::IToastFailedHandler {
 public:
-    explicit ToastEventHandler(ToastPresenter& owner) noexcept : owner_(owner) {}
+    // Count 1, held by the caller.
+    static com_ptr<ToastEventHandler> Make(ToastPresenter& owner);
 
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override;
     ULONG STDMETHODCALLTYPE AddRef() override;
     ULONG STDMETHODCALLTYPE Release() override;
 
-    IUnknown* Unknown() noexcept { return static_cast<sdk::IToastActivatedHandler*>(this); }
+    // The presenter is going: waits for a click being handled, and no call
+    // reaches the presenter afterwards.
+    void Detach() noexcept;
 
 private:
+    explicit ToastEventHandler(ToastPresenter& owner) noexcept : owner_(&owner) {}
+    ~ToastEventHandler() = default;
+
     HRESULT STDMETHODCALLTYPE Invoke(sdk::IToastNotification* sender, IInspectable* args) override;
     HRESULT STDMETHODCALLTYPE Invoke(sdk::IToastNotification* sender, sdk::IToastDismissedEventArgs* args) override;
     HRESULT STDMETHODCALLTYPE Invoke(sdk::IToastNotification* sender, sdk::IToastFailedEventArgs* args) override;
 
-    ToastPresenter& owner_;
     std::atomic<ULONG> refs_{1};
+    // Held shared while a click is handled, exclusively by Detach.
+    std::shared_mutex ownerLock_;
+    ToastPresenter* owner_;  // guarded by ownerLock_; null once detached
 };
 
 class ToastPresenter {
@@ -66,14 +76,11 @@ private:
     void OnActivated();
 
     com_ptr<sdk::IToastNotification> notification_;
-    ToastEventHandler handler_{*this};
+    com_ptr<ToastEventHandler> handler_;
     EventRegistrationToken activatedToken_{};
     EventRegistrationToken dismissedToken_{};
     EventRegistrationToken failedToken_{};
     std::function<void()> onActivated_;
-    // Held shared by a handler while it runs, and exclusively by the
-    // destructor: a click being handled finishes before the presenter goes.
-    std::shared_mutex callbackLock_;
 };
 
 // Shows the connecting toast (string 534) with the application user model id

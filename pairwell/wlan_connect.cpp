@@ -84,8 +84,10 @@ HRESULT ConnectWithRetries(ConnectionRun& run)
                         result = kConnectCancelled;
                         break;
                     }
+                    // Connected elsewhere (a preferred network that joined by
+                    // itself) is not connected to the camera.
                     if ((signalled == WAIT_OBJECT_0 || signalled == WAIT_TIMEOUT) &&
-                        run.wlan.QueryCurrentConnection()) {
+                        run.wlan.IsConnectedWith(run.ssid)) {
                         result = kConnected;
                         break;
                     }

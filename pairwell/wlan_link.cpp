@@ -1,6 +1,7 @@
 #include "wlan_link.h"
 
 #include "connection_run.h"
+#include "wlan_profile.h"
 
 namespace tapdeck::pairwell {
 namespace {
@@ -40,6 +41,11 @@ bool WlanLink::QueryCurrentConnection()
     currentProfileName_.assign(connection->strProfileName,
                                ::wcsnlen(connection->strProfileName, WLAN_MAX_NAME_LENGTH));
     return true;
+}
+
+bool WlanLink::IsConnectedWith(const std::wstring& profileName)
+{
+    return QueryCurrentConnection() && EqualsNoCase(currentProfileName_, profileName);
 }
 
 bool WlanLink::IsRadioOn()
@@ -111,7 +117,9 @@ void WINAPI OnWlanNotification(PWLAN_NOTIFICATION_DATA data, PVOID context)
     if (!data->pData || data->dwDataSize < sizeof(WLAN_CONNECTION_NOTIFICATION_DATA)) return;
     const auto* connection = static_cast<const WLAN_CONNECTION_NOTIFICATION_DATA*>(data->pData);
     if (connection->wlanReasonCode != kReasonSuccess) return;
-    static_cast<ConnectionRun*>(context)->SignalConnected();
+    const std::wstring profileName(connection->strProfileName,
+                                   ::wcsnlen(connection->strProfileName, WLAN_MAX_NAME_LENGTH));
+    static_cast<ConnectionRun*>(context)->SignalConnected(data->InterfaceGuid, profileName);
 }
 
 }  // namespace tapdeck::pairwell

@@ -29,6 +29,9 @@ public:
     // Opens a handle of its own, reads the software radio state of the last
     // PHY listed, and closes the handle again in every case.
     bool IsRadioOn();
+    // True only when the interface is connected with this profile; another
+    // network, or this one not yet connected, is not it.
+    bool IsConnectedWith(const std::wstring& profileName);
     bool Disconnect();
     // An all-user profile with the default security, replacing one of the
     // same name.
@@ -48,8 +51,8 @@ private:
     std::wstring currentProfileName_;
 };
 
-// The Native Wifi callback: sets the run's connect event when a connection
-// completed successfully; ignores everything else.
+// The Native Wifi callback: tells the run that a connection completed
+// successfully; ignores everything else.
 void WINAPI OnWlanNotification(PWLAN_NOTIFICATION_DATA data, PVOID context);
 
 }  // namespace tapdeck::pairwell

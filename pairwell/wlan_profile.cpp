@@ -7,15 +7,15 @@ namespace {
 
 constexpr wchar_t kProfileNamespace[] = L"http://www.microsoft.com/networking/WLAN/profile/v1";
 
-bool EqualsNoCase(std::wstring_view a, std::wstring_view b)
+const wchar_t* Flag(bool value) { return value ? L"true" : L"false"; }
+
+}  // namespace
+
+bool EqualsNoCase(std::wstring_view a, std::wstring_view b) noexcept
 {
     return ::CompareStringOrdinal(a.data(), static_cast<int>(a.size()), b.data(), static_cast<int>(b.size()),
                                   TRUE) == CSTR_EQUAL;
 }
-
-const wchar_t* Flag(bool value) { return value ? L"true" : L"false"; }
-
-}  // namespace
 
 void FillProfileParams(WlanProfileParams& params, const std::wstring& ssid, const std::wstring& passphrase,
                        std::wstring_view security)

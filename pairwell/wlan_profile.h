@@ -19,6 +19,10 @@ struct WlanProfileParams {
     std::wstring keyMaterial;
 };
 
+// Names as Pairwell and the service compare them (security names, profile
+// names, switches): ordinal, without regard to case.
+bool EqualsNoCase(std::wstring_view a, std::wstring_view b) noexcept;
+
 // The camera payload names no security type: Pairwell always asks for this.
 inline constexpr wchar_t kCameraSecurity[] = L"WPA2 PSK";
 

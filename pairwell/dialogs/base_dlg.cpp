@@ -180,6 +180,9 @@ bool CBaseDlg::LayoutFromTable(const DialogTable& table)
 
 bool CBaseDlg::DestroyFromTable(const DialogTable& table)
 {
+    // A class with a window cannot be unregistered; left registered, it would
+    // keep pointing at the icon that the destructor destroys.
+    DestroyLeftoverWindow();
     const bool unregistered = ::UnregisterClassW(table.className, instance) != FALSE;
     font.reset();
     return unregistered;

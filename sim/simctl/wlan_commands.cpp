@@ -1,4 +1,5 @@
 // simctl commands of the Wi-Fi adapter stand-in (wlanapi.dll).
+#include <iterator>
 #include <string>
 
 #include "simctl_command.h"
@@ -49,14 +50,27 @@ int Interfaces(const SimctlArgs& args)
     });
 }
 
-int Connected(const SimctlArgs& args)
+// A profile name, or none without an argument.
+int SetName(const SimctlArgs& args, std::wstring WlanSimState::*field)
 {
     if (args.size() > 1) return 2;
     return ChangeState([&](WlanSimState& state) {
-        state.connected = args.empty() ? L"" : args[0];
+        state.*field = args.empty() ? L"" : args[0];
         return 0;
     });
 }
+
+// A setting of two words: the first sets it, the second clears it.
+int SetSwitch(const SimctlArgs& args, const wchar_t* on, const wchar_t* off, bool WlanSimState::*field)
+{
+    if (args.size() != 1 || (args[0] != on && args[0] != off)) return 2;
+    return ChangeState([&](WlanSimState& state) {
+        state.*field = args[0] == on;
+        return 0;
+    });
+}
+
+int Connected(const SimctlArgs& args) { return SetName(args, &WlanSimState::connected); }
 
 int Network(const SimctlArgs& args)
 {
@@ -67,29 +81,50 @@ int Network(const SimctlArgs& args)
     });
 }
 
-int ConnectMode(const SimctlArgs& args)
-{
-    if (args.size() != 1 || (args[0] != L"ok" && args[0] != L"fail")) return 2;
-    return ChangeState([&](WlanSimState& state) {
-        state.connectSucceeds = args[0] == L"ok";
-        return 0;
-    });
-}
+int ConnectMode(const SimctlArgs& args) { return SetSwitch(args, L"ok", L"fail", &WlanSimState::connectSucceeds); }
 
-int Notify(const SimctlArgs& args)
-{
-    if (args.size() != 1 || (args[0] != L"on" && args[0] != L"off")) return 2;
-    return ChangeState([&](WlanSimState& state) {
-        state.notify = args[0] == L"on";
-        return 0;
-    });
-}
+int Notify(const SimctlArgs& args) { return SetSwitch(args, L"on", L"off", &WlanSimState::notify); }
 
 int Delay(const SimctlArgs& args)
 {
     if (args.size() != 1) return 2;
     return ChangeState([&](WlanSimState& state) {
         state.delayMs = static_cast<DWORD>(_wtoi(args[0].c_str()));
+        return 0;
+    });
+}
+
+// The interface states by the names the Native Wifi documentation gives them.
+constexpr const wchar_t* kStateNames[] = {L"not-ready",    L"connected",     L"ad-hoc",       L"disconnecting",
+                                          L"disconnected", L"associating",   L"discovering",  L"authenticating"};
+
+int State(const SimctlArgs& args)
+{
+    if (args.size() != 1) return 2;
+    return ChangeState([&](WlanSimState& state) {
+        for (int i = 0; i < static_cast<int>(std::size(kStateNames)); ++i) {
+            if (args[0] == kStateNames[i]) {
+                state.connectionState = i;
+                return 0;
+            }
+        }
+        return 2;
+    });
+}
+
+int Preferred(const SimctlArgs& args) { return SetName(args, &WlanSimState::preferred); }
+
+int DisconnectMode(const SimctlArgs& args)
+{
+    return SetSwitch(args, L"ok", L"fail", &WlanSimState::disconnectSucceeds);
+}
+
+int Stray(const SimctlArgs& args)
+{
+    if (args.size() > 2) return 2;
+    return ChangeState([&](WlanSimState& state) {
+        state.strayProfile = args.empty() ? L"" : args[0];
+        state.strayInterface = args.size() == 2 ? _wtoi(args[1].c_str()) : 1;
         return 0;
     });
 }
@@ -121,6 +156,15 @@ SimctlCommand network(L"wlan-network", L"SSID [PASSPHRASE]  a network in reach (
                       Network);
 SimctlCommand connectMode(L"wlan-connect-mode", L"ok|fail  whether connecting can succeed at all", ConnectMode);
 SimctlCommand notify(L"wlan-notify", L"on|off  whether the completion notification comes", Notify);
+SimctlCommand state(L"wlan-state",
+                    L"connected|associating|authenticating|disconnecting|discovering|ad-hoc|disconnected|not-ready"
+                    L"  the state the current connection reports",
+                    State);
+SimctlCommand preferred(L"wlan-preferred", L"[PROFILE]  network joined by itself after a disconnect (none without)",
+                        Preferred);
+SimctlCommand disconnectMode(L"wlan-disconnect-mode", L"ok|fail  whether WlanDisconnect succeeds", DisconnectMode);
+SimctlCommand stray(L"wlan-stray", L"[PROFILE [INTERFACE]]  a completion for this profile before each connect's own",
+                    Stray);
 SimctlCommand delay(L"wlan-delay", L"MS  time from a connect request to its outcome", Delay);
 SimctlCommand events(L"wlan-events", L"  what the product asked for, one line each",
                      [](const SimctlArgs&) { return PrintLines(ReadWlanEvents()); });

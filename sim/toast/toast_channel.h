@@ -7,7 +7,8 @@ namespace tapdeck::sim::toast {
 
 inline constexpr wchar_t kArea[] = L"toast";
 // One line per event: "shown\t<app id>\t<text>...", "hidden\t<app id>",
-// "activated\t<app id>", "dismissed\t<app id>".
+// "activated\t<app id>", "dismissed\t<app id>", and after each handler of a
+// click or dismissal returned, "handled\t<app id>\t<HRESULT as 0x%08x>".
 inline constexpr wchar_t kRecords[] = L"records.txt";
 // Present while a toast is on screen: "<process id>\t<app id>\t<text>...".
 inline constexpr wchar_t kShownState[] = L"shown.txt";

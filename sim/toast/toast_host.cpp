@@ -57,7 +57,7 @@ bool ToastHost::Hide(const std::wstring& appId, ToastNotification* notification)
     Record(L"hidden\t" + appId);
     if (hidden) {
         DeleteStateFile(toast::kArea, toast::kShownState);
-        hidden->RaiseDismissed(sdk::ToastDismissalReason_ApplicationHidden);
+        hidden->RaiseDismissed(appId, sdk::ToastDismissalReason_ApplicationHidden);
     }
     return true;
 }
@@ -103,8 +103,8 @@ void ToastHost::OnUserAction(bool activate)
     if (!target) return;
     DeleteStateFile(toast::kArea, toast::kShownState);
     Record((activate ? L"activated\t" : L"dismissed\t") + appId);
-    if (activate) target->RaiseActivated();
-    else target->RaiseDismissed(sdk::ToastDismissalReason_UserCanceled);
+    if (activate) target->RaiseActivated(appId);
+    else target->RaiseDismissed(appId, sdk::ToastDismissalReason_UserCanceled);
 }
 
 }  // namespace tapdeck::sim

@@ -1,6 +1,10 @@
 #include "toast_notification.h"
 
+#include <cstdio>
 #include <new>
+
+#include "sim_state.h"
+#include "toast_channel.h"
 
 namespace tapdeck::sim {
 namespace {
@@ -94,17 +98,28 @@ std::vector<com_ptr<Handler>> ToastNotification::Snapshot(const Registrations<Ha
     return handlers;
 }
 
-void ToastNotification::RaiseActivated()
+namespace {
+
+void RecordAnswer(const std::wstring& appId, HRESULT answer)
 {
-    com_ptr<IInspectable> args = com_ptr<IInspectable>::attach(new (std::nothrow) ActivatedArgs());
-    for (const auto& handler : Snapshot(activated_)) handler->Invoke(this, args.get());
+    wchar_t code[16];
+    ::swprintf_s(code, L"0x%08lx", static_cast<unsigned long>(answer));
+    AppendRecord(toast::kArea, toast::kRecords, L"handled\t" + appId + L"\t" + code);
 }
 
-void ToastNotification::RaiseDismissed(sdk::ToastDismissalReason reason)
+}  // namespace
+
+void ToastNotification::RaiseActivated(const std::wstring& appId)
+{
+    com_ptr<IInspectable> args = com_ptr<IInspectable>::attach(new (std::nothrow) ActivatedArgs());
+    for (const auto& handler : Snapshot(activated_)) RecordAnswer(appId, handler->Invoke(this, args.get()));
+}
+
+void ToastNotification::RaiseDismissed(const std::wstring& appId, sdk::ToastDismissalReason reason)
 {
     com_ptr<sdk::IToastDismissedEventArgs> args =
         com_ptr<sdk::IToastDismissedEventArgs>::attach(new (std::nothrow) DismissedArgs(reason));
-    for (const auto& handler : Snapshot(dismissed_)) handler->Invoke(this, args.get());
+    for (const auto& handler : Snapshot(dismissed_)) RecordAnswer(appId, handler->Invoke(this, args.get()));
 }
 
 HRESULT STDMETHODCALLTYPE ToastNotification::get_Content(sdk::IXmlDocument** value)

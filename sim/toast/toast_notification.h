@@ -21,8 +21,11 @@ public:
     std::vector<std::wstring> Texts() const;
     std::wstring Xml() const;
 
-    void RaiseActivated();
-    void RaiseDismissed(sdk::ToastDismissalReason reason);
+    // Each handler's answer is recorded (as "handled\t<app id>\t<HRESULT>")
+    // before the host lets go of its reference to the handler, as the
+    // platform reports a handler's answer after the call.
+    void RaiseActivated(const std::wstring& appId);
+    void RaiseDismissed(const std::wstring& appId, sdk::ToastDismissalReason reason);
 
     HRESULT STDMETHODCALLTYPE get_Content(sdk::IXmlDocument** value) override;
     HRESULT STDMETHODCALLTYPE put_ExpirationTime(sdk::IDateTimeReference* value) override;

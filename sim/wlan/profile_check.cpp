@@ -296,6 +296,58 @@ bool OptionalBoolean(const Element* parent, const wchar_t* name)
     return TextOf(parent->Child(name), value) && IsOneOf(value, {L"true", L"false"});
 }
 
+// The children each element of the schema may have, in the order the schema
+// gives them; only SSIDConfig's SSID may repeat. Elements of other
+// namespaces (a prefix) are left to their own schema.
+struct SchemaElement {
+    const wchar_t* name;
+    std::initializer_list<const wchar_t*> children;
+};
+const SchemaElement kSchema[] = {
+    {L"WLANProfile", {L"name", L"SSIDConfig", L"connectionType", L"connectionMode", L"autoSwitch", L"MSM", L"IHV"}},
+    {L"SSIDConfig", {L"SSID", L"nonBroadcast"}},
+    {L"SSID", {L"hex", L"name"}},
+    {L"MSM", {L"connectivity", L"security"}},
+    {L"connectivity", {L"phyType"}},
+    {L"security",
+     {L"authEncryption", L"sharedKey", L"keyIndex", L"PMKCacheMode", L"PMKCacheTTL", L"PMKCacheSize", L"preAuthMode",
+      L"preAuthThrottle"}},
+    {L"authEncryption", {L"authentication", L"encryption", L"useOneX", L"FIPSMode"}},
+    {L"sharedKey", {L"keyType", L"protected", L"keyMaterial"}},
+};
+
+// Empty when every element under this one is known and in order.
+std::wstring CheckSchemaOrder(const Element& element)
+{
+    const SchemaElement* schema = nullptr;
+    for (const SchemaElement& entry : kSchema) {
+        if (element.name == entry.name) schema = &entry;
+    }
+    for (const auto& child : element.children) {
+        if (child->name.find(L':') != std::wstring::npos) continue;
+        if (!schema) return L"unknown element " + child->name + L" in " + element.name;
+    }
+    if (!schema) return {};
+    int last = -1;
+    for (const auto& child : element.children) {
+        if (child->name.find(L':') != std::wstring::npos) continue;
+        int index = 0;
+        for (const wchar_t* name : schema->children) {
+            if (child->name == name) break;
+            ++index;
+        }
+        if (index == static_cast<int>(schema->children.size())) {
+            return L"unknown element " + child->name + L" in " + element.name;
+        }
+        const bool repeats = index == last && child->name == L"SSID";
+        if (index < last || (index == last && !repeats)) return child->name + L" out of order in " + element.name;
+        last = index;
+        std::wstring error = CheckSchemaOrder(*child);
+        if (!error.empty()) return error;
+    }
+    return {};
+}
+
 }  // namespace
 
 std::wstring CheckProfileXml(std::wstring_view xml, CheckedProfile& profile)
@@ -310,6 +362,7 @@ std::wstring CheckProfileXml(std::wstring_view xml, CheckedProfile& profile)
         if (name == L"xmlns") hasNamespace = value == kNamespace;
     }
     if (!hasNamespace) return L"not in the WLAN profile namespace";
+    if (std::wstring error = CheckSchemaOrder(*root); !error.empty()) return error;
 
     if (!TextOf(root->Child(L"name"), profile.name) || profile.name.empty() || profile.name.size() > 255) {
         return L"bad profile name";

@@ -83,6 +83,15 @@ WlanSimState LoadWlanState()
             state.phys.push_back(value == L"on");
         } else if (key == L"connected") {
             state.connected = Unhex(value);
+        } else if (key == L"state") {
+            state.connectionState = _wtoi(value.c_str());
+        } else if (key == L"preferred") {
+            state.preferred = Unhex(value);
+        } else if (key == L"disconnect") {
+            state.disconnectSucceeds = value == L"ok";
+        } else if (key == L"stray" && fields.size() == 2) {
+            state.strayProfile = Unhex(fields[0]);
+            state.strayInterface = _wtoi(fields[1].c_str());
         } else if (key == L"network" && fields.size() == 2) {
             state.networks.push_back({Unhex(fields[0]), Unhex(fields[1])});
         } else if (key == L"connect") {
@@ -103,6 +112,10 @@ bool SaveWlanState(const WlanSimState& state)
     std::wstring text = L"interfaces=" + std::to_wstring(state.interfaces) + L"\n";
     for (const bool on : state.phys) text += on ? L"phy=on\n" : L"phy=off\n";
     text += L"connected=" + Hex(state.connected) + L"\n";
+    text += L"state=" + std::to_wstring(state.connectionState) + L"\n";
+    text += L"preferred=" + Hex(state.preferred) + L"\n";
+    text += state.disconnectSucceeds ? L"disconnect=ok\n" : L"disconnect=fail\n";
+    text += L"stray=" + Hex(state.strayProfile) + L":" + std::to_wstring(state.strayInterface) + L"\n";
     for (const WlanNetwork& network : state.networks) {
         text += L"network=" + Hex(network.ssid) + L":" + Hex(network.passphrase) + L"\n";
     }

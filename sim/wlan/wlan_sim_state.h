@@ -31,6 +31,18 @@ struct WlanSimState {
     std::vector<bool> phys{true};
     // Profile name of the current connection; empty: not connected.
     std::wstring connected;
+    // The state the current connection reports (WLAN_INTERFACE_STATE).
+    int connectionState = 1;  // wlan_interface_state_connected
+    // The network the adapter joins by itself after a disconnect, with its
+    // own completion notification; empty: none.
+    std::wstring preferred;
+    // False: WlanDisconnect fails and the connection stays.
+    bool disconnectSucceeds = true;
+    // Not empty: with every connect request, a successful completion for this
+    // profile on this interface (from 1) comes first, as when another client
+    // connects.
+    std::wstring strayProfile;
+    int strayInterface = 1;
     std::vector<WlanNetwork> networks;
     // False: every connect attempt fails, whatever the networks.
     bool connectSucceeds = true;

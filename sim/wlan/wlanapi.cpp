@@ -1,6 +1,7 @@
 // wlanapi.dll stand-in: the Native Wifi functions Pairwell imports, over the
 // world that simctl describes in C:\tapdeck-sim\wlan.
 #include <windows.h>
+#include <sddl.h>
 #include <wlanapi.h>
 #include <condition_variable>
 #include <cstdlib>
@@ -8,6 +9,8 @@
 #include <map>
 #include <mutex>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "profile_check.h"
 #include "sim_state.h"
@@ -34,6 +37,16 @@ bool KnownInterface(const GUID* guid, const WlanSimState& state)
         if (::IsEqualGUID(*guid, InterfaceGuid(i))) return true;
     }
     return false;
+}
+
+bool ValidSecurity(const wchar_t* sddl)
+{
+    PSECURITY_DESCRIPTOR descriptor = nullptr;
+    if (!::ConvertStringSecurityDescriptorToSecurityDescriptorW(sddl, SDDL_REVISION_1, &descriptor, nullptr)) {
+        return false;
+    }
+    ::LocalFree(descriptor);
+    return true;
 }
 
 bool SameName(const std::wstring& a, const std::wstring& b)
@@ -82,56 +95,74 @@ void WaitForCallbacks(std::unique_lock<std::mutex>& lock, HANDLE handle)
     });
 }
 
+// One completion notification, sent to every client registered for the ACM
+// source, as the service sends it.
+struct Completion {
+    GUID interfaceGuid;
+    std::wstring profileName;
+    std::wstring ssid;
+    WLAN_REASON_CODE reason;
+};
+
+void Notify(const Completion& completion)
+{
+    std::vector<std::pair<HANDLE, Registration>> targets;
+    {
+        std::lock_guard<std::mutex> lock(clientsLock);
+        for (auto& [handle, client] : clients) {
+            if (!client.registration.callback || !(client.registration.source & WLAN_NOTIFICATION_SOURCE_ACM)) continue;
+            targets.emplace_back(handle, client.registration);
+            ++client.callbacksInFlight;
+        }
+    }
+    WLAN_CONNECTION_NOTIFICATION_DATA data{};
+    data.wlanConnectionMode = wlan_connection_mode_profile;
+    ::wcsncpy_s(data.strProfileName, completion.profileName.c_str(), _TRUNCATE);
+    const std::string ssid = ToUtf8(completion.ssid);
+    data.dot11Ssid.uSSIDLength = static_cast<ULONG>(ssid.size() < 32 ? ssid.size() : 32);
+    std::memcpy(data.dot11Ssid.ucSSID, ssid.data(), data.dot11Ssid.uSSIDLength);
+    data.dot11BssType = dot11_BSS_type_infrastructure;
+    data.bSecurityEnabled = TRUE;
+    data.wlanReasonCode = completion.reason;
+    WLAN_NOTIFICATION_DATA notification{};
+    notification.NotificationSource = WLAN_NOTIFICATION_SOURCE_ACM;
+    notification.NotificationCode = wlan_notification_acm_connection_complete;
+    notification.InterfaceGuid = completion.interfaceGuid;
+    notification.dwDataSize = sizeof(data);
+    notification.pData = &data;
+    for (const auto& [handle, registration] : targets) registration.callback(&notification, registration.context);
+    {
+        std::lock_guard<std::mutex> lock(clientsLock);
+        for (const auto& [handle, registration] : targets) {
+            const auto it = clients.find(handle);
+            if (it != clients.end()) --it->second.callbacksInFlight;
+        }
+    }
+    callbacksDone.notify_all();
+}
+
 struct PendingConnect {
-    HANDLE handle;
     GUID interfaceGuid;
     std::wstring profileName;
     std::wstring ssid;
     bool succeeds;
     bool notify;
     DWORD delayMs;
+    // What is recorded when it succeeds: a request's "connected", or the
+    // adapter's own "auto-connected".
+    const wchar_t* connectedEvent;
+    // Sent first when not empty: another client's completion.
+    std::wstring strayProfile;
+    GUID strayInterface;
 };
-
-void Notify(const PendingConnect& connect, WLAN_REASON_CODE reason)
-{
-    Registration registration;
-    {
-        std::lock_guard<std::mutex> lock(clientsLock);
-        const auto it = clients.find(connect.handle);
-        if (it == clients.end() || !it->second.registration.callback ||
-            !(it->second.registration.source & WLAN_NOTIFICATION_SOURCE_ACM)) {
-            return;
-        }
-        registration = it->second.registration;
-        ++it->second.callbacksInFlight;
-    }
-    WLAN_CONNECTION_NOTIFICATION_DATA data{};
-    data.wlanConnectionMode = wlan_connection_mode_profile;
-    ::wcsncpy_s(data.strProfileName, connect.profileName.c_str(), _TRUNCATE);
-    const std::string ssid = ToUtf8(connect.ssid);
-    data.dot11Ssid.uSSIDLength = static_cast<ULONG>(ssid.size() < 32 ? ssid.size() : 32);
-    std::memcpy(data.dot11Ssid.ucSSID, ssid.data(), data.dot11Ssid.uSSIDLength);
-    data.dot11BssType = dot11_BSS_type_infrastructure;
-    data.bSecurityEnabled = TRUE;
-    data.wlanReasonCode = reason;
-    WLAN_NOTIFICATION_DATA notification{};
-    notification.NotificationSource = WLAN_NOTIFICATION_SOURCE_ACM;
-    notification.NotificationCode = wlan_notification_acm_connection_complete;
-    notification.InterfaceGuid = connect.interfaceGuid;
-    notification.dwDataSize = sizeof(data);
-    notification.pData = &data;
-    registration.callback(&notification, registration.context);
-    {
-        std::lock_guard<std::mutex> lock(clientsLock);
-        const auto it = clients.find(connect.handle);
-        if (it != clients.end()) --it->second.callbacksInFlight;
-    }
-    callbacksDone.notify_all();
-}
 
 DWORD WINAPI ConnectThread(void* param)
 {
     const std::unique_ptr<PendingConnect> connect(static_cast<PendingConnect*>(param));
+    if (!connect->strayProfile.empty()) {
+        RecordWlanEvent(L"stray-completion " + Flatten(connect->strayProfile));
+        Notify({connect->strayInterface, connect->strayProfile, connect->strayProfile, 0});
+    }
     if (connect->delayMs) ::Sleep(connect->delayMs);
     if (connect->succeeds) {
         WlanStateLock lock;
@@ -139,9 +170,24 @@ DWORD WINAPI ConnectThread(void* param)
         state.connected = connect->profileName;
         SaveWlanState(state);
     }
-    RecordWlanEvent((connect->succeeds ? L"connected " : L"connect-failed ") + Flatten(connect->profileName));
-    if (connect->notify) Notify(*connect, connect->succeeds ? 0 : kReasonNetworkNotAvailable);
+    RecordWlanEvent((connect->succeeds ? std::wstring(connect->connectedEvent) + L" " : L"connect-failed ") +
+                    Flatten(connect->profileName));
+    if (connect->notify) {
+        Notify({connect->interfaceGuid, connect->profileName, connect->ssid,
+                connect->succeeds ? 0 : kReasonNetworkNotAvailable});
+    }
     return 0;
+}
+
+bool StartConnect(PendingConnect* pending)
+{
+    const HANDLE thread = ::CreateThread(nullptr, 0, ConnectThread, pending, 0, nullptr);
+    if (!thread) {
+        delete pending;
+        return false;
+    }
+    ::CloseHandle(thread);
+    return true;
 }
 
 template <typename T>
@@ -202,7 +248,7 @@ DWORD WINAPI WlanEnumInterfaces(HANDLE clientHandle, PVOID reserved, PWLAN_INTER
         WLAN_INTERFACE_INFO& info = out->InterfaceInfo[i];
         info.InterfaceGuid = InterfaceGuid(i + 1);
         ::swprintf_s(info.strInterfaceDescription, L"Tapdeck stand-in Wi-Fi adapter %d", i + 1);
-        info.isState = i == 0 && !state.connected.empty() ? wlan_interface_state_connected
+        info.isState = i == 0 && !state.connected.empty() ? static_cast<WLAN_INTERFACE_STATE>(state.connectionState)
                                                           : wlan_interface_state_disconnected;
     }
     *list = out;
@@ -239,7 +285,7 @@ DWORD WINAPI WlanQueryInterface(HANDLE clientHandle, const GUID* interfaceGuid, 
         if (state.connected.empty() || !::IsEqualGUID(*interfaceGuid, InterfaceGuid(1))) return ERROR_INVALID_STATE;
         auto* connection = Allocate<WLAN_CONNECTION_ATTRIBUTES>(sizeof(WLAN_CONNECTION_ATTRIBUTES));
         if (!connection) return ERROR_NOT_ENOUGH_MEMORY;
-        connection->isState = wlan_interface_state_connected;
+        connection->isState = static_cast<WLAN_INTERFACE_STATE>(state.connectionState);
         connection->wlanConnectionMode = wlan_connection_mode_profile;
         ::wcsncpy_s(connection->strProfileName, state.connected.c_str(), _TRUNCATE);
         connection->wlanAssociationAttributes.dot11BssType = dot11_BSS_type_infrastructure;
@@ -258,9 +304,18 @@ DWORD WINAPI WlanDisconnect(HANDLE clientHandle, const GUID* interfaceGuid, PVOI
     WlanStateLock lock;
     WlanSimState state = LoadWlanState();
     if (!KnownInterface(interfaceGuid, state)) return ERROR_NOT_FOUND;
+    if (!state.disconnectSucceeds) {
+        RecordWlanEvent(L"disconnect-failed " + Flatten(state.connected));
+        return ERROR_ACCESS_DENIED;
+    }
     RecordWlanEvent(L"disconnect " + Flatten(state.connected));
     state.connected.clear();
     SaveWlanState(state);
+    // A preferred network in reach: the adapter joins it again by itself.
+    if (!state.preferred.empty()) {
+        StartConnect(new PendingConnect{InterfaceGuid(1), state.preferred, state.preferred, true, state.notify,
+                                        state.delayMs, L"auto-connected", {}, {}});
+    }
     return ERROR_SUCCESS;
 }
 
@@ -269,8 +324,13 @@ DWORD WINAPI WlanSetProfile(HANDLE clientHandle, const GUID* interfaceGuid, DWOR
 {
     if (reserved || !profileXml || !reasonCode) return ERROR_INVALID_PARAMETER;
     if (!ValidHandle(clientHandle)) return ERROR_INVALID_HANDLE;
-    (void)flags;
-    (void)allUserProfileSecurity;
+    // Group policy profiles cannot be set; a per-user profile takes no
+    // security string; a security string must be a valid descriptor.
+    if ((flags & ~static_cast<DWORD>(WLAN_PROFILE_USER)) != 0 ||
+        (allUserProfileSecurity && ((flags & WLAN_PROFILE_USER) || !ValidSecurity(allUserProfileSecurity)))) {
+        RecordWlanEvent(L"setprofile-refused arguments");
+        return ERROR_INVALID_PARAMETER;
+    }
     WlanStateLock lock;
     WlanSimState state = LoadWlanState();
     if (!KnownInterface(interfaceGuid, state)) return ERROR_NOT_FOUND;
@@ -345,15 +405,16 @@ DWORD WINAPI WlanConnect(HANDLE clientHandle, const GUID* interfaceGuid,
                                               : network.passphrase == profile->keyMaterial;
     }
     const bool radioOn = !state.phys.empty() && state.phys.back();
-    auto* pending = new PendingConnect{clientHandle, *interfaceGuid, profile->name, profile->ssid,
-                                       accepted && radioOn && state.connectSucceeds, state.notify, state.delayMs};
-    const HANDLE thread = ::CreateThread(nullptr, 0, ConnectThread, pending, 0, nullptr);
-    if (!thread) {
-        delete pending;
-        return ERROR_NOT_ENOUGH_MEMORY;
-    }
-    ::CloseHandle(thread);
-    return ERROR_SUCCESS;
+    auto* pending = new PendingConnect{*interfaceGuid,
+                                       profile->name,
+                                       profile->ssid,
+                                       accepted && radioOn && state.connectSucceeds,
+                                       state.notify,
+                                       state.delayMs,
+                                       L"connected",
+                                       state.strayProfile,
+                                       InterfaceGuid(state.strayInterface)};
+    return StartConnect(pending) ? ERROR_SUCCESS : ERROR_NOT_ENOUGH_MEMORY;
 }
 
 }  // extern "C"

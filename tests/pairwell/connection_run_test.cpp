@@ -2,6 +2,7 @@
 // (Wine has none) and the Wi-Fi stand-in loaded beside the test.
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <thread>
 
 #include "connection_run.h"
@@ -17,6 +18,8 @@ using namespace tapdeck::test;
 namespace {
 
 constexpr wchar_t kNotInstalledProp[] = L"Camera KOXNotInstalledDlg prop";
+constexpr wchar_t kConnectedProp[] = L"Camera WiFiConnectedDlg prop";
+constexpr wchar_t kPowerOffProp[] = L"Camera WiFiPowerOffDlg prop";
 
 AppInfoEntry Companion(int retryTimes, int retryInterval)
 {
@@ -179,6 +182,212 @@ TEST_F(ConnectLoop, RefusedProfileFailsWithoutAttempt)
     EXPECT_EQ(world_.CountWlanEvents(L"setprofile-refused"), 1);
     EXPECT_EQ(world_.CountWlanEvents(L"connect "), 0);
 }
+
+struct ElsewhereCase {
+    const char* name;
+    const wchar_t* connected;
+    int state;  // WLAN_INTERFACE_STATE
+};
+
+class ConnectedElsewhere : public ConnectLoop, public ::testing::WithParamInterface<ElsewhereCase> {};
+
+// The camera refuses; what the adapter reports instead is not the camera's
+// network, and the run must not report it as connected.
+TEST_P(ConnectedElsewhere, IsNotAConnectionToTheCamera)
+{
+    world_.Wlan([](sim::WlanSimState& s) {
+        s.connectSucceeds = false;
+        s.connected = GetParam().connected;
+        s.connectionState = GetParam().state;
+    });
+    EXPECT_EQ(E_FAIL, Connect(2, 0));
+    EXPECT_EQ(world_.CountWlanEvents(L"connect "), 2);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Adapter, ConnectedElsewhere,
+    ::testing::Values(ElsewhereCase{"AnotherNetwork", L"HomeNet", wlan_interface_state_connected},
+                      ElsewhereCase{"CameraStillAuthenticating", kCameraSsid, wlan_interface_state_authenticating}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+struct StrayCase {
+    const char* name;
+    const wchar_t* profile;
+    int interfaceIndex;
+};
+
+class StrayCompletion : public ConnectLoop, public ::testing::WithParamInterface<StrayCase> {};
+
+// Another client's completion comes first, while the camera's connection
+// still takes a moment: the wait goes on to the camera's own completion.
+TEST_P(StrayCompletion, DoesNotEndTheWait)
+{
+    world_.Wlan([](sim::WlanSimState& s) {
+        s.interfaces = 2;
+        s.delayMs = 300;
+        s.strayProfile = GetParam().profile;
+        s.strayInterface = GetParam().interfaceIndex;
+    });
+    EXPECT_EQ(kConnected, Connect(3, 30));
+    EXPECT_EQ(world_.CountWlanEvents(L"connect "), 1);
+}
+
+INSTANTIATE_TEST_SUITE_P(Completions, StrayCompletion,
+                         ::testing::Values(StrayCase{"AnotherProfile", L"HomeNet", 1},
+                                           StrayCase{"AnotherInterface", kCameraSsid, 2}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+struct NotificationCase {
+    const char* name;
+    DWORD source;
+    DWORD code;
+    WLAN_REASON_CODE reason;
+    const wchar_t* profile;
+    bool ourInterface;
+    DWORD dataSize;  // 0: the full connection data; ~0: no data at all
+    bool counts;
+};
+
+class Notification : public ::testing::TestWithParam<NotificationCase> {};
+
+TEST_P(Notification, EndsTheWaitOnlyForTheCamerasCompletion)
+{
+    PairwellWorld world;
+    HINSTANCE instance = ::GetModuleHandleW(nullptr);
+    ConnectionRun run(instance, Installed);
+    run.ssid = kCameraSsid;
+    ASSERT_TRUE(run.wlan.OpenFirstInterface());
+    ASSERT_TRUE(run.CreateConnectEvents());
+
+    const NotificationCase& c = GetParam();
+    WLAN_CONNECTION_NOTIFICATION_DATA connection{};
+    ::wcsncpy_s(connection.strProfileName, WLAN_MAX_NAME_LENGTH, c.profile, _TRUNCATE);
+    connection.wlanReasonCode = c.reason;
+    WLAN_NOTIFICATION_DATA data{};
+    data.NotificationSource = c.source;
+    data.NotificationCode = c.code;
+    data.InterfaceGuid = run.wlan.InterfaceGuid();
+    if (!c.ourInterface) data.InterfaceGuid.Data4[7] ^= 0xFF;
+    data.dwDataSize = c.dataSize == 0 ? sizeof(connection) : c.dataSize;
+    data.pData = c.dataSize == ~0u ? nullptr : &connection;
+    OnWlanNotification(&data, &run);
+    EXPECT_EQ(::WaitForSingleObject(run.ConnectEvent(), 0) == WAIT_OBJECT_0, c.counts);
+    run.CloseConnectEvents();
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Data, Notification,
+    ::testing::Values(
+        NotificationCase{"CameraCompleted", WLAN_NOTIFICATION_SOURCE_ACM, wlan_notification_acm_connection_complete, 0,
+                         kCameraSsid, true, 0, true},
+        NotificationCase{"ProfileInOtherCase", WLAN_NOTIFICATION_SOURCE_ACM, wlan_notification_acm_connection_complete,
+                         0, L"kox-cam-7f3a", true, 0, true},
+        NotificationCase{"AnotherSource", WLAN_NOTIFICATION_SOURCE_MSM, wlan_notification_acm_connection_complete, 0,
+                         kCameraSsid, true, 0, false},
+        NotificationCase{"AnotherCode", WLAN_NOTIFICATION_SOURCE_ACM, wlan_notification_acm_connection_attempt_fail, 0,
+                         kCameraSsid, true, 0, false},
+        NotificationCase{"FailureReason", WLAN_NOTIFICATION_SOURCE_ACM, wlan_notification_acm_connection_complete,
+                         0x00028001, kCameraSsid, true, 0, false},
+        NotificationCase{"NoData", WLAN_NOTIFICATION_SOURCE_ACM, wlan_notification_acm_connection_complete, 0,
+                         kCameraSsid, true, ~0u, false},
+        NotificationCase{"ShortData", WLAN_NOTIFICATION_SOURCE_ACM, wlan_notification_acm_connection_complete, 0,
+                         kCameraSsid, true, sizeof(WLAN_CONNECTION_NOTIFICATION_DATA) - 1, false},
+        NotificationCase{"AnotherProfile", WLAN_NOTIFICATION_SOURCE_ACM, wlan_notification_acm_connection_complete, 0,
+                         L"HomeNet", true, 0, false},
+        NotificationCase{"AnotherInterface", WLAN_NOTIFICATION_SOURCE_ACM,
+                         wlan_notification_acm_connection_complete, 0, kCameraSsid, false, 0, false}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST(NotificationWithout, DataOrRunIsIgnored)
+{
+    PairwellWorld world;
+    HINSTANCE instance = ::GetModuleHandleW(nullptr);
+    ConnectionRun run(instance, Installed);
+    ASSERT_TRUE(run.CreateConnectEvents());
+    WLAN_NOTIFICATION_DATA data{};
+    OnWlanNotification(nullptr, &run);
+    OnWlanNotification(&data, nullptr);
+    EXPECT_EQ(::WaitForSingleObject(run.ConnectEvent(), 0), static_cast<DWORD>(WAIT_TIMEOUT));
+    run.CloseConnectEvents();
+}
+
+struct SetProfileCase {
+    const char* name;
+    DWORD flags;
+    const wchar_t* security;
+    DWORD expected;
+};
+
+// WLAN_PROFILE_GROUP_POLICY, which mingw-w64 does not declare.
+constexpr DWORD kGroupPolicyProfile = 0x00000001;
+
+class ServiceSetProfile : public ::testing::TestWithParam<SetProfileCase> {};
+
+// The stand-in refuses what the service refuses, so a wrong call shows.
+TEST_P(ServiceSetProfile, ChecksFlagsAndSecurity)
+{
+    PairwellWorld world;
+    WlanLink link;
+    ASSERT_TRUE(link.OpenFirstInterface());
+    HANDLE client = nullptr;
+    DWORD negotiated = 0;
+    ASSERT_EQ(::WlanOpenHandle(2, nullptr, &negotiated, &client), static_cast<DWORD>(ERROR_SUCCESS));
+    DWORD reason = 0;
+    EXPECT_EQ(::WlanSetProfile(client, &link.InterfaceGuid(), GetParam().flags,
+                               ProfileLine(kCameraSsid, kCameraPassphrase).c_str(), GetParam().security, TRUE,
+                               nullptr, &reason),
+              GetParam().expected);
+    ::WlanCloseHandle(client, nullptr);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Arguments, ServiceSetProfile,
+    ::testing::Values(SetProfileCase{"AllUsersDefaultSecurity", 0, nullptr, ERROR_SUCCESS},
+                      SetProfileCase{"AllUsersWithSecurity", 0, L"D:(A;;GA;;;WD)", ERROR_SUCCESS},
+                      SetProfileCase{"PerUser", WLAN_PROFILE_USER, nullptr, ERROR_SUCCESS},
+                      SetProfileCase{"PerUserWithSecurity", WLAN_PROFILE_USER, L"D:(A;;GA;;;WD)",
+                                     ERROR_INVALID_PARAMETER},
+                      SetProfileCase{"GroupPolicy", kGroupPolicyProfile, nullptr, ERROR_INVALID_PARAMETER},
+                      SetProfileCase{"UnreadableSecurity", 0, L"not a descriptor", ERROR_INVALID_PARAMETER}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+enum class WhileAsking { RadioTurnedOff, CompanionRemoved };
+
+class ConfirmDisconnectRecheck : public ::testing::TestWithParam<WhileAsking> {};
+
+// The already-connected dialog may stand open for a while: after the user
+// agreed, a radio turned off or a companion removed meanwhile ends the flow
+// with its own dialog, and the other network stays.
+TEST_P(ConfirmDisconnectRecheck, EndsWithTheDialogOfWhatChanged)
+{
+    PairwellWorld world;
+    world.Wlan([](sim::WlanSimState& s) { s.connected = L"HomeNet"; });
+    std::atomic<bool> installed{true};
+    HINSTANCE instance = ::GetModuleHandleW(nullptr);
+    ConnectionRun run(instance, [&](const wchar_t*) { return installed.load(); });
+    run.profile = {Companion(1, 1)};
+    ASSERT_TRUE(run.wlan.OpenFirstInterface());
+
+    bool confirmed = true;
+    std::thread flow([&] { confirmed = ConfirmDisconnect(run); });
+    const HWND asking = WaitForDialog(kConnectedProp);
+    if (GetParam() == WhileAsking::RadioTurnedOff) world.Wlan([](sim::WlanSimState& s) { s.phys = {false}; });
+    else installed = false;
+    if (asking) PressDialogButton(asking, 6);
+    const HWND answer =
+        WaitForDialog(GetParam() == WhileAsking::RadioTurnedOff ? kPowerOffProp : kNotInstalledProp);
+    if (answer) ::PostMessageW(answer, WM_CLOSE, 0, 0);
+    flow.join();
+    run.wlan.Close();
+    ASSERT_TRUE(asking);
+    EXPECT_TRUE(answer);
+    EXPECT_FALSE(confirmed);
+    EXPECT_EQ(world.CountWlanEvents(L"disconnect"), 0);
+    EXPECT_EQ(world.Connected(), L"HomeNet");
+}
+
+INSTANTIATE_TEST_SUITE_P(Changes, ConfirmDisconnectRecheck,
+                         ::testing::Values(WhileAsking::RadioTurnedOff, WhileAsking::CompanionRemoved));
 
 TEST_F(ConnectLoop, WrongPassphraseNeverConnects)
 {

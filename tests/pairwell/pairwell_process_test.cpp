@@ -6,7 +6,6 @@
 #include "pairwell_app.h"
 #include "pairwell_world.h"
 #include "support/process.h"
-#include "wlan_profile.h"
 
 using namespace std::chrono_literals;
 using namespace tapdeck;
@@ -17,13 +16,6 @@ namespace {
 constexpr wchar_t kConnectedProp[] = L"Camera WiFiConnectedDlg prop";
 constexpr wchar_t kFailedProp[] = L"Camera WiFiConnectFailDlg prop";
 constexpr wchar_t kPowerOffProp[] = L"Camera WiFiPowerOffDlg prop";
-
-std::wstring ExpectedProfileXml()
-{
-    pairwell::WlanProfileParams params;
-    pairwell::FillProfileParams(params, kCameraSsid, kCameraPassphrase);
-    return pairwell::BuildProfileXml(params);
-}
 
 bool HasLine(const std::vector<std::wstring>& lines, const std::wstring& prefix)
 {
@@ -66,7 +58,7 @@ TEST_F(PairwellProcess, CameraOnIdleAdapterConnectsAndActivatesTheCompanion)
     EXPECT_EQ(world_.Connected(), kCameraSsid);
     const std::vector<std::wstring> profiles = sim::ReadWlanProfiles();
     ASSERT_EQ(profiles.size(), 1u);
-    EXPECT_EQ(profiles[0], L"accepted " + ExpectedProfileXml());
+    EXPECT_EQ(profiles[0], L"accepted " + ProfileLine(kCameraSsid, kCameraPassphrase));
     EXPECT_EQ(world_.CountWlanEvents(L"connect "), 1);
     // Every handle opened was closed again.
     EXPECT_EQ(world_.CountWlanEvents(L"open"), world_.CountWlanEvents(L"close"));
@@ -110,6 +102,59 @@ TEST_F(PairwellProcess, ConfirmedDisconnectWithoutCheckBoxStoresZero)
     ASSERT_EQ(0, Exit());
     EXPECT_EQ(world_.NotShowAgain(), 0);
     EXPECT_EQ(world_.Connected(), kCameraSsid);
+}
+
+// The camera refuses, and the network that ConfirmDisconnect dropped joins
+// again by itself, with its own completion: the PC is not on the camera's
+// network, and that is a failure, not a success.
+TEST_F(PairwellProcess, PreferredNetworkRejoiningIsNotTheCameraConnecting)
+{
+    world_.Profile(2, 1);
+    world_.SetNotShowAgain(1);
+    world_.Wlan([](sim::WlanSimState& s) {
+        s.connected = L"HomeNet";
+        s.preferred = L"HomeNet";
+        s.delayMs = 200;
+    });
+    Start(CameraPayload());
+    const HWND dialog = WaitForDialog(kFailedProp, 20s);
+    ASSERT_TRUE(dialog);
+    PressDialogButton(dialog, 1);
+    ASSERT_EQ(0, Exit());
+    EXPECT_TRUE(world_.HasWlanEvent(L"auto-connected HomeNet"));
+    EXPECT_EQ(world_.Connected(), L"HomeNet");
+    EXPECT_TRUE(world_.UsageEvent({L"WiFiFunction", L"ConnectFailed", L"Count"}));
+    EXPECT_FALSE(world_.UsageEvent({L"WiFiFunction", L"ConnectSuccess", L"Count"}));
+    EXPECT_TRUE(world_.Activations().empty());
+}
+
+TEST_F(PairwellProcess, FailingDisconnectEndsTheFlowQuietly)
+{
+    world_.SetNotShowAgain(1);
+    world_.Wlan([](sim::WlanSimState& s) { s.disconnectSucceeds = false; });
+    StartWhileConnectedElsewhere();
+    ASSERT_EQ(0, Exit());
+    EXPECT_TRUE(world_.HasWlanEvent(L"disconnect-failed HomeNet"));
+    EXPECT_EQ(world_.Connected(), L"HomeNet");
+    EXPECT_EQ(world_.CountWlanEvents(L"setprofile"), 0);
+    EXPECT_TRUE(world_.ToastRecords().empty());
+    EXPECT_FALSE(world_.UsageEvent({L"WiFiFunction", L"ConnectFailed", L"Count"}));
+    EXPECT_EQ(world_.CountWlanEvents(L"open"), world_.CountWlanEvents(L"close"));
+}
+
+// Handled like any other connection: dropped, then a fresh profile and connect.
+TEST_F(PairwellProcess, AlreadyOnTheCamerasNetworkConnectsAfresh)
+{
+    world_.SetNotShowAgain(1);
+    world_.CameraInReach();
+    world_.Wlan([](sim::WlanSimState& s) { s.connected = kCameraSsid; });
+    Start(CameraPayload());
+    ASSERT_EQ(0, Exit());
+    EXPECT_TRUE(world_.HasWlanEvent(std::wstring(L"disconnect ") + kCameraSsid));
+    EXPECT_EQ(world_.CountWlanEvents(L"setprofile "), 1);
+    EXPECT_EQ(world_.CountWlanEvents(L"connect "), 1);
+    EXPECT_EQ(world_.Connected(), kCameraSsid);
+    EXPECT_TRUE(world_.UsageEvent({L"WiFiFunction", L"ConnectSuccess", L"Count"}));
 }
 
 enum class Decline { KeepButton, AltF4 };

@@ -54,6 +54,17 @@ std::wstring CameraPayload(const std::wstring& ssid, const std::wstring& passphr
     return hex;
 }
 
+std::wstring ProfileLine(const std::wstring& name, const std::wstring& passphrase)
+{
+    return L"<?xml version=\"1.0\"?><WLANProfile xmlns=\"http://www.microsoft.com/networking/WLAN/profile/v1\">"
+           L"<name>" + name + L"</name><SSIDConfig><SSID><name>" + name + L"</name></SSID></SSIDConfig>"
+           L"<connectionType>ESS</connectionType><connectionMode>manual</connectionMode>"
+           L"<autoSwitch>false</autoSwitch><MSM><security><authEncryption><authentication>WPA2PSK"
+           L"</authentication><encryption>AES</encryption><useOneX>false</useOneX></authEncryption>"
+           L"<sharedKey><keyType>passPhrase</keyType><protected>false</protected>"
+           L"<keyMaterial>" + passphrase + L"</keyMaterial></sharedKey></security></MSM></WLANProfile>";
+}
+
 PairwellWorld::PairwellWorld()
 {
     sim::ResetWlanSim();

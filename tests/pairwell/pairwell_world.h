@@ -22,6 +22,10 @@ inline constexpr wchar_t kCompanionAumid[] = L"VexaCorporation.KoxPhotoCompanion
 std::wstring CameraPayload(const std::wstring& ssid = kCameraSsid,
                            const std::wstring& passphrase = kCameraPassphrase);
 
+// The profile Pairwell writes for a network, as literal text (the values
+// inserted as they are: no XML special characters in them).
+std::wstring ProfileLine(const std::wstring& name, const std::wstring& passphrase);
+
 class PairwellWorld {
 public:
     PairwellWorld();

@@ -10,6 +10,7 @@
 #include <random>
 
 #include "com_ptr.h"
+#include "pairwell_world.h"
 #include "profile_check.h"
 #include "wlan_profile.h"
 
@@ -45,14 +46,7 @@ TEST(WlanProfile, CameraProfileIsExactlyThisLine)
 {
     WlanProfileParams params;
     FillProfileParams(params, L"KOX-CAM", L"s3cret-pass");
-    EXPECT_EQ(BuildProfileXml(params),
-              L"<?xml version=\"1.0\"?><WLANProfile xmlns=\"http://www.microsoft.com/networking/WLAN/profile/v1\">"
-              L"<name>KOX-CAM</name><SSIDConfig><SSID><name>KOX-CAM</name></SSID></SSIDConfig>"
-              L"<connectionType>ESS</connectionType><connectionMode>manual</connectionMode>"
-              L"<autoSwitch>false</autoSwitch><MSM><security><authEncryption><authentication>WPA2PSK"
-              L"</authentication><encryption>AES</encryption><useOneX>false</useOneX></authEncryption>"
-              L"<sharedKey><keyType>passPhrase</keyType><protected>false</protected>"
-              L"<keyMaterial>s3cret-pass</keyMaterial></sharedKey></security></MSM></WLANProfile>");
+    EXPECT_EQ(BuildProfileXml(params), test::ProfileLine(L"KOX-CAM", L"s3cret-pass"));
 }
 
 TEST(WlanProfile, OpenNetworkHasNoSharedKey)
@@ -202,13 +196,31 @@ INSTANTIATE_TEST_SUITE_P(Values, RefusedValues,
                                            RefusedCase{"LineEndInPassphrase", L"cam", L"pass\r\nword"}),
                          [](const auto& info) { return std::string(info.param.name); });
 
-class MalformedXml : public ::testing::TestWithParam<const wchar_t*> {};
+class MalformedXml : public ::testing::TestWithParam<std::wstring> {};
 
 TEST_P(MalformedXml, IsRefused)
 {
     sim::CheckedProfile profile;
     EXPECT_NE(sim::CheckProfileXml(GetParam(), profile), L"");
 }
+
+// The camera's profile with one change that the schema does not allow.
+std::wstring Changed(const std::wstring& from, const std::wstring& to)
+{
+    std::wstring xml = test::ProfileLine(L"KOX-CAM", L"s3cret-pass");
+    return xml.replace(xml.find(from), from.size(), to);
+}
+
+const std::wstring kOutsideTheSchema[] = {
+    Changed(L"<autoSwitch>", L"<colour>red</colour><autoSwitch>"),
+    Changed(L"<connectionType>ESS</connectionType><connectionMode>manual</connectionMode>",
+            L"<connectionMode>manual</connectionMode><connectionType>ESS</connectionType>"),
+    Changed(L"<protected>false</protected><keyMaterial>s3cret-pass</keyMaterial>",
+            L"<keyMaterial>s3cret-pass</keyMaterial><protected>false</protected>"),
+};
+
+INSTANTIATE_TEST_SUITE_P(Schema, MalformedXml,
+                         ::testing::ValuesIn(kOutsideTheSchema));
 
 INSTANTIATE_TEST_SUITE_P(
     Texts, MalformedXml,

@@ -59,5 +59,15 @@ TEST_F(CompanionApp, StorePageUriCarriesTheFamilyNameUnchanged)
         << Records(L"store");
 }
 
+TEST_F(CompanionApp, EmptyStoreNameAsksTheStoreNothing)
+{
+    EXPECT_FALSE(OpenStorePage(L""));
+    EXPECT_FALSE(OpenStorePage(nullptr));
+    // A request made after them is the only one the Store receives.
+    EXPECT_TRUE(OpenStorePage(L"Vexa.Kox_after"));
+    ASSERT_TRUE(WaitForRecord(L"store", L"Vexa.Kox_after\n"));
+    EXPECT_EQ(Records(L"store"), L"open\tms-windows-store:PDP?PFN=Vexa.Kox_after\n");
+}
+
 }  // namespace
 }  // namespace tapdeck

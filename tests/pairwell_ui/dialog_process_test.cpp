@@ -368,11 +368,25 @@ TEST(FindOpenDialog, PrefersDialogsInTheSearchOrder)
 class CBrokenDlg final : public CSingleButtonDlg {
 public:
     explicit CBrokenDlg(HINSTANCE instance)
-        : CSingleButtonDlg(instance, nullptr, nullptr, L"BrokenTestDlgWnd", L"Camera BrokenTestDlg prop", 517, 505,
-                           518, 65000, 519)
+        : CSingleButtonDlg(instance, ::CopyIcon(::LoadIconW(nullptr, IDI_APPLICATION)), nullptr, L"BrokenTestDlgWnd",
+                           L"Camera BrokenTestDlg prop", 517, 505, 518, 65000, 519)
     {
     }
 };
+
+// A class still registered after its dialog is gone must not point at the
+// icon that the dialog destroyed: the next dialog of that class would use it.
+bool LeftoverClassHasDeadIcon(HINSTANCE instance, const wchar_t* className)
+{
+    WNDCLASSEXW leftover{};
+    leftover.cbSize = sizeof(leftover);
+    if (!::GetClassInfoExW(instance, className, &leftover)) return false;
+    ICONINFO info{};
+    if (!::GetIconInfo(leftover.hIcon, &info)) return true;
+    if (info.hbmMask) ::DeleteObject(info.hbmMask);
+    if (info.hbmColor) ::DeleteObject(info.hbmColor);
+    return false;
+}
 
 TEST(FailedDialog, LeavesNoWindowAndDoesNotEndTheNextDialog)
 {
@@ -385,6 +399,7 @@ TEST(FailedDialog, LeavesNoWindowAndDoesNotEndTheNextDialog)
         }
         // Its window must not outlive it: it would still point at the object.
         if (::FindWindowW(L"BrokenTestDlgWnd", nullptr)) return -3;
+        if (LeftoverClassHasDeadIcon(instance, L"BrokenTestDlgWnd")) return -4;
         return ShowConnectFailedDlg(instance);
     });
     HWND next = run.WaitForDialog(L"Camera WiFiConnectFailDlg prop");

@@ -81,11 +81,5 @@ TEST(PackageQuery, SystemWithoutTheQueryReportsInstalled)
     EXPECT_TRUE(IsPackageFamilyInstalled(L"Vexa.Kox_r7tq3m9xk2b4e"));
 }
 
-TEST(StorePage, EmptyNameAsksNothing)
-{
-    EXPECT_FALSE(OpenStorePage(L""));
-    EXPECT_FALSE(OpenStorePage(nullptr));
-}
-
 }  // namespace
 }  // namespace tapdeck

@@ -5,12 +5,42 @@
 #include <roapi.h>
 
 #include <atomic>
+#include <cstdlib>
+#include <cstring>
 #include <memory>
+#include <new>
+#include <thread>
 
 #include "companion_app.h"
 #include "res_string.h"
 #include "sim_records.h"
 #include "toast_presenter.h"
+
+// Freed memory is overwritten and held back for a while before it returns to
+// the heap, so that a call through a freed object in this program crashes
+// instead of passing unnoticed.
+namespace {
+
+constexpr size_t kHeldBack = 512;
+SRWLOCK heldBackLock = SRWLOCK_INIT;
+void* heldBack[kHeldBack] = {};  // guarded by heldBackLock
+size_t nextHeldBack = 0;         // guarded by heldBackLock
+
+}  // namespace
+
+void operator delete(void* block) noexcept
+{
+    if (!block) return;
+    std::memset(block, 0xDD, _msize(block));
+    ::AcquireSRWLockExclusive(&heldBackLock);
+    void* oldest = heldBack[nextHeldBack];
+    heldBack[nextHeldBack] = block;
+    nextHeldBack = (nextHeldBack + 1) % kHeldBack;
+    ::ReleaseSRWLockExclusive(&heldBackLock);
+    std::free(oldest);
+}
+
+void operator delete(void* block, std::size_t) noexcept { ::operator delete(block); }
 
 namespace tapdeck::pairwell {
 namespace {
@@ -87,6 +117,47 @@ TEST_F(ConnectingToast, ClickActivatesTheCompanionOnTheToastsThread)
     EXPECT_NE(Records(L"toast").find(L"activated\tVexa.Quor.Tapdeck\n"), std::wstring::npos);
     // The flow still hides the toast after its connect loop.
     EXPECT_TRUE(toast->HideToast());
+}
+
+size_t CountRecords(const std::wstring& line)
+{
+    const std::wstring records = Records(L"toast");
+    size_t count = 0;
+    for (size_t at = records.find(line); at != std::wstring::npos; at = records.find(line, at + 1)) ++count;
+    return count;
+}
+
+// The user clicks while the connect loop ends: the click's launch is still
+// running (a slow activation) when the flow hides the toast and destroys
+// the presenter. The platform holds its own reference to the handler and
+// lets go of it only after the handler returned, when the presenter may be
+// gone. Every click launches once, and nothing touches the freed presenter.
+TEST_F(ConnectingToast, ClickStillRunningWhenThePresenterGoesIsSafe)
+{
+    constexpr int kRounds = 10;
+    for (int round = 0; round < kRounds; ++round) {
+        unique_event entered(::CreateEventW(nullptr, TRUE, FALSE, nullptr));
+        unique_event release(::CreateEventW(nullptr, TRUE, FALSE, nullptr));
+        ShowConnectingToast(toast, [&] {
+            ::SetEvent(entered.get());
+            ::WaitForSingleObject(release.get(), 10000);
+            ++launches;
+        });
+        ASSERT_NE(toast, nullptr);
+        ASSERT_EQ(Simctl(L"toast-click"), 0);
+        ASSERT_EQ(::WaitForSingleObject(entered.get(), 10000), WAIT_OBJECT_0);
+        std::thread ending([&] {
+            toast->HideToast();
+            ::SetEvent(release.get());
+            toast.reset();
+        });
+        ending.join();
+        ASSERT_TRUE(test::WaitUntil([&] { return CountRecords(L"handled\tVexa.Quor.Tapdeck\t0x00000000\n") ==
+                                                 static_cast<size_t>(round + 1); },
+                                    std::chrono::seconds(10)))
+            << Records(L"toast");
+    }
+    EXPECT_EQ(launches, kRounds);
 }
 
 TEST_F(ConnectingToast, DismissalStartsNothingAndTheToastStillHides)
