@@ -98,10 +98,10 @@ int AppVisibilitySet(const SimctlArgs& args)
                         L"launcher=" + std::to_wstring(launcher) + L"\nmode=" + std::to_wstring(mode) + L"\n"))
         return 1;
     // Every program that watches hears it; one that starts later reads the state.
-    unique_handle snapshot(::CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
+    unique_file snapshot(::CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
     PROCESSENTRY32W entry{};
     entry.dwSize = sizeof(entry);
-    if (snapshot.get() == INVALID_HANDLE_VALUE) return 1;
+    if (!snapshot) return 1;
     for (BOOL more = ::Process32FirstW(snapshot.get(), &entry); more; more = ::Process32NextW(snapshot.get(), &entry)) {
         const std::wstring name = appvisibility::ChangedEventFor(entry.th32ProcessID);
         if (unique_event changed{::OpenEventW(EVENT_MODIFY_STATE, FALSE, name.c_str())}) ::SetEvent(changed.get());
