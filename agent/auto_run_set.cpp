@@ -94,6 +94,17 @@ HRESULT OpenOrCreateFolder(ITaskFolder* parent, const wchar_t* name, const VARIA
     return parent->CreateFolder(path.get(), sddl, folder.put());
 }
 
+// The connected service and the product's task folder, with the root folder
+// it hangs under.
+HRESULT OpenProductFolder(com_ptr<ITaskService>& service, com_ptr<ITaskFolder>& root, com_ptr<ITaskFolder>& product)
+{
+    HRESULT hr = ConnectService(service);
+    if (FAILED(hr)) return hr;
+    hr = GetFolder(service.get(), L"\\", root);
+    if (FAILED(hr)) return hr;
+    return GetSubfolder(root.get(), kProductFolderPath, product);
+}
+
 HRESULT PutText(ITaskSettings* settings, HRESULT (STDMETHODCALLTYPE ITaskSettings::*put)(BSTR), const wchar_t* text)
 {
     unique_bstr value = Bstr(text);
@@ -226,11 +237,9 @@ bool CAutoRunSet::Run(DWORD sessionId)
     if (!com.Usable()) return false;
 
     com_ptr<ITaskService> service;
-    if (FAILED(ConnectService(service))) return false;
     com_ptr<ITaskFolder> root;
-    if (FAILED(GetFolder(service.get(), L"\\", root))) return false;
     com_ptr<ITaskFolder> product;
-    if (FAILED(GetSubfolder(root.get(), kProductFolderPath, product))) return false;
+    if (FAILED(OpenProductFolder(service, root, product))) return false;
     unique_bstr taskName = Bstr(kTaskName);
     if (!taskName) return false;
     com_ptr<IRegisteredTask> task;
@@ -249,12 +258,9 @@ bool CAutoRunSet::Unregister()
     if (!com.Usable()) return false;
 
     com_ptr<ITaskService> service;
-    if (FAILED(ConnectService(service))) return false;
     com_ptr<ITaskFolder> root;
-    if (FAILED(GetFolder(service.get(), L"\\", root))) return false;
-
     com_ptr<ITaskFolder> product;
-    if (FAILED(GetSubfolder(root.get(), kProductFolderPath, product))) return false;
+    if (FAILED(OpenProductFolder(service, root, product))) return false;
     unique_bstr taskName = Bstr(kTaskName);
     if (!taskName) return false;
     if (FAILED(product->DeleteTask(taskName.get(), 0))) return false;

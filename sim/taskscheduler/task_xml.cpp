@@ -1,7 +1,6 @@
 #include "task_xml.h"
 
-#include <cwchar>
-#include <utility>
+#include "xml_text.h"
 
 namespace tapdeck::sim {
 namespace {
@@ -17,26 +16,6 @@ std::wstring Escape(const std::wstring& text)
         case L'"': out += L"&quot;"; break;
         default: out += c;
         }
-    }
-    return out;
-}
-
-std::wstring Unescape(const std::wstring& text)
-{
-    static const std::pair<const wchar_t*, wchar_t> entities[] = {
-        {L"&amp;", L'&'}, {L"&lt;", L'<'}, {L"&gt;", L'>'}, {L"&quot;", L'"'}};
-    std::wstring out;
-    for (size_t at = 0; at < text.size();) {
-        bool replaced = false;
-        for (const auto& [entity, c] : entities) {
-            if (text.compare(at, std::wcslen(entity), entity) == 0) {
-                out += c;
-                at += std::wcslen(entity);
-                replaced = true;
-                break;
-            }
-        }
-        if (!replaced) out += text[at++];
     }
     return out;
 }
@@ -200,7 +179,7 @@ std::wstring ElementText(const std::wstring& xml, const wchar_t* name)
     if (start == std::wstring::npos) return {};
     const size_t end = xml.find(close, start);
     if (end == std::wstring::npos) return {};
-    return Unescape(xml.substr(start + open.size(), end - start - open.size()));
+    return XmlUnescape(xml.substr(start + open.size(), end - start - open.size()));
 }
 
 }  // namespace tapdeck::sim
