@@ -60,7 +60,8 @@ step "$current: files, NFCDB, task, shortcut, Add/Remove Programs entry, agent s
 current="upgrade over the running agent"
 msiexec "$logs/upgrade.log" /i "$(winpath "$upgrade_package")"; code=$?
 [ "$code" = 0 ] || fail "msiexec exited with $code (194 is a reboot request)"
-for p in $first_agent; do [ ! -d "/proc/$p" ] || fail "the old agent ($p) still runs"; done
+# Its Linux process may outlive the Windows process by a moment.
+for p in $first_agent; do wait_for "[ ! -d /proc/$p ]" 5 || fail "the old agent ($p) still runs"; done
 wait_for '[ -n "$(agent_pids)" ] && agent_window' || fail "the agent was not started again"
 reg_has "$(product_key "$package")" && fail "the older version is still registered"
 [ "$(reg_value "$(product_key "$upgrade_package")" DisplayVersion)" = "$(msi_property "$upgrade_package" ProductVersion)" ] ||
