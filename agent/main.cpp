@@ -23,5 +23,8 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR commandLine, int)
     theApp.Shutdown();
 
     if (SUCCEEDED(init)) ::RoUninitialize();
+    // A main-dialog thread that is still closing would run into the
+    // application object's destruction: end here, with every other thread.
+    if (theApp.DialogOutlivedShutdown()) ::ExitProcess(static_cast<UINT>(exitCode));
     return exitCode;
 }

@@ -2,6 +2,7 @@
 
 #include <shlwapi.h>
 
+#include "../dropwatch/dropwatch_exports.h"
 #include "agent_messages.h"
 #include "installation.h"
 #include "main_dlg.h"
@@ -33,6 +34,10 @@ void CTPDApp::OnShutdownUser() { PostCloseToAgent(); }
 
 void CTPDApp::PostCloseToAgent()
 {
+    // Kept for a window still to come: the shutdown events stay signalled, so
+    // a request lost now would never be repeated. The window's creator checks
+    // the flag after publishing the window, so one of the two posts.
+    closeRequested_ = true;
     if (HWND window = agentWindow_.load()) ::PostMessageW(window, WM_CLOSE, 0, 0);
 }
 
@@ -91,6 +96,11 @@ BOOL CTPDApp::StartAgent(HINSTANCE instance, const wchar_t* commandLine)
 
     if (!CreateAgentWindow()) return FALSE;
     HWND window = agentWindow_.load();
+    if (closeRequested_) {
+        // Asked to close during start-up: the loop runs only to end the agent.
+        ::PostMessageW(window, WM_CLOSE, 0, 0);
+        return TRUE;
+    }
     if (!autoStarted) ::PostMessageW(window, WM_SHOW_MAIN_DLG, 0, 0);
     usageTimer_ = ::SetTimer(window, TIMER_USAGE_REPORT, kUsageReportDelayMs, nullptr);
     if (!deviceOpened_) retryTimer_ = ::SetTimer(window, TIMER_DEVICE_RETRY, kDeviceRetryMs, nullptr);
@@ -104,7 +114,6 @@ void CTPDApp::LoadDropwatch()
     if (!::PathFileExistsW(path.c_str())) return;
     dropwatchModule_.reset(::LoadLibraryW(path.c_str()));
     if (!dropwatchModule_) return;
-    using StartMonitorFn = DWORD(WINAPI*)();
     if (auto start = GetProcAddressAs<StartMonitorFn>(dropwatchModule_.get(), "StartMonitor"))
         start();
 }
@@ -133,12 +142,14 @@ bool CTPDApp::CreateAgentWindow()
 
 int CTPDApp::RunMessageLoop()
 {
-    MSG message;
-    while (::GetMessageW(&message, nullptr, 0, 0) > 0) {
+    MSG message{};
+    BOOL got = FALSE;
+    while ((got = ::GetMessageW(&message, nullptr, 0, 0)) > 0) {
         ::TranslateMessage(&message);
         ::DispatchMessageW(&message);
     }
-    return static_cast<int>(message.wParam);
+    // Only WM_QUIT carries the exit code; a failed GetMessageW leaves none.
+    return got == 0 ? static_cast<int>(message.wParam) : 0;
 }
 
 LRESULT CALLBACK CTPDApp::AgentWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
@@ -210,16 +221,20 @@ void CTPDApp::CloseAgentUnlessDialogOpen()
 
 void CTPDApp::ShowMainDialog()
 {
-    if (HWND dialog = FindMainDialog()) {
-        ::PostMessageW(dialog, WM_RAISE_MAIN_DLG, 0, 0);
-        return;
+    {
+        std::lock_guard lock(dialogThreadLock_);
+        if (!mainDialogThread_) {
+            DWORD threadId = 0;
+            mainDialogThread_.reset(
+                ::CreateThread(nullptr, 0, MainDialogThread, this, CREATE_SUSPENDED, &threadId));
+            mainDialogThreadId_ = mainDialogThread_ ? threadId : 0;
+            if (mainDialogThread_) ::ResumeThread(mainDialogThread_.get());
+            return;
+        }
     }
-    std::lock_guard lock(dialogThreadLock_);
-    // A previous dialog thread that is still ending gives up its handle here.
-    DWORD threadId = 0;
-    mainDialogThread_.reset(::CreateThread(nullptr, 0, MainDialogThread, this, CREATE_SUSPENDED, &threadId));
-    mainDialogThreadId_ = mainDialogThread_ ? threadId : 0;
-    if (mainDialogThread_) ::ResumeThread(mainDialogThread_.get());
+    // A dialog thread that has not ended is the one main dialog, even before
+    // its window carries the property: raise it if it is there yet.
+    if (HWND dialog = FindMainDialog()) ::PostMessageW(dialog, WM_RAISE_MAIN_DLG, 0, 0);
 }
 
 DWORD WINAPI CTPDApp::MainDialogThread(void* param)
@@ -270,11 +285,10 @@ void CTPDApp::Shutdown()
     }
     if (dialogThread) {
         if (HWND dialog = FindMainDialog()) ::PostMessageW(dialog, WM_CLOSE, 0, 0);
-        ::WaitForSingleObject(dialogThread.get(), kDialogThreadWaitMs);
+        dialogOutlivedShutdown_ = ::WaitForSingleObject(dialogThread.get(), kDialogThreadWaitMs) != WAIT_OBJECT_0;
         dialogThread.reset();
     }
     if (dropwatchModule_) {
-        using StopMonitorFn = DWORD(WINAPI*)();
         if (auto stop = GetProcAddressAs<StopMonitorFn>(dropwatchModule_.get(), "StopMonitor"))
             stop();
         if (::FreeLibrary(dropwatchModule_.get())) dropwatchModule_.release();

@@ -22,6 +22,10 @@ public:
     BOOL StartAgent(HINSTANCE instance, const wchar_t* commandLine);
     int RunMessageLoop();
     void Shutdown();
+    // True when the main-dialog thread still ran after Shutdown gave up
+    // waiting for it: it still uses this object, so the process must end
+    // without destroying it.
+    bool DialogOutlivedShutdown() const noexcept { return dialogOutlivedShutdown_; }
 
     void OnShutdownAll() override;
     void OnShutdownUser() override;
@@ -70,16 +74,18 @@ private:
     std::atomic<LONG> retryCount_{0};
     BOOL deviceOpened_ = FALSE;
     std::atomic<BOOL> subscribed_{FALSE};
+    std::atomic<bool> closeRequested_{false};
     unique_mutex instanceMutex_;
     bool oneShotFailed_ = false;
 
     // The main-dialog thread handle has one owner of record at a time: the
-    // thread whose id is recorded closes it when it ends; Shutdown takes it
-    // over before waiting, and a new dialog request takes it over from a
-    // thread that is still ending.
+    // thread whose id is recorded closes it when it ends, and Shutdown takes
+    // it over before waiting. While it is set, that thread is the one main
+    // dialog, so a new dialog request never starts a second one.
     std::mutex dialogThreadLock_;
     unique_thread mainDialogThread_;   // guarded by dialogThreadLock_
     DWORD mainDialogThreadId_ = 0;     // guarded by dialogThreadLock_
+    bool dialogOutlivedShutdown_ = false;
 };
 
 }  // namespace tapdeck

@@ -55,10 +55,11 @@ bool ReadOriginalVersion(std::wstring& version)
     DWORD bytes = sizeof(buffer);
     const LONG status =
         ::RegQueryValueExW(key.get(), L"version", nullptr, &type, reinterpret_cast<BYTE*>(buffer), &bytes);
-    const bool isText = type == REG_SZ || type == REG_EXPAND_SZ;
+    // A value too long for the buffer reports its whole size: nothing of it counts.
+    if (status != ERROR_SUCCESS || (type != REG_SZ && type != REG_EXPAND_SZ)) return false;
     // Only a properly terminated string counts; no data at all is the empty one.
     const bool terminated = bytes == 0 || (bytes % sizeof(wchar_t) == 0 && buffer[bytes / sizeof(wchar_t) - 1] == L'\0');
-    if (status == ERROR_SUCCESS && isText && terminated) version = buffer;
+    if (terminated) version = buffer;
     return !version.empty();
 }
 

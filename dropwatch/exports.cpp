@@ -1,5 +1,6 @@
 // The two exports the agent calls: StartMonitor once after loading the
 // library, StopMonitor once before freeing it. Both run on its main thread.
+#include "dropwatch_exports.h"
 #include "monitor_state.h"
 
 namespace {

@@ -42,6 +42,12 @@ HRESULT CProximityStatics::GetDefault(sdk::IProximityDevice** device)
 {
     if (!device) return E_POINTER;
     *device = nullptr;
+    const std::wstring hold = StatePath(kNfcArea, kNfcHoldFile);
+    if (::GetFileAttributesW(hold.c_str()) != INVALID_FILE_ATTRIBUTES) {
+        AppendRecord(kNfcArea, kNfcHeldFile, std::to_wstring(::GetCurrentProcessId()));
+        for (int tick = 0; tick < 3000 && ::GetFileAttributesW(hold.c_str()) != INVALID_FILE_ATTRIBUTES; ++tick)
+            ::Sleep(10);
+    }
     if (::GetFileAttributesW(StatePath(kNfcArea, kNfcPresentFile).c_str()) == INVALID_FILE_ATTRIBUTES) return S_OK;
     if (CSimDevice* sim = CSimDevice::Instance()) *device = sim;
     return S_OK;

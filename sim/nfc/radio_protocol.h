@@ -18,6 +18,10 @@ inline constexpr wchar_t kNfcArea[] = L"nfc";
 inline constexpr wchar_t kNfcPresentFile[] = L"present";
 inline constexpr wchar_t kNfcSubscriptionsFile[] = L"subscriptions.log";
 inline constexpr wchar_t kNfcPublishedFile[] = L"published.log";
+// While this file exists, GetDefault waits (at most 30 s) before it answers,
+// as a slow radio driver would; each process it holds is noted in the log.
+inline constexpr wchar_t kNfcHoldFile[] = L"hold";
+inline constexpr wchar_t kNfcHeldFile[] = L"held.log";
 
 inline std::wstring RadioPipeName(DWORD pid) { return L"\\\\.\\pipe\\tapdeck-sim-nfc-" + std::to_wstring(pid); }
 inline std::wstring RadioHostFile(DWORD pid) { return L"host-" + std::to_wstring(pid); }

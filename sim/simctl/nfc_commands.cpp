@@ -28,6 +28,11 @@ int Device(const SimctlArgs& args)
         DeleteStateFile(kNfcArea, kNfcPresentFile);
         return 0;
     }
+    if (args[0] == L"hold") return WriteStateFile(kNfcArea, kNfcHoldFile, L"1") ? 0 : 1;
+    if (args[0] == L"release") {
+        DeleteStateFile(kNfcArea, kNfcHoldFile);
+        return 0;
+    }
     return 2;
 }
 
@@ -69,10 +74,12 @@ int Reset(const SimctlArgs& args)
     DeleteStateFile(kNfcArea, kNfcSubscriptionsFile);
     DeleteStateFile(kNfcArea, kNfcPublishedFile);
     DeleteStateFile(kNfcArea, kNfcPresentFile);
+    DeleteStateFile(kNfcArea, kNfcHoldFile);
+    DeleteStateFile(kNfcArea, kNfcHeldFile);
     return 0;
 }
 
-SimctlCommand deviceCommand(L"nfc-device", L"present|absent  whether GetDefault finds a radio", Device);
+SimctlCommand deviceCommand(L"nfc-device", L"present|absent|hold|release  whether GetDefault finds a radio; hold keeps callers waiting in it", Device);
 SimctlCommand touchCommand(L"nfc-touch", L"TYPE HEX  a peer comes near and sends a message of these bytes", Touch);
 SimctlCommand touchTextCommand(L"nfc-touch-text", L"TYPE TEXT  the same with the text as UTF-16LE bytes",
                                TouchText);

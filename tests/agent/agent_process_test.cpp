@@ -2,7 +2,9 @@
 #include <gtest/gtest.h>
 
 #include "agent_messages.h"
+#include "../../sim/nfc/radio_protocol.h"
 #include "observe_app.h"
+#include "sim_state.h"
 #include "support/process.h"
 
 using namespace std::chrono_literals;
@@ -82,6 +84,44 @@ TEST(AgentLifecycle, HaltAllFromAnotherProcessClosesTheAgent)
     RunningAgent agent;
     ASSERT_TRUE(agent.WaitForWindow());
     EXPECT_EQ(0, RunProgram(Agent(), L"/HaltAll"));
+    EXPECT_EQ(0, WaitForExit(agent.Process(), 10s));
+    EXPECT_FALSE(AgentWindowExists());
+}
+
+TEST(AgentLifecycle, UninstallClosesTheRunningAgent)
+{
+    RunningAgent agent;
+    ASSERT_TRUE(agent.WaitForWindow());
+    EXPECT_EQ(0, RunProgram(Agent(), L"/Uninstall"));
+    EXPECT_EQ(0, WaitForExit(agent.Process(), 10s));
+}
+
+// The all-sessions event stays set while any process holds it, so nothing
+// repeats a close request that comes before the agent has its window.
+TEST(AgentLifecycle, StartedWhileTheAllSessionsEventIsSetItClosesAtOnce)
+{
+    CObserveApp halt(kAgentIdentity);
+    ASSERT_TRUE(halt.SetShutdownAll());
+    RunningAgent agent;
+    EXPECT_EQ(0, WaitForExit(agent.Process(), 10s));
+    ::ResetEvent(halt.AllShutdownEvent());
+}
+
+TEST(AgentLifecycle, HaltAllWhileTheAgentIsStillStartingClosesIt)
+{
+    // The radio driver keeps the agent inside its device lookup, and then
+    // finds no radio, so that the agent would run on.
+    sim::DeleteStateFile(sim::kNfcArea, sim::kNfcPresentFile);
+    sim::WriteStateFile(sim::kNfcArea, sim::kNfcHoldFile, L"1");
+    sim::DeleteStateFile(sim::kNfcArea, sim::kNfcHeldFile);
+    RunningAgent agent;
+    const std::wstring pid = std::to_wstring(::GetProcessId(agent.Process()));
+    const bool held = WaitUntil(
+        [&] { return sim::ReadStateFile(sim::kNfcArea, sim::kNfcHeldFile).find(pid) != std::wstring::npos; }, 10s);
+    EXPECT_TRUE(held);
+    EXPECT_EQ(0, RunProgram(Agent(), L"/HaltAll"));
+    EXPECT_FALSE(AgentWindowExists());
+    sim::DeleteStateFile(sim::kNfcArea, sim::kNfcHoldFile);
     EXPECT_EQ(0, WaitForExit(agent.Process(), 10s));
     EXPECT_FALSE(AgentWindowExists());
 }

@@ -31,11 +31,19 @@ struct CountingSink : CObserveApp::IObserveEvent {
     void OnShutdownUser() override { ++user; }
 };
 
-// Blocks the observer thread inside the sink until released.
+// Blocks the observer thread inside the sink until released, and says when
+// the thread has entered it.
 struct BlockingSink : CObserveApp::IObserveEvent {
+    tapdeck::unique_event entered{::CreateEventW(nullptr, TRUE, FALSE, nullptr)};
     tapdeck::unique_event release{::CreateEventW(nullptr, TRUE, FALSE, nullptr)};
-    void OnShutdownAll() override { ::WaitForSingleObject(release.get(), INFINITE); }
-    void OnShutdownUser() override { ::WaitForSingleObject(release.get(), INFINITE); }
+    void OnShutdownAll() override { Block(); }
+    void OnShutdownUser() override { Block(); }
+    void Block()
+    {
+        ::SetEvent(entered.get());
+        ::WaitForSingleObject(release.get(), INFINITE);
+    }
+    bool WaitEntered() const { return ::WaitForSingleObject(entered.get(), 5000) == WAIT_OBJECT_0; }
 };
 
 TEST(ObserveApp, UserEventCallsOnShutdownUserOnce)
@@ -71,16 +79,21 @@ TEST(ObserveApp, AllSessionsEventCallsOnShutdownAllOnce)
 
 TEST(ObserveApp, OtherIdentityNeverNotifies)
 {
+    const auto identity = UniqueIdentity("mine");
     CountingSink sink;
-    CObserveApp observer(UniqueIdentity("mine").c_str());
+    CObserveApp observer(identity.c_str());
     observer.SetSink(&sink);
     observer.StartObserve();
 
     CObserveApp stranger(UniqueIdentity("theirs").c_str());
     stranger.SetShutdownAll();
     stranger.SetShutdownUser();
-    EXPECT_TRUE(observer.StopObserve());
-    EXPECT_EQ(0, sink.all + sink.user);
+    // The observer's own per-user event as a sentinel: had the stranger's
+    // all-sessions event been ours, the thread would have reported that one,
+    // which wins over the per-user event whenever both are set.
+    CObserveApp(identity.c_str()).SetShutdownUser();
+    ASSERT_TRUE(tapdeck::test::WaitUntil([&] { return sink.user == 1; }, 5s));
+    EXPECT_EQ(0, sink.all.load());
 }
 
 TEST(ObserveApp, StopEndsAQuietThreadWithoutNotifying)
@@ -103,7 +116,7 @@ TEST(ObserveApp, StuckSinkIsTerminatedAfterTheStopTimeout)
     observer.SetSink(&sink);
     observer.StartObserve();
     CObserveApp(identity.c_str()).SetShutdownUser();
-    ::Sleep(50);  // let the thread enter the sink
+    ASSERT_TRUE(sink.WaitEntered());
     EXPECT_FALSE(observer.StopObserve());
     ::SetEvent(sink.release.get());
 }
@@ -118,10 +131,11 @@ TEST(ObserveApp, DestructorReturnsWhenTheSinkHangs)
         observer.SetSink(&sink);
         observer.StartObserve();
         CObserveApp(identity.c_str()).SetShutdownAll();
-        ::Sleep(50);
+        ASSERT_TRUE(sink.WaitEntered());
     }
-    // A hang, not a speed check: the stop rule gives up after 2000 ms.
-    EXPECT_LT(std::chrono::steady_clock::now() - start, 15s);
+    // The stop gives up on the thread after 2000 ms; a wait twice as long
+    // would already be a fault, not a slow machine.
+    EXPECT_LT(std::chrono::steady_clock::now() - start, 4s);
     ::SetEvent(sink.release.get());
 }
 

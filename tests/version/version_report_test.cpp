@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "shared_info.h"
+#include "unique_handle.h"
 #include "version_report.h"
 
 using namespace tapdeck;
@@ -94,6 +95,26 @@ void PrintTo(const OriginalCase& c, std::ostream* os) { *os << c.name; }
 
 class OriginalVersion : public ::testing::TestWithParam<OriginalCase> {};
 
+// Reads on a thread with a small stack of its own: an index taken from the
+// size of a value far larger than the buffer then lands outside any stack.
+bool ReadOnSmallStack(std::wstring& version)
+{
+    struct Call {
+        std::wstring* version;
+        bool result;
+    } call{&version, false};
+    unique_thread thread(::CreateThread(
+        nullptr, 64 * 1024,
+        [](void* param) -> DWORD {
+            auto* c = static_cast<Call*>(param);
+            c->result = ReadOriginalVersion(*c->version);
+            return 0;
+        },
+        &call, STACK_SIZE_PARAM_IS_A_RESERVATION, nullptr));
+    if (thread) ::WaitForSingleObject(thread.get(), INFINITE);
+    return call.result;
+}
+
 TEST_P(OriginalVersion, OnlyProperTextCounts)
 {
     SharedInfo info;
@@ -101,7 +122,7 @@ TEST_P(OriginalVersion, OnlyProperTextCounts)
     const DWORD bytes = c.byteCount != kWhole ? c.byteCount : static_cast<DWORD>((c.data.size() + 1) * sizeof(wchar_t));
     ASSERT_TRUE(SharedInfo::SetValue(kAppRecordKey, KEY_WOW64_64KEY, L"version", c.type, c.data.c_str(), bytes));
     std::wstring version = L"stale";
-    EXPECT_EQ(!c.version.empty(), ReadOriginalVersion(version));
+    EXPECT_EQ(!c.version.empty(), ReadOnSmallStack(version));
     EXPECT_EQ(c.version, version);
 }
 
@@ -113,7 +134,9 @@ INSTANTIATE_TEST_SUITE_P(
                       OriginalCase{"OddByteCount", REG_SZ, L"1.0", 7, L""},
                       OriginalCase{"Empty", REG_SZ, L"", kWhole, L""},
                       OriginalCase{"NoData", REG_SZ, L"", 0, L""},
-                      OriginalCase{"TooLongForTheBuffer", REG_SZ, std::wstring(300, L'9'), kWhole, L""},
+                      // Larger than the buffer by far: the query's size must never index it.
+                      OriginalCase{"ValueOf32MiB", REG_SZ, std::wstring(32 * 512 * 1024, L'9'), kWhole, L""},
+                      OriginalCase{"OneTooLong", REG_SZ, std::wstring(260, L'7'), kWhole, L""},
                       OriginalCase{"LongestThatFits", REG_SZ, std::wstring(259, L'8'), kWhole, std::wstring(259, L'8')}));
 
 // Windows hands back the stored bytes, which the agent refuses; Wine's

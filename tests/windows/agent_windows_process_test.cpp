@@ -65,7 +65,10 @@ HWND AboutBox() { return FindWindowWithProperty(kAboutBoxProp); }
 // An agent started by hand, ended again at the end of the test.
 class ManualAgent {
 public:
-    explicit ManualAgent(const std::wstring& path = Agent()) : process_(StartProgram(path, L"")) {}
+    explicit ManualAgent(const std::wstring& path = Agent(), const wchar_t* arguments = L"")
+        : process_(StartProgram(path, arguments))
+    {
+    }
     ~ManualAgent()
     {
         if (process_ && WaitForExit(process_.get(), 0ms) == -1) {
@@ -120,6 +123,53 @@ TEST(AgentMainDialog, SecondManualStartRaisesTheOpenDialogInsteadOfAnother)
     ASSERT_EQ(1u, dialogs.size());
     EXPECT_EQ(first, dialogs.front());
     EXPECT_TRUE(::IsWindowVisible(first));
+}
+
+TEST(AgentMainDialog, RequestsPostedBackToBackOpenOneDialog)
+{
+    ManualAgent agent(Agent(), L"/AutoStart");
+    ASSERT_TRUE(agent.WaitForAgentWindow());
+    HWND window = FindWindowWithProperty(kAgentWindowProp);
+    for (int i = 0; i < 3; ++i) ::PostMessageW(window, WM_SHOW_MAIN_DLG, 0, 0);
+    ASSERT_TRUE(WaitUntil([] { return MainDialog() != nullptr; }, 10s));
+    // The agent handled all three at once, so a second dialog's thread would
+    // have started with the first one's and be about as far.
+    ::SendMessageTimeoutW(window, WM_NULL, 0, 0, SMTO_BLOCK, 5000, nullptr);
+    ::SendMessageTimeoutW(MainDialog(), WM_NULL, 0, 0, SMTO_BLOCK, 5000, nullptr);
+    EXPECT_FALSE(WaitUntil([] { return WindowsWithProperty(kMainDialogProp).size() > 1; }, 2s));
+
+    EXPECT_EQ(0, RunProgram(Agent(), L"/HaltAll"));
+    EXPECT_EQ(0, WaitForExit(agent.Process(), 10s));
+    EXPECT_TRUE(WindowsWithProperty(kMainDialogProp).empty());
+}
+
+// The agent waits 300 ms for its dialog to close and then goes on ending;
+// a dialog thread held past that and let go while the process ends must
+// not break the end.
+TEST(AgentMainDialog, ADialogSlowToCloseNeverBreaksTheAgentsEnd)
+{
+    for (int round = 0; round < 3; ++round) {
+        ManualAgent agent;
+        ASSERT_TRUE(WaitUntil([] { return MainDialog() != nullptr; }, 10s));
+        unique_handle thread(
+            ::OpenThread(THREAD_SUSPEND_RESUME, FALSE, ::GetWindowThreadProcessId(MainDialog(), nullptr)));
+        ASSERT_TRUE(thread);
+        ::SuspendThread(thread.get());
+        EXPECT_EQ(0, RunProgram(Agent(), L"/HaltAll"));
+        // The instance mutex is the last thing the agent lets go of.
+        WaitUntil(
+            [] {
+                unique_mutex instance(::OpenMutexW(SYNCHRONIZE, FALSE, kInstanceMutexName));
+                if (!instance) return true;
+                const DWORD taken = ::WaitForSingleObject(instance.get(), 0);
+                if (taken == WAIT_TIMEOUT) return false;
+                ::ReleaseMutex(instance.get());
+                return true;
+            },
+            10s);
+        ::ResumeThread(thread.get());
+        EXPECT_EQ(0, WaitForExit(agent.Process(), 10s)) << "round " << round;
+    }
 }
 
 TEST(AgentMainDialog, OkClosesTheDialogAndTheAgentGoesOn)
