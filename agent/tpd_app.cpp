@@ -43,7 +43,8 @@ void CTPDApp::PostCloseToAgent()
 
 CTPDApp::OneShot CTPDApp::RunOneShotSwitch(const wchar_t* commandLine)
 {
-    if (IsSwitch(commandLine, L"/CreateDesktopShortcut")) return CreateDesktopShortcut(*this) ? OneShot::Done : OneShot::Failed;
+    if (IsSwitch(commandLine, L"/CreateDesktopShortcut"))
+        return CreateDesktopShortcut(*this) ? OneShot::Done : OneShot::Failed;
     if (IsSwitch(commandLine, L"/Install")) return Install(*this) ? OneShot::Done : OneShot::Failed;
     if (IsSwitch(commandLine, L"/HaltAll")) {
         observer_.SetShutdownAll();
