@@ -94,6 +94,17 @@ HRESULT OpenOrCreateFolder(ITaskFolder* parent, const wchar_t* name, const VARIA
     return parent->CreateFolder(path.get(), sddl, folder.put());
 }
 
+// The connected service and the product's task folder, with the root folder
+// it hangs under.
+HRESULT OpenProductFolder(com_ptr<ITaskService>& service, com_ptr<ITaskFolder>& root, com_ptr<ITaskFolder>& product)
+{
+    HRESULT hr = ConnectService(service);
+    if (FAILED(hr)) return hr;
+    hr = GetFolder(service.get(), L"\\", root);
+    if (FAILED(hr)) return hr;
+    return GetSubfolder(root.get(), kProductFolderPath, product);
+}
+
 HRESULT PutText(ITaskSettings* settings, HRESULT (STDMETHODCALLTYPE ITaskSettings::*put)(BSTR), const wchar_t* text)
 {
     unique_bstr value = Bstr(text);
@@ -169,12 +180,18 @@ HRESULT AddExecAction(ITaskDefinition* task, const std::wstring& executablePath)
     com_ptr<IExecAction> exec;
     hr = action.as(__uuidof(IExecAction), exec);
     if (FAILED(hr)) return hr;
+    // The agent runs in its own folder, not in the scheduler's default
+    // (system32) nor wherever its installer was started from.
+    const std::wstring folder = executablePath.substr(0, executablePath.find_last_of(L'\\'));
     unique_bstr path = Bstr(executablePath.c_str());
     unique_bstr arguments = Bstr(L"/AutoStart");
-    if (!path || !arguments) return E_OUTOFMEMORY;
+    unique_bstr workingDirectory = Bstr(folder.c_str());
+    if (!path || !arguments || !workingDirectory) return E_OUTOFMEMORY;
     hr = exec->put_Path(path.get());
     if (FAILED(hr)) return hr;
-    return exec->put_Arguments(arguments.get());
+    hr = exec->put_Arguments(arguments.get());
+    if (FAILED(hr)) return hr;
+    return exec->put_WorkingDirectory(workingDirectory.get());
 }
 
 }  // namespace
@@ -214,18 +231,36 @@ bool CAutoRunSet::Register(const std::wstring& executablePath)
                                                      Empty(), TASK_LOGON_GROUP, sddl.get(), registered.put()));
 }
 
+bool CAutoRunSet::Run(DWORD sessionId)
+{
+    ComScope com;
+    if (!com.Usable()) return false;
+
+    com_ptr<ITaskService> service;
+    com_ptr<ITaskFolder> root;
+    com_ptr<ITaskFolder> product;
+    if (FAILED(OpenProductFolder(service, root, product))) return false;
+    unique_bstr taskName = Bstr(kTaskName);
+    if (!taskName) return false;
+    com_ptr<IRegisteredTask> task;
+    if (FAILED(product->GetTask(taskName.get(), task.put()))) return false;
+    // The task's principal is the Users group: run in a session, the
+    // scheduler starts it as the user of that session, with a filtered token.
+    unique_bstr noUser = Bstr(L"");
+    com_ptr<IRunningTask> running;
+    return SUCCEEDED(task->RunEx(Empty(), sdk::TASK_RUN_USE_SESSION_ID, static_cast<LONG>(sessionId), noUser.get(),
+                                 running.put()));
+}
+
 bool CAutoRunSet::Unregister()
 {
     ComScope com;
     if (!com.Usable()) return false;
 
     com_ptr<ITaskService> service;
-    if (FAILED(ConnectService(service))) return false;
     com_ptr<ITaskFolder> root;
-    if (FAILED(GetFolder(service.get(), L"\\", root))) return false;
-
     com_ptr<ITaskFolder> product;
-    if (FAILED(GetSubfolder(root.get(), kProductFolderPath, product))) return false;
+    if (FAILED(OpenProductFolder(service, root, product))) return false;
     unique_bstr taskName = Bstr(kTaskName);
     if (!taskName) return false;
     if (FAILED(product->DeleteTask(taskName.get(), 0))) return false;

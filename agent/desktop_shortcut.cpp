@@ -88,13 +88,13 @@ HRESULT CreateShortcut(const std::wstring& linkPath, const std::wstring& appUser
     return file->Save(linkPath.c_str(), TRUE);
 }
 
-void CreateDesktopShortcut(CTPDApp& app)
+bool CreateDesktopShortcut(CTPDApp& app)
 {
     std::wstring linkPath;
     GetDesktopShortcutPath(linkPath);
     const std::wstring target = AgentExecutablePath(app.ProgramFilesPath());
-    if (target.empty() || linkPath.empty() || kAppUserModelId[0] == L'\0') return;
-    CreateShortcut(linkPath, kAppUserModelId, target, L"");
+    if (target.empty() || linkPath.empty() || kAppUserModelId[0] == L'\0') return false;
+    return SUCCEEDED(CreateShortcut(linkPath, kAppUserModelId, target, L""));
 }
 
 void DeleteDesktopShortcut()

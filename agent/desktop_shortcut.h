@@ -18,7 +18,8 @@ bool GetDesktopShortcutPath(std::wstring& path);
 HRESULT CreateShortcut(const std::wstring& linkPath, const std::wstring& appUserModelId, const std::wstring& target,
                        const std::wstring& arguments);
 
-void CreateDesktopShortcut(CTPDApp& app);
+// True when the shortcut was written.
+bool CreateDesktopShortcut(CTPDApp& app);
 void DeleteDesktopShortcut();
 
 }  // namespace tapdeck

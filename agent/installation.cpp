@@ -29,4 +29,25 @@ bool Install(CTPDApp& app)
 
 void UnregisterAutoRun() { CAutoRunSet().Unregister(); }
 
+void HaltAllAndWait(CObserveApp& agentObserver)
+{
+    CObserveApp pairwellObserver(kPairwellIdentity);
+    agentObserver.SetShutdownAll();
+    pairwellObserver.SetShutdownAll();
+    const ULONGLONG deadline = ::GetTickCount64() + kHaltWaitMs;
+    const auto left = [deadline] {
+        const ULONGLONG now = ::GetTickCount64();
+        return now < deadline ? static_cast<DWORD>(deadline - now) : 0;
+    };
+    agentObserver.WaitUntilNoneRuns(left());
+    pairwellObserver.WaitUntilNoneRuns(left());
+}
+
+bool RunLogonTask()
+{
+    DWORD session = 0;
+    if (!::ProcessIdToSessionId(::GetCurrentProcessId(), &session) || session == 0) return false;
+    return CAutoRunSet().Run(session);
+}
+
 }  // namespace tapdeck

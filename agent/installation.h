@@ -1,7 +1,10 @@
 #pragma once
 // The one-shot installation switches of the agent: the autostart task and
 // the desktop shortcut.
+#include <windows.h>
 #include <string>
+
+#include "observe_app.h"
 
 #include "desktop_shortcut.h"
 
@@ -16,5 +19,17 @@ std::wstring AgentExecutablePath(std::wstring& programFilesPath);
 // Registers the autostart task, trying up to ten times; true on success.
 bool Install(CTPDApp& app);
 void UnregisterAutoRun();
+
+// For installers, before they replace or remove the files: asks every agent
+// and every Pairwell of every session to close and waits, at most
+// kHaltWaitMs in all, until none of them runs any more.
+constexpr DWORD kHaltWaitMs = 30000;
+void HaltAllAndWait(CObserveApp& agentObserver);
+
+// Starts the logon task now in the caller's logon session, so that the agent
+// runs as that session's user and not elevated, whoever the caller is. An
+// installer running without a logged-on user (session 0) starts nothing: the
+// task starts the agent at the next logon.
+bool RunLogonTask();
 
 }  // namespace tapdeck

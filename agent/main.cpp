@@ -19,6 +19,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR commandLine, int)
 
     int exitCode = 0;
     if (theApp.StartAgent(instance, commandLine)) exitCode = theApp.RunMessageLoop();
+    else exitCode = theApp.OneShotExitCode();
     theApp.Shutdown();
 
     if (SUCCEEDED(init)) ::RoUninitialize();

@@ -43,26 +43,32 @@ void CTPDApp::PostCloseToAgent()
 
 CTPDApp::OneShot CTPDApp::RunOneShotSwitch(const wchar_t* commandLine)
 {
-    if (IsSwitch(commandLine, L"/CreateDesktopShortcut")) {
-        CreateDesktopShortcut(*this);
-    } else if (IsSwitch(commandLine, L"/Install")) {
-        Install(*this);
-    } else if (IsSwitch(commandLine, L"/HaltAll")) {
+    if (IsSwitch(commandLine, L"/CreateDesktopShortcut"))
+        return CreateDesktopShortcut(*this) ? OneShot::Done : OneShot::Failed;
+    if (IsSwitch(commandLine, L"/Install")) return Install(*this) ? OneShot::Done : OneShot::Failed;
+    if (IsSwitch(commandLine, L"/HaltAll")) {
         observer_.SetShutdownAll();
     } else if (IsSwitch(commandLine, L"/Uninstall")) {
         observer_.SetShutdownAll();
         UnregisterAutoRun();
         DeleteDesktopShortcut();
+    } else if (IsSwitch(commandLine, L"/HaltAllAndWait")) {
+        HaltAllAndWait(observer_);
+    } else if (IsSwitch(commandLine, L"/RunLogonTask")) {
+        RunLogonTask();
     } else {
         return OneShot::None;
     }
-    return OneShot::Handled;
+    return OneShot::Done;
 }
 
 BOOL CTPDApp::StartAgent(HINSTANCE instance, const wchar_t* commandLine)
 {
     if (!commandLine) commandLine = L"";
-    if (RunOneShotSwitch(commandLine) == OneShot::Handled) return FALSE;
+    if (const OneShot done = RunOneShotSwitch(commandLine); done != OneShot::None) {
+        oneShotFailed_ = done == OneShot::Failed;
+        return FALSE;
+    }
     const bool autoStarted = IsSwitch(commandLine, L"/AutoStart");
 
     instanceMutex_.reset(::CreateMutexW(nullptr, TRUE, kInstanceMutexName));

@@ -30,6 +30,12 @@ public:
     void OnShutdownAll() override;
     void OnShutdownUser() override;
 
+    // The exit code of a one-shot switch: 0, or kOneShotFailed when "/Install"
+    // or "/CreateDesktopShortcut" could not do its work, so that an installer
+    // that runs them can fail and roll back.
+    int OneShotExitCode() const noexcept { return oneShotFailed_ ? kOneShotFailed : 0; }
+    static constexpr int kOneShotFailed = 1;
+
     HINSTANCE Instance() const noexcept { return instance_; }
     HICON AppIcon() const noexcept { return appIcon_.get(); }
     HWND AgentWindow() const noexcept { return agentWindow_.load(); }
@@ -38,7 +44,7 @@ public:
     CNFCManager& Nfc() noexcept { return nfc_; }
 
 private:
-    enum class OneShot { None, Handled };
+    enum class OneShot { None, Done, Failed };
 
     OneShot RunOneShotSwitch(const wchar_t* commandLine);
     void LoadDropwatch();
@@ -70,6 +76,7 @@ private:
     std::atomic<BOOL> subscribed_{FALSE};
     std::atomic<bool> closeRequested_{false};
     unique_mutex instanceMutex_;
+    bool oneShotFailed_ = false;
 
     // The main-dialog thread handle has one owner of record at a time: the
     // thread whose id is recorded closes it when it ends, and Shutdown takes

@@ -26,6 +26,7 @@ endfunction()
 function(tapdeck_version_rc out_var file_name description)
     set(TAPDECK_FILE_NAME "${file_name}")
     set(TAPDECK_FILE_DESCRIPTION "${description}")
+    string(REPLACE "." "," TAPDECK_VERSION_COMMAS "${PROJECT_VERSION}")
     # Explorer's properties and installers read the type: a DLL must say so.
     if(file_name MATCHES "\\.[dD][lL][lL]$")
         set(TAPDECK_FILE_TYPE VFT_DLL)

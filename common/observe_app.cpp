@@ -67,6 +67,22 @@ void CObserveApp::TakeMutex(unique_mutex& mutex, const wchar_t* pattern)
     if (mutex) ::WaitForSingleObject(mutex.get(), 0);
 }
 
+bool CObserveApp::WaitUntilNoneRuns(DWORD timeoutMs) const
+{
+    auto name = FormatObjectName(L"Global\\%s-MutexAll");
+    if (!name) return false;
+    unique_mutex mutex(::OpenMutexW(SYNCHRONIZE | MUTEX_MODIFY_STATE, FALSE, name.get()));
+    if (!mutex) return ::GetLastError() == ERROR_FILE_NOT_FOUND;
+    switch (::WaitForSingleObject(mutex.get(), timeoutMs)) {
+    case WAIT_OBJECT_0:
+    case WAIT_ABANDONED:
+        ::ReleaseMutex(mutex.get());
+        return true;
+    default:
+        return false;
+    }
+}
+
 void CObserveApp::CreateUserMutex() { TakeMutex(userMutex_, L"%s-MutexUser"); }
 
 void CObserveApp::CreateAllMutex() { TakeMutex(allMutex_, L"Global\\%s-MutexAll"); }

@@ -10,6 +10,10 @@
 
 namespace tapdeck {
 
+// The identities of the two programs that carry an observer; the agent also
+// names Pairwell's when an installer asks it to close everything.
+inline constexpr wchar_t kPairwellIdentity[] = L"Pairwell[Guid({37EEC187-45D1-4505-9CE1-E4B618BCB506})]";
+
 class CObserveApp {
 public:
     struct IObserveEvent {
@@ -40,6 +44,10 @@ public:
     // the instances of its own session.
     bool SetShutdownAll() noexcept { return allShutdownEvent_ && ::SetEvent(allShutdownEvent_.get()); }
     bool SetShutdownUser() noexcept { return userShutdownEvent_ && ::SetEvent(userShutdownEvent_.get()); }
+    // Waits until no instance of any session holds the all-sessions presence
+    // mutex any more (it is free, abandoned by an instance that ended, or was
+    // never made); false when one still holds it after the time-out.
+    bool WaitUntilNoneRuns(DWORD timeoutMs) const;
 
     bool IsObserving() const noexcept { return static_cast<bool>(thread_); }
     HANDLE UserMutex() const noexcept { return userMutex_.get(); }

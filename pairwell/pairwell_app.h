@@ -9,7 +9,6 @@
 
 namespace tapdeck::pairwell {
 
-inline constexpr wchar_t kPairwellIdentity[] = L"Pairwell[Guid({37EEC187-45D1-4505-9CE1-E4B618BCB506})]";
 // Held by the process that runs the connection flow, in its logon session.
 inline constexpr wchar_t kInstanceMutexName[] = L"Pairwell[Guid({F56DB619-AF30-4E19-9F5A-D3E0240E13F8})]";
 

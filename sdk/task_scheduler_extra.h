@@ -1,6 +1,7 @@
 #pragma once
 // Task Scheduler and shell property declarations that the mingw-w64 10
-// headers lack: the logon trigger interface and the start-pin property key.
+// headers lack: the logon trigger interface, the start-pin property key and
+// the run flags.
 // Slot order is the vtable order; never add a virtual destructor here.
 #include <windows.h>
 #include <propkeydef.h>
@@ -25,5 +26,9 @@ namespace sdk {
 inline constexpr PROPERTYKEY PKEY_AppUserModel_StartPinOption = {
     {0x9f4c2855, 0x9f79, 0x4b39, {0xa8, 0xd0, 0xe1, 0xd4, 0x2d, 0xe1, 0xd5, 0xf3}}, 12};
 inline constexpr UINT APPUSERMODEL_STARTPINOPTION_DEFAULT = 0;
+
+// TASK_RUN_FLAGS of IRegisteredTask::RunEx.
+inline constexpr LONG TASK_RUN_NO_FLAGS = 0x0;
+inline constexpr LONG TASK_RUN_USE_SESSION_ID = 0x4;
 
 }  // namespace sdk

@@ -134,6 +134,16 @@ HWND FindPairwellDialog(std::wstring* property = nullptr)
     return nullptr;
 }
 
+// window-prop PROP: whether a program's window is up, found as other
+// programs find it, by the property it carries.
+int WindowProp(const SimctlArgs& args)
+{
+    if (args.size() != 1) return 2;
+    DialogSearch search{args[0].c_str(), nullptr};
+    ::EnumWindows(CheckDialog, reinterpret_cast<LPARAM>(&search));
+    return search.found ? 0 : 1;
+}
+
 // dialog-press ID: what a click on the control with that id does; an id
 // without a control (2, Escape) is posted as a bare command.
 int DialogPress(const SimctlArgs& args)
@@ -215,6 +225,8 @@ const SimctlCommand storeRecords(L"store-records", L"  Store pages asked for", S
 const SimctlCommand uiReset(L"ui-reset", L"  forget toasts, activations, Store pages and app visibility", UiReset);
 const SimctlCommand dialogPress(L"dialog-press", L"ID  press a control of Pairwell's open dialog", DialogPress);
 const SimctlCommand dialogClose(L"dialog-close", L"  Alt+F4 on Pairwell's open dialog", DialogClose);
+const SimctlCommand windowProp(L"window-prop", L"PROP  exit 0 when a top-level window carries the property",
+                               WindowProp);
 const SimctlCommand dialogInfo(L"dialog-info", L"  Pairwell's open dialog and its controls", DialogInfo);
 
 }  // namespace

@@ -5,11 +5,41 @@
 #include "dispatch_object.h"
 #include "dispatch_props.h"
 #include "task_definition.h"
+#include "task_scheduler_extra.h"
 #include "task_store.h"
 #include "task_xml.h"
+#include "unique_handle.h"
 
 namespace tapdeck::sim {
 namespace {
+
+// SCHED_E_START_ON_DEMAND, which the mingw-w64 headers lack.
+constexpr HRESULT kStartOnDemandRefused = static_cast<HRESULT>(0x80041328L);
+
+// Windows starts a task's program in its working directory, or in system32.
+HRESULT StartAction(const std::wstring& xml, std::wstring& started)
+{
+    if (ElementText(xml, L"AllowStartOnDemand") == L"false") return kStartOnDemandRefused;
+    const std::wstring command = ElementText(xml, L"Command");
+    if (command.empty()) return HRESULT_FROM_WIN32(ERROR_INVALID_DATA);
+    std::wstring folder = ElementText(xml, L"WorkingDirectory");
+    if (folder.empty()) {
+        wchar_t system[MAX_PATH] = {};
+        ::GetSystemDirectoryW(system, MAX_PATH);
+        folder = system;
+    }
+    std::wstring commandLine = L"\"" + command + L"\" " + ElementText(xml, L"Arguments");
+    STARTUPINFOW startup{};
+    startup.cb = sizeof(startup);
+    PROCESS_INFORMATION process{};
+    if (!::CreateProcessW(command.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, folder.c_str(),
+                          &startup, &process))
+        return HRESULT_FROM_WIN32(::GetLastError());
+    unique_handle thread(process.hThread);
+    unique_handle child(process.hProcess);
+    started = L"process " + std::to_wstring(process.dwProcessId) + L": " + commandLine + L" in " + folder;
+    return S_OK;
+}
 
 HRESULT GiveText(const std::wstring& text, BSTR* out)
 {
@@ -37,8 +67,26 @@ public:
         return S_OK;
     }
     HRESULT STDMETHODCALLTYPE put_Enabled(VARIANT_BOOL) override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE Run(VARIANT, IRunningTask**) override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE RunEx(VARIANT, LONG, LONG, BSTR, IRunningTask**) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE Run(VARIANT parameters, IRunningTask** running) override
+    {
+        return RunEx(parameters, sdk::TASK_RUN_NO_FLAGS, 0, nullptr, running);
+    }
+    // Starts the task's program as the scheduler would, and records the run
+    // with what Windows would have run it as: the principal, the run level
+    // and the session asked for.
+    HRESULT STDMETHODCALLTYPE RunEx(VARIANT, LONG flags, LONG sessionId, BSTR user, IRunningTask** running) override
+    {
+        if (running) *running = nullptr;
+        std::wstring xml;
+        HRESULT hr = ReadTaskFile(path_, xml);
+        std::wstring started;
+        if (SUCCEEDED(hr)) hr = StartAction(xml, started);
+        LogCall(L"RunEx " + path_ + L" flags=" + std::to_wstring(flags) + L" session=" + std::to_wstring(sessionId) +
+                    L" user=\"" + Text(user) + L"\" as group=" + ElementText(xml, L"GroupId") + L" runlevel=" +
+                    ElementText(xml, L"RunLevel") + L" started " + started,
+                hr);
+        return hr;
+    }
     HRESULT STDMETHODCALLTYPE GetInstances(LONG, IRunningTaskCollection**) override { return E_NOTIMPL; }
     HRESULT STDMETHODCALLTYPE get_LastRunTime(DATE*) override { return E_NOTIMPL; }
     HRESULT STDMETHODCALLTYPE get_LastTaskResult(LONG*) override { return E_NOTIMPL; }

@@ -1,5 +1,7 @@
 #include "task_xml.h"
 
+#include "xml_text.h"
+
 namespace tapdeck::sim {
 namespace {
 
@@ -167,6 +169,17 @@ std::wstring TaskXml(const TaskData& task)
     w.Element(L"Data", task.data);
     w.Close(L"Task");
     return std::move(w.text());
+}
+
+std::wstring ElementText(const std::wstring& xml, const wchar_t* name)
+{
+    const std::wstring open = L"<" + std::wstring(name) + L">";
+    const std::wstring close = L"</" + std::wstring(name) + L">";
+    const size_t start = xml.find(open);
+    if (start == std::wstring::npos) return {};
+    const size_t end = xml.find(close, start);
+    if (end == std::wstring::npos) return {};
+    return XmlUnescape(xml.substr(start + open.size(), end - start - open.size()));
 }
 
 }  // namespace tapdeck::sim

@@ -8,5 +8,8 @@
 namespace tapdeck::sim {
 
 std::wstring TaskXml(const TaskData& task);
+// The text of the first element of that name in a task's XML, unescaped;
+// empty when there is none.
+std::wstring ElementText(const std::wstring& xml, const wchar_t* name);
 
 }  // namespace tapdeck::sim

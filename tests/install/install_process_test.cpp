@@ -12,11 +12,14 @@
 #include <cstring>
 #include <sstream>
 
+#include "agent_messages.h"
 #include "com_ptr.h"
 #include "link_file.h"
+#include "observe_app.h"
 #include "sim_state.h"
 #include "support/process.h"
 #include "task_scheduler_extra.h"
+#include "tpd_app.h"
 #include "unique_handle.h"
 #include "xml_paths.h"
 
@@ -33,6 +36,8 @@ const std::wstring& Agent()
     static const std::wstring path = InstalledPath(L"Tapdeck.exe");
     return path;
 }
+
+std::wstring AgentFolder() { return Agent().substr(0, Agent().find_last_of(L'\\')); }
 
 std::wstring TasksDir()
 {
@@ -213,6 +218,7 @@ TEST_F(Installation, InstallRegistersTheLogonTaskAsSpecifiedInItsXml)
         {L"Task/Settings/StartWhenAvailable", L"true"},
         {L"Task/Actions/Exec/Command", Agent()},
         {L"Task/Actions/Exec/Arguments", L"/AutoStart"},
+        {L"Task/Actions/Exec/WorkingDirectory", AgentFolder()},
     };
     for (const auto& [path, value] : expected)
         EXPECT_EQ(std::vector<std::wstring>{value}, ValuesAt(xml, path)) << path;
@@ -268,10 +274,10 @@ struct RetryCase {
 
 class InstallRetry : public Installation, public ::testing::WithParamInterface<RetryCase> {};
 
-TEST_P(InstallRetry, RetriesTheWholeRegistrationUpToTenTimes)
+TEST_P(InstallRetry, RetriesTheWholeRegistrationUpToTenTimesAndSaysWhenItFailed)
 {
     sim::WriteStateFile(L"taskscheduler", L"fail-register", GetParam().failures);
-    Run(L"/Install");
+    EXPECT_EQ(GetParam().registered ? 0 : CTPDApp::kOneShotFailed, RunProgram(Agent(), L"/Install"));
     EXPECT_EQ(GetParam().attempts, SchedulerCalls(L"RegisterTaskDefinition").size());
     EXPECT_EQ(GetParam().registered, Exists(TaskFile(L"NFC Logon Start")));
 }
@@ -317,6 +323,54 @@ TEST_F(Installation, UninstallWithoutTheTaskStillDeletesTheShortcut)
     EXPECT_TRUE(Exists(TasksDir() + L"\\Vexa Corporation\\Tapdeck"));  // the failed deletion ends before the folder
     EXPECT_TRUE(SchedulerCalls(L"DeleteFolder").empty());
 }
+
+TEST_F(Installation, RunLogonTaskStartsTheAgentThroughTheTaskInTheCallersSession)
+{
+    Run(L"/Install");
+    Run(L"/RunLogonTask");
+    DWORD session = 0;
+    ASSERT_TRUE(::ProcessIdToSessionId(::GetCurrentProcessId(), &session));
+    const std::vector<std::wstring> runs = SchedulerCalls(L"RunEx");
+    ASSERT_EQ(1u, runs.size());
+    const std::wstring asked = L"RunEx \\Vexa Corporation\\Tapdeck\\NFC Logon Start flags=4 session=" +
+                               std::to_wstring(session) +
+                               L" user=\"\" as group=S-1-5-32-545 runlevel=LeastPrivilege started process ";
+    ASSERT_EQ(asked, runs[0].substr(0, asked.size()));
+    EXPECT_EQ(L": \"" + Agent() + L"\" /AutoStart in " + AgentFolder() + L" -> 0x00000000",
+              runs[0].substr(runs[0].find(L':')));
+
+    // The started agent is the one that an installer's halt ends.
+    unique_handle agent(::OpenProcess(SYNCHRONIZE, FALSE, std::wcstoul(runs[0].c_str() + asked.size(), nullptr, 10)));
+    ASSERT_TRUE(agent);
+    WaitUntil([&] { return FindAgentWindow() || ::WaitForSingleObject(agent.get(), 0) == WAIT_OBJECT_0; }, 20s);
+    Run(L"/HaltAllAndWait");
+    EXPECT_EQ(WAIT_OBJECT_0, ::WaitForSingleObject(agent.get(), 0));
+}
+
+TEST_F(Installation, RunLogonTaskWithoutTheTaskStartsNothing)
+{
+    Run(L"/RunLogonTask");
+    EXPECT_TRUE(SchedulerCalls(L"RunEx").empty());
+}
+
+// An installer's halt: what stands in for a running program of another
+// session holds the all-sessions presence mutex until it was asked to close.
+class HaltAllAndWait : public ::testing::TestWithParam<const wchar_t*> {};
+
+TEST_P(HaltAllAndWait, AsksToCloseAndWaitsUntilTheHolderOfTheAllSessionsMutexLetsGo)
+{
+    CObserveApp running(GetParam());
+    running.CreateAllMutex();
+    ASSERT_TRUE(running.AllMutex());
+    unique_handle halt = StartProgram(Agent(), L"/HaltAllAndWait");
+    ASSERT_TRUE(halt);
+    ASSERT_EQ(WAIT_OBJECT_0, ::WaitForSingleObject(running.AllShutdownEvent(), 20000));
+    EXPECT_EQ(-1, WaitForExit(halt.get(), 1s));
+    ::ReleaseMutex(running.AllMutex());
+    EXPECT_EQ(0, WaitForExit(halt.get(), 20s));
+}
+
+INSTANTIATE_TEST_SUITE_P(AgentAndPairwell, HaltAllAndWait, ::testing::Values(kAgentIdentity, kPairwellIdentity));
 
 TEST_F(Installation, ShortcutFileHoldsTargetAndBothPropertiesInItsPropertyStoreBlock)
 {

@@ -7,29 +7,13 @@
 #include <utility>
 #include <vector>
 
+#include "xml_text.h"
+
 namespace tapdeck::test {
 
 using XmlPaths = std::vector<std::pair<std::wstring, std::wstring>>;
 
-inline std::wstring XmlUnescape(const std::wstring& text)
-{
-    static const std::pair<const wchar_t*, wchar_t> entities[] = {
-        {L"&amp;", L'&'}, {L"&lt;", L'<'}, {L"&gt;", L'>'}, {L"&quot;", L'"'}, {L"&apos;", L'\''}};
-    std::wstring out;
-    for (size_t i = 0; i < text.size();) {
-        bool matched = false;
-        for (const auto& [name, c] : entities) {
-            if (text.compare(i, std::wcslen(name), name) == 0) {
-                out += c;
-                i += std::wcslen(name);
-                matched = true;
-                break;
-            }
-        }
-        if (!matched) out += text[i++];
-    }
-    return out;
-}
+using sim::XmlUnescape;
 
 // False when the document is not well formed as far as this reader looks.
 inline bool ReadXmlPaths(const std::wstring& xml, XmlPaths& paths)

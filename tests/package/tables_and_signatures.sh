@@ -1,0 +1,135 @@
+#!/usr/bin/env bash
+# Reads both packages back as Windows Installer will see them (msiinfo
+# export, never the source: wixl miscomputes what it is not told exactly),
+# and checks every Authenticode signature and that the installed programs
+# carry no debug information but name their symbol files.
+# Arguments: the build tree, the certificate that signed.
+set -uo pipefail
+dir="$(cd "$1" && pwd)/installer"
+cert="$(realpath "$2")"
+# msiinfo export writes a table's binary streams (the icon) into folders here.
+mkdir -p "$dir/check" && cd "$dir/check" || exit 1
+failures=0
+fail() { printf 'package: FAILED: %s\n' "$*"; failures=$((failures + 1)); }
+table() { msiinfo export "$1" "$2" | tr -d '\r' | tail -n +4; }
+# Every expected line is a row of the table.
+expect_rows() {
+    local msi="$1" name="$2" rows line
+    rows="$(table "$msi" "$name")"
+    while IFS= read -r line; do
+        [ -z "$line" ] || grep -Fxq -- "$line" <<<"$rows" || fail "$(basename "$(dirname "$msi")")/$name lacks: $line"
+    done
+}
+tab=$'\t'
+
+for msi in "$dir/TapdeckSetup.msi" "$dir/upgrade/TapdeckSetup.msi"; do
+    version="$(table "$msi" Property | awk -F'\t' '$1 == "ProductVersion" { print $2 }')"
+
+    # Every file, in its folder, and nothing else (none of the stand-ins).
+    [ "$(table "$msi" File | cut -f1,2,3 | sort)" = "$(sort <<EOF
+Tapdeck.exe${tab}TapdeckProgram${tab}Tapdeck.exe
+Pairwell.exe${tab}PairwellProgram${tab}Pairwell.exe
+Dropwatch.dll${tab}DropwatchLibrary${tab}Dropwatch.dll
+Glimpser.exe${tab}GlimpserProgram${tab}Glimpser.exe
+en_US.Tapdeck.exe.mui${tab}EnglishTexts${tab}Tapdeck.exe.mui
+en_US.Pairwell.exe.mui${tab}EnglishTexts${tab}Pairwell.exe.mui
+de_DE.Tapdeck.exe.mui${tab}GermanTexts${tab}Tapdeck.exe.mui
+de_DE.Pairwell.exe.mui${tab}GermanTexts${tab}Pairwell.exe.mui
+ja_JP.Tapdeck.exe.mui${tab}JapaneseTexts${tab}Tapdeck.exe.mui
+ja_JP.Pairwell.exe.mui${tab}JapaneseTexts${tab}Pairwell.exe.mui
+Configuration.xml${tab}CompanionProfile${tab}Configuration.xml
+EOF
+)" ] || fail "File table: $(table "$msi" File | cut -f1 | tr '\n' ' ')"
+    expect_rows "$msi" Directory <<EOF
+VexaFolder${tab}ProgramFiles64Folder${tab}Vexa
+INSTALLDIR${tab}VexaFolder${tab}Tapdeck
+EnglishFolder${tab}INSTALLDIR${tab}en-US
+GermanFolder${tab}INSTALLDIR${tab}de-DE
+JapaneseFolder${tab}INSTALLDIR${tab}ja-JP
+ProfileFolder${tab}INSTALLDIR${tab}Pairwell Profile
+EOF
+    expect_rows "$msi" RemoveFile <<EOF
+RemoveVendorFolder${tab}VendorFolder${tab}${tab}VexaFolder${tab}2
+EOF
+    # 64-bit components (256), the registration in HKLM's 64-bit view.
+    [ -z "$(table "$msi" Component | awk -F'\t' '$4 != 256 && $4 != 260')" ] || fail "a component is not 64-bit"
+    [ "$(table "$msi" Registry | cut -f2- | sort)" = "$(sort <<EOF
+2${tab}SOFTWARE\\Vexa Corporation\\Tapdeck\\NFCDB\\Pairwell\\${tab}ApplicationPath${tab}[INSTALLDIR]Pairwell.exe${tab}PairwellRegistration
+2${tab}SOFTWARE\\Vexa Corporation\\Tapdeck\\NFCDB\\Pairwell\\${tab}MessageType${tab}NDEF:MIME.application/x-vexa-kox${tab}PairwellRegistration
+2${tab}SOFTWARE\\Vexa Corporation\\Tapdeck\\NFCDB\\Pairwell\\${tab}Version${tab}${version}${tab}PairwellRegistration
+EOF
+)" ] || fail "Registry table: $(table "$msi" Registry | cut -f2-)"
+
+    # Custom actions: installed Tapdeck.exe (18) with its switch; deferred
+    # (1024) and not impersonated (2048) unless noted; 64 ignores the result.
+    [ "$(table "$msi" CustomAction | sort)" = "$(sort <<EOF
+HaltProduct${tab}3154${tab}Tapdeck.exe${tab}/HaltAllAndWait${tab}
+UnregisterAgent${tab}3154${tab}Tapdeck.exe${tab}/Uninstall${tab}
+RollbackAgent${tab}3410${tab}Tapdeck.exe${tab}/Uninstall${tab}
+RegisterAgent${tab}3090${tab}Tapdeck.exe${tab}/Install${tab}
+CreateShortcut${tab}3090${tab}Tapdeck.exe${tab}/CreateDesktopShortcut${tab}
+StartAgent${tab}82${tab}Tapdeck.exe${tab}/RunLogonTask${tab}
+EOF
+)" ] || fail "CustomAction table: $(table "$msi" CustomAction | tr '\n\t' '; ')"
+    expect_rows "$msi" InstallExecuteSequence <<EOF
+RemoveExistingProducts${tab}${tab}1401
+HaltProduct${tab}REMOVE~="ALL" OR REINSTALL${tab}1610
+UnregisterAgent${tab}REMOVE~="ALL"${tab}1620
+RollbackAgent${tab}NOT REMOVE~="ALL"${tab}6010
+RegisterAgent${tab}NOT REMOVE~="ALL"${tab}6020
+CreateShortcut${tab}NOT REMOVE~="ALL"${tab}6030
+StartAgent${tab}NOT REMOVE~="ALL"${tab}6610
+EOF
+    # Where they sit among the standard actions: the older version goes before
+    # anything is installed; the halt and "/Uninstall" before any file goes;
+    # the rollback before what it undoes; "/Install" after the files and
+    # keys; deferred actions inside the script; the agent's start after it.
+    sequence="$(table "$msi" InstallExecuteSequence)"
+    at() { awk -F'\t' -v a="$1" '$1 == a { print $3 }' <<<"$sequence"; }
+    for pair in InstallValidate:RemoveExistingProducts RemoveExistingProducts:InstallInitialize \
+        InstallInitialize:HaltProduct HaltProduct:UnregisterAgent UnregisterAgent:RemoveRegistryValues \
+        UnregisterAgent:RemoveFiles WriteRegistryValues:RollbackAgent RollbackAgent:RegisterAgent \
+        RegisterAgent:CreateShortcut CreateShortcut:InstallFinalize InstallFinalize:StartAgent; do
+        [ "$(at "${pair%:*}")" -lt "$(at "${pair#*:}")" ] 2>/dev/null || fail "${pair%:*} does not come before ${pair#*:}"
+    done
+    expect_rows "$msi" Upgrade <<EOF
+{9933F047-6155-4648-B4A1-2B548264429F}${tab}${tab}${version}${tab}${tab}1${tab}${tab}WIX_UPGRADE_DETECTED
+{9933F047-6155-4648-B4A1-2B548264429F}${tab}${version}${tab}${tab}${tab}2${tab}${tab}WIX_DOWNGRADE_DETECTED
+EOF
+    expect_rows "$msi" LaunchCondition <<EOF
+NOT WIX_DOWNGRADE_DETECTED${tab}A newer version of Tapdeck is already installed. Remove it first to install this version.
+Installed OR VersionNT >= 602${tab}Tapdeck needs Windows 8 or later.
+EOF
+    # Add/Remove Programs: name, publisher, version, icon, no Modify; per machine.
+    expect_rows "$msi" Property <<EOF
+ProductName${tab}Tapdeck
+Manufacturer${tab}Vexa Corporation
+ARPPRODUCTICON${tab}Tapdeck.ico
+ARPNOMODIFY${tab}1
+ALLUSERS${tab}1
+UpgradeCode${tab}{9933F047-6155-4648-B4A1-2B548264429F}
+EOF
+    [ "$(table "$msi" Icon | cut -f1)" = Tapdeck.ico ] || fail "no product icon"
+    msiinfo suminfo "$msi" | grep -q '^Template: x64;' || fail "not an x64 package"
+
+    osslsigncode verify -CAfile "$cert" -in "$msi" >/dev/null 2>&1 || fail "$msi: signature does not verify"
+done
+
+# The programs as installed: signed, stripped, each naming its symbol file,
+# and the symbols kept beside the build.
+for name in Tapdeck.exe Pairwell.exe Dropwatch.dll Glimpser.exe; do
+    program="$dir/payload/$name"
+    osslsigncode verify -CAfile "$cert" -in "$program" >/dev/null 2>&1 || fail "$name: signature does not verify"
+    sections="$(x86_64-w64-mingw32-objdump -h "$program")"
+    grep -q '\.debug_' <<<"$sections" && fail "$name carries debug information"
+    grep -q '\.gnu_debuglink' <<<"$sections" || fail "$name names no symbol file"
+    x86_64-w64-mingw32-objdump -h "$dir/symbols/$name.debug" | grep -q '\.debug_info' ||
+        fail "symbols/$name.debug holds no debug information"
+done
+# A tampered program no longer verifies: the check above can fail.
+cp "$dir/payload/Glimpser.exe" "$dir/tampered.exe" && printf 'x' | dd of="$dir/tampered.exe" bs=1 seek=1024 conv=notrunc 2>/dev/null
+osslsigncode verify -CAfile "$cert" -in "$dir/tampered.exe" >/dev/null 2>&1 && fail "a tampered program verifies"
+rm -f "$dir/tampered.exe"
+
+[ "$failures" = 0 ] && echo "package: both packages' tables, all signatures and the stripped programs are as intended"
+exit $((failures > 0))
