@@ -40,7 +40,9 @@ endfunction()
 
 # A GoogleTest program run under Wine by ctest. PROCESS tests drive the
 # installed product, so they need the install and take the agent's session
-# objects one at a time.
+# objects one at a time; every program of the product may load the
+# usage-statistics library that the client tests swap and count, so they
+# take that lock too.
 function(tapdeck_gtest name)
     cmake_parse_arguments(T "PROCESS" "" "SOURCES;LIBS" ${ARGN})
     add_executable(${name} ${T_SOURCES})
@@ -52,7 +54,7 @@ function(tapdeck_gtest name)
                                            FIXTURES_REQUIRED prefix)
     if(T_PROCESS)
         set_tests_properties(${name} PROPERTIES FIXTURES_REQUIRED "prefix;installed"
-                                               RESOURCE_LOCK tapdeck_session)
+                                               RESOURCE_LOCK "tapdeck_session;tallyr")
     endif()
 endfunction()
 
