@@ -13,6 +13,7 @@
 #include "nfc/nfc_registry.h"
 #include "nfc_test_world.h"
 #include "support/process.h"
+#include "tallyr_record.h"
 #include "usage_stats.h"
 
 using namespace std::chrono_literals;
@@ -45,6 +46,10 @@ class NfcWorld : public ::testing::Test {
 protected:
     void SetUp() override
     {
+        // The managers here report to the usage library when it is there and
+        // never let it go: a library loaded into this process could not be
+        // replaced by the agent tests that come after.
+        sim::RemoveTallyr();
         ClearRegistrations();
         ResetRadio();
         ClearHandlerStarts();
@@ -58,6 +63,7 @@ protected:
     }
     bool Open() { return manager.OpenDevice(); }
 
+    sim::ScopedTallyrInstall tallyr;  // before the manager, so it is restored after it
     UsageUser usage;
     CNFCManager manager{usage};
 };
