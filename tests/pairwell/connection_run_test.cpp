@@ -200,8 +200,11 @@ TEST_P(ConnectedElsewhere, IsNotAConnectionToTheCamera)
         s.connected = GetParam().connected;
         s.connectionState = GetParam().state;
     });
+    // Counted from here: a Pairwell of an earlier process test may still be
+    // ending and write its last events after the world was reset.
+    const int before = world_.CountWlanEvents(L"connect ");
     EXPECT_EQ(E_FAIL, Connect(2, 0));
-    EXPECT_EQ(world_.CountWlanEvents(L"connect "), 2);
+    EXPECT_EQ(world_.CountWlanEvents(L"connect ") - before, 2);
 }
 
 INSTANTIATE_TEST_SUITE_P(
