@@ -7,6 +7,8 @@
 #include "wf_connect_failed_dlg.h"
 #include "wf_connected_dlg.h"
 #include "wf_power_off_dlg.h"
+#include "wf_tag_empty_dlg.h"
+#include "wf_tag_unsupported_dlg.h"
 
 namespace tapdeck::pairwell {
 namespace {
@@ -46,6 +48,18 @@ int ShowPowerOffDlg(HINSTANCE instance)
 {
     const UINT message = PowerOffMessageId(ReadLocationCode(), ::GetUserDefaultUILanguage());
     CWFPowerOffDlg dialog(instance, LoadDialogIcon(instance), LoadArrowCursor(), message);
+    return RunDialog(dialog);
+}
+
+int ShowTagUnsupportedDlg(HINSTANCE instance)
+{
+    CWFTagUnsupportedDlg dialog(instance, LoadDialogIcon(instance), LoadArrowCursor());
+    return RunDialog(dialog);
+}
+
+int ShowTagEmptyDlg(HINSTANCE instance)
+{
+    CWFTagEmptyDlg dialog(instance, LoadDialogIcon(instance), LoadArrowCursor());
     return RunDialog(dialog);
 }
 

@@ -99,6 +99,8 @@ void PairwellDialogs(Gallery& gallery)
         {L"wifi-off", L"Camera WiFiPowerOffDlg prop", pairwell::ShowPowerOffDlg},
         {L"already-connected", L"Camera WiFiConnectedDlg prop",
          [](HINSTANCE instance) { return pairwell::ShowConnectedDlg(instance).result; }},
+        {L"wifi-tag-unsupported", L"Pairwell WiFiTagUnsupportedDlg prop", pairwell::ShowTagUnsupportedDlg},
+        {L"wifi-tag-empty", L"Pairwell WiFiTagEmptyDlg prop", pairwell::ShowTagEmptyDlg},
     };
     for (const PairwellDialog& d : dialogs) {
         test::DialogThread run([&d] { return d.show(::GetModuleHandleW(nullptr)); });

@@ -95,6 +95,9 @@ std::vector<WindowCase> AllWindows()
                  L"Camera WiFiConnectedDlg prop");
          },
          false},
+        {"TagUnsupported",
+         [] { return Pairwell(pairwell::ShowTagUnsupportedDlg, L"Pairwell WiFiTagUnsupportedDlg prop"); }, false},
+        {"TagEmpty", [] { return Pairwell(pairwell::ShowTagEmptyDlg, L"Pairwell WiFiTagEmptyDlg prop"); }, false},
     };
 }
 
