@@ -56,6 +56,16 @@ std::vector<std::wstring> Lines(const std::vector<std::wstring>& lines, const st
     return found;
 }
 
+// The last toast shown or hidden.
+std::wstring LastShownOrHidden(const std::vector<std::wstring>& lines)
+{
+    std::wstring last;
+    for (const std::wstring& line : lines) {
+        if (line.rfind(L"shown\t", 0) == 0 || line.rfind(L"hidden\t", 0) == 0) last = line;
+    }
+    return last;
+}
+
 class StandardTag : public ::testing::Test {
 protected:
     void TearDown() override
@@ -115,8 +125,7 @@ TEST_P(StandardTagJoins, WithItsProfileAndAToastNamingTheNetworkButNoCompanion)
     EXPECT_NE(shown[0].find(c.ssid), std::wstring::npos);
     EXPECT_NE(shown[1].find(c.ssid), std::wstring::npos);
     EXPECT_NE(shown[0], shown[1]);
-    ASSERT_FALSE(toasts.empty());
-    EXPECT_EQ(toasts.back(), shown[1]) << "the joined toast must stay";
+    EXPECT_EQ(LastShownOrHidden(toasts), shown[1]) << "the joined toast must stay";
 
     EXPECT_TRUE(world_.UsageEvent({L"WiFiFunction", L"ConnectSuccess", L"Count"}));
     EXPECT_FALSE(world_.UsageEvent({L"LaunchFunction", L"Used", L"Count"}));
@@ -219,8 +228,7 @@ TEST_F(StandardTag, RefusedKeyFailsAfterItsAttempts)
     EXPECT_TRUE(world_.UsageEvent({L"WiFiFunction", L"ConnectFailed", L"Count"}));
     const std::vector<std::wstring> toasts = world_.ToastRecords();
     EXPECT_EQ(Lines(toasts, L"shown\t").size(), 1u) << "no joined toast after a failure";
-    ASSERT_FALSE(toasts.empty());
-    EXPECT_EQ(toasts.back().rfind(L"hidden\t", 0), 0u) << ::testing::PrintToString(toasts);
+    EXPECT_EQ(LastShownOrHidden(toasts).rfind(L"hidden\t", 0), 0u) << ::testing::PrintToString(toasts);
 }
 
 TEST_F(StandardTag, HaltAllWhileConnectingEndsWithoutDialog)
