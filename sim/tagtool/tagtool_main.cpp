@@ -62,10 +62,10 @@ int StandardTag(int argc, wchar_t** argv)
         else if (flag == L"--minimal") minimal = true;
         else return Usage();
     }
-    std::vector<WscCredentialSpec> credentials;
+    std::vector<WscCredentialFields> credentials;
     while (i < argc) {
         if (argc - i < 2) return Usage();
-        WscCredentialSpec credential;
+        WscCredentialFields credential;
         credential.ssid = ToUtf8(argv[i]);
         credential.key = ToUtf8(argv[i + 1]);
         credential.optionalFields = !minimal;
@@ -81,7 +81,7 @@ int StandardTag(int argc, wchar_t** argv)
         credentials.push_back(credential);
     }
     if (credentials.empty()) return Usage();
-    std::vector<NdefRecordSpec> records;
+    std::vector<NdefRecordFields> records;
     if (uriFirst) records.push_back(UriRecord("https://example.com/wifi"));
     records.push_back(WscRecord(WscConfigurationPayload(credentials), longForm));
     if (appAfter) records.push_back(AndroidAppRecord("com.example.wifitags"));

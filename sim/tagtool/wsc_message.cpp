@@ -30,7 +30,7 @@ std::string WscAttribute(unsigned type, std::string_view value)
     return out;
 }
 
-std::string WscCredential(const WscCredentialSpec& credential)
+std::string WscCredential(const WscCredentialFields& credential)
 {
     std::string body;
     if (credential.optionalFields) body += WscAttribute(0x1026, std::string(1, '\x01'));
@@ -42,10 +42,10 @@ std::string WscCredential(const WscCredentialSpec& credential)
     return WscAttribute(0x100E, body);
 }
 
-std::string WscConfigurationPayload(const std::vector<WscCredentialSpec>& credentials)
+std::string WscConfigurationPayload(const std::vector<WscCredentialFields>& credentials)
 {
     std::string payload = WscAttribute(0x104A, std::string(1, '\x10'));
-    for (const WscCredentialSpec& credential : credentials) payload += WscCredential(credential);
+    for (const WscCredentialFields& credential : credentials) payload += WscCredential(credential);
     payload += VendorExtension();
     return payload;
 }
@@ -59,26 +59,26 @@ std::string WscPasswordTokenPayload()
     return WscAttribute(0x104A, std::string(1, '\x10')) + WscAttribute(0x102C, password) + VendorExtension();
 }
 
-NdefRecordSpec WscRecord(std::string payload, bool longForm)
+NdefRecordFields WscRecord(std::string payload, bool longForm)
 {
-    return NdefRecordSpec{2, kWscMediaType, {}, std::move(payload), longForm};
+    return NdefRecordFields{2, kWscMediaType, {}, std::move(payload), longForm};
 }
 
-NdefRecordSpec UriRecord(std::string_view uri)
+NdefRecordFields UriRecord(std::string_view uri)
 {
-    return NdefRecordSpec{1, "U", {}, std::string(1, '\0') + std::string(uri), false};
+    return NdefRecordFields{1, "U", {}, std::string(1, '\0') + std::string(uri), false};
 }
 
-NdefRecordSpec AndroidAppRecord(std::string_view package)
+NdefRecordFields AndroidAppRecord(std::string_view package)
 {
-    return NdefRecordSpec{4, "android.com:pkg", {}, std::string(package), false};
+    return NdefRecordFields{4, "android.com:pkg", {}, std::string(package), false};
 }
 
-std::string NdefMessageBytes(const std::vector<NdefRecordSpec>& records)
+std::string NdefMessageBytes(const std::vector<NdefRecordFields>& records)
 {
     std::string out;
     for (size_t i = 0; i < records.size(); ++i) {
-        const NdefRecordSpec& record = records[i];
+        const NdefRecordFields& record = records[i];
         const bool shortForm = !record.longForm && record.payload.size() <= 255;
         unsigned header = record.tnf & 7;
         if (i == 0) header |= 0x80;
@@ -105,13 +105,13 @@ std::string WscHandoverRequestMessage()
 {
     // Version 1.2, a collision resolution number, one alternative carrier
     // ("ac", active, pointing at record id "0").
-    const std::string inner = NdefMessageBytes({NdefRecordSpec{1, "cr", {}, std::string("\x12\x34", 2), false},
-                                                NdefRecordSpec{1, "ac", {}, std::string("\x01\x01\x30\x00", 4), false}});
-    NdefRecordSpec request{1, "Hr", {}, std::string(1, '\x12') + inner, false};
+    const std::string inner = NdefMessageBytes({NdefRecordFields{1, "cr", {}, std::string("\x12\x34", 2), false},
+                                                NdefRecordFields{1, "ac", {}, std::string("\x01\x01\x30\x00", 4), false}});
+    NdefRecordFields request{1, "Hr", {}, std::string(1, '\x12') + inner, false};
     // The requester's record: version, UUID-E, vendor extension; no credential.
     std::string wsc = WscAttribute(0x104A, std::string(1, '\x10')) + WscAttribute(0x1048, std::string(16, '\x42')) +
                       VendorExtension();
-    NdefRecordSpec config{2, kWscMediaType, "0", std::move(wsc), false};
+    NdefRecordFields config{2, kWscMediaType, "0", std::move(wsc), false};
     return NdefMessageBytes({request, config});
 }
 

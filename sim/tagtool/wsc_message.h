@@ -9,7 +9,7 @@
 
 namespace tapdeck::sim {
 
-struct WscCredentialSpec {
+struct WscCredentialFields {
     std::string ssid;
     std::string key;                      // empty: none written for open networks
     unsigned auth = 0x0020;               // WPA2-Personal
@@ -20,14 +20,14 @@ struct WscCredentialSpec {
 // One attribute: type, length, value.
 std::string WscAttribute(unsigned type, std::string_view value);
 // A Credential attribute (0x100E).
-std::string WscCredential(const WscCredentialSpec& credential);
+std::string WscCredential(const WscCredentialFields& credential);
 // A configuration token: Version, the credentials, the WFA vendor extension.
-std::string WscConfigurationPayload(const std::vector<WscCredentialSpec>& credentials);
+std::string WscConfigurationPayload(const std::vector<WscCredentialFields>& credentials);
 // A password token: Version, an OOB device password, the vendor extension;
 // no network settings.
 std::string WscPasswordTokenPayload();
 
-struct NdefRecordSpec {
+struct NdefRecordFields {
     unsigned tnf = 2;
     std::string type;
     std::string id;
@@ -37,14 +37,14 @@ struct NdefRecordSpec {
 
 inline constexpr char kWscMediaType[] = "application/vnd.wfa.wsc";
 
-NdefRecordSpec WscRecord(std::string payload, bool longForm = false);
+NdefRecordFields WscRecord(std::string payload, bool longForm = false);
 // A URI record of the full URI (no abbreviation).
-NdefRecordSpec UriRecord(std::string_view uri);
+NdefRecordFields UriRecord(std::string_view uri);
 // The Android application record that writer apps add after the network.
-NdefRecordSpec AndroidAppRecord(std::string_view package);
+NdefRecordFields AndroidAppRecord(std::string_view package);
 
 // The records with message begin and end set on the first and last.
-std::string NdefMessageBytes(const std::vector<NdefRecordSpec>& records);
+std::string NdefMessageBytes(const std::vector<NdefRecordFields>& records);
 
 // A handover request: an "Hr" record, then the requester's Wi-Fi Simple
 // Configuration record, which holds no credential.

@@ -15,10 +15,10 @@ namespace tapdeck {
 namespace {
 
 using sim::NdefMessageBytes;
-using sim::NdefRecordSpec;
+using sim::NdefRecordFields;
 using sim::WscAttribute;
 using sim::WscConfigurationPayload;
-using sim::WscCredentialSpec;
+using sim::WscCredentialFields;
 using sim::WscRecord;
 
 std::string Bytes(std::string_view hex)
@@ -61,11 +61,11 @@ struct RealTag {
 // below are those, unchanged, in short records as Android writes them.
 std::string AndroidLogged(std::vector<std::pair<unsigned, std::pair<const char*, const char*>>> records)
 {
-    std::vector<NdefRecordSpec> specs;
+    std::vector<NdefRecordFields> fields;
     for (const auto& [tnf, typeAndPayload] : records) {
-        specs.push_back(NdefRecordSpec{tnf, Bytes(typeAndPayload.first), {}, Bytes(typeAndPayload.second), false});
+        fields.push_back(NdefRecordFields{tnf, Bytes(typeAndPayload.first), {}, Bytes(typeAndPayload.second), false});
     }
-    return NdefMessageBytes(specs);
+    return NdefMessageBytes(fields);
 }
 
 constexpr char kWscTypeHex[] = "6170706c69636174696f6e2f766e642e7766612e777363";
@@ -148,10 +148,10 @@ struct Shape {
     WscSecurity security = WscSecurity::Wpa2Personal;
 };
 
-WscCredentialSpec Credential(std::string ssid, std::string key, unsigned auth = 0x0020,
+WscCredentialFields Credential(std::string ssid, std::string key, unsigned auth = 0x0020,
                              std::optional<unsigned> encr = 0x0008)
 {
-    WscCredentialSpec credential;
+    WscCredentialFields credential;
     credential.ssid = std::move(ssid);
     credential.key = std::move(key);
     credential.auth = auth;
@@ -164,7 +164,7 @@ std::string OneRecord(std::string payload, bool longForm = false)
     return NdefMessageBytes({WscRecord(std::move(payload), longForm)});
 }
 
-std::string Token(std::vector<WscCredentialSpec> credentials, bool longForm = false)
+std::string Token(std::vector<WscCredentialFields> credentials, bool longForm = false)
 {
     return OneRecord(WscConfigurationPayload(credentials), longForm);
 }
@@ -179,7 +179,7 @@ const std::string kRawKey(64, 'a');
 
 std::vector<Shape> AllShapes()
 {
-    WscCredentialSpec minimal = Credential("Minimal", "passphrase", 0x0020, std::nullopt);
+    WscCredentialFields minimal = Credential("Minimal", "passphrase", 0x0020, std::nullopt);
     minimal.optionalFields = false;
     return {
         {"ShortRecord", Token({Credential("Home", "passphrase")}), WscOutcome::Usable, "Home", "passphrase"},
@@ -378,7 +378,7 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(Kind{"Camera", test::CameraPayload(), false},
                       Kind{"CameraNamedLikeAStandardTag", test::CameraPayload(L"application/vnd.wfa.wsc"), false},
                       Kind{"UriOnly", Hex(NdefMessageBytes({sim::UriRecord("https://example.com/")})), false},
-                      Kind{"WscTypeAsAUri", Hex(NdefMessageBytes({NdefRecordSpec{3, sim::kWscMediaType, {}, "", false}})),
+                      Kind{"WscTypeAsAUri", Hex(NdefMessageBytes({NdefRecordFields{3, sim::kWscMediaType, {}, "", false}})),
                            false},
                       Kind{"Empty", L"", false}, Kind{"NotHex", L"hello camera", false},
                       Kind{"OddLength", Hex(kOneRecord) + L"0", false},

@@ -27,12 +27,12 @@ std::vector<std::string> Seeds()
 {
     using namespace sim;
     auto credential = [](std::string ssid, std::string key, unsigned auth, std::optional<unsigned> encr) {
-        WscCredentialSpec spec;
-        spec.ssid = std::move(ssid);
-        spec.key = std::move(key);
-        spec.auth = auth;
-        spec.encr = encr;
-        return spec;
+        WscCredentialFields fields;
+        fields.ssid = std::move(ssid);
+        fields.key = std::move(key);
+        fields.auth = auth;
+        fields.encr = encr;
+        return fields;
     };
     return {
         NdefMessageBytes({WscRecord(WscConfigurationPayload({credential("Home", "passphrase", 0x20, 0x08)}))}),
@@ -45,12 +45,12 @@ std::vector<std::string> Seeds()
         NdefMessageBytes({WscRecord(WscPasswordTokenPayload())}),
         WscHandoverRequestMessage(),
         // Published tags (see wsc_decoder_test.cpp for their sources).
-        NdefMessageBytes({NdefRecordSpec{2, kWscMediaType, {},
+        NdefMessageBytes({NdefRecordFields{2, kWscMediaType, {},
                                          std::string("\x10\x0e\x00\x20\x10\x45\x00\x09Kiddy_Net\x10\x03\x00\x02\x00\x20"
                                                      "\x10\x27\x00\x09Leon_2018",
                                                      36),
                                          false}}),
-        NdefMessageBytes({NdefRecordSpec{2, kWscMediaType, "1",
+        NdefMessageBytes({NdefRecordFields{2, kWscMediaType, "1",
                                          std::string("\x10\x0E\x00\x32\x10\x26\x00\x01\x01\x10\x45\x00\x07"
                                                      "AdaC929\x10\x03\x00\x02\x00\x20\x10\x0F\x00\x02\x00\x01\x10\x27"
                                                      "\x00\x08"

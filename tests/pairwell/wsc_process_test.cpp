@@ -20,10 +20,10 @@ constexpr wchar_t kConnectedProp[] = L"Camera WiFiConnectedDlg prop";
 constexpr wchar_t kFailedProp[] = L"Camera WiFiConnectFailDlg prop";
 constexpr wchar_t kPowerOffProp[] = L"Camera WiFiPowerOffDlg prop";
 
-sim::WscCredentialSpec Credential(std::string ssid, std::string key, unsigned auth = 0x0020,
+sim::WscCredentialFields Credential(std::string ssid, std::string key, unsigned auth = 0x0020,
                                   std::optional<unsigned> encr = 0x0008)
 {
-    sim::WscCredentialSpec credential;
+    sim::WscCredentialFields credential;
     credential.ssid = std::move(ssid);
     credential.key = std::move(key);
     credential.auth = auth;
@@ -32,7 +32,7 @@ sim::WscCredentialSpec Credential(std::string ssid, std::string key, unsigned au
 }
 
 // As Android's Wi-Fi settings write it: the network, then the app's record.
-std::wstring PhoneTag(std::vector<sim::WscCredentialSpec> credentials)
+std::wstring PhoneTag(std::vector<sim::WscCredentialFields> credentials)
 {
     return sim::ToHex(sim::NdefMessageBytes(
         {sim::WscRecord(sim::WscConfigurationPayload(credentials)), sim::AndroidAppRecord("com.android.settings")}));
@@ -96,7 +96,7 @@ protected:
 
 struct JoinCase {
     const char* name;
-    std::vector<sim::WscCredentialSpec> credentials;
+    std::vector<sim::WscCredentialFields> credentials;
     std::wstring ssid;
     std::wstring key;  // what the network in reach accepts
     std::wstring security;
