@@ -78,7 +78,7 @@ void ConnectionRun::RunStandardTag()
     HideToast();
     if (FAILED(result)) {
         SubmitEvent({L"WiFiFunction", L"ConnectFailed", L"Count"});
-        ShowConnectFailedDlg(instance_);
+        ShowTagConnectFailedDlg(instance_);
     } else if (result != kConnectCancelled) {
         SubmitEvent({L"WiFiFunction", L"ConnectSuccess", L"Count"});
         // Stays on screen after the process ends; the user may not have
@@ -125,7 +125,11 @@ bool ConnectionRun::CheckRadioOn()
 {
     WlanLink probe;
     if (probe.IsRadioOn()) return true;
-    ShowPowerOffDlg(instance_);
+    if (standardTag) {
+        ShowTagPowerOffDlg(instance_);
+    } else {
+        ShowPowerOffDlg(instance_);
+    }
     return false;
 }
 

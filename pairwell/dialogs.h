@@ -51,4 +51,10 @@ struct ConnectedDlgOutcome {
 // Already connected to another network.
 ConnectedDlgOutcome ShowConnectedDlg(HINSTANCE instance);
 
+// The same three for a standard Wi-Fi tag: texts that speak of its
+// network, not of the camera.
+int ShowTagConnectFailedDlg(HINSTANCE instance);
+int ShowTagPowerOffDlg(HINSTANCE instance);
+ConnectedDlgOutcome ShowTagConnectedDlg(HINSTANCE instance);
+
 }  // namespace tapdeck::pairwell

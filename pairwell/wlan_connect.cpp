@@ -48,7 +48,8 @@ bool ConfirmDisconnect(ConnectionRun& run)
 {
     if (!run.wlan.QueryCurrentConnection()) return true;
     if (!NotShowAgainSet()) {
-        const ConnectedDlgOutcome outcome = ShowConnectedDlg(run.Instance());
+        const ConnectedDlgOutcome outcome =
+            run.standardTag ? ShowTagConnectedDlg(run.Instance()) : ShowConnectedDlg(run.Instance());
         if (outcome.result == 0) return false;
         WriteNotShowAgain(outcome.notShowAgain);
     }

@@ -4,6 +4,7 @@
 #include "../location_code.h"
 #include "kox_not_installed_dlg.h"
 #include "resource_ids.h"
+#include "strings/pairwell_strings.h"
 #include "wf_connect_failed_dlg.h"
 #include "wf_connected_dlg.h"
 #include "wf_power_off_dlg.h"
@@ -61,6 +62,27 @@ int ShowTagEmptyDlg(HINSTANCE instance)
 {
     CWFTagEmptyDlg dialog(instance, LoadDialogIcon(instance), LoadArrowCursor());
     return RunDialog(dialog);
+}
+
+int ShowTagConnectFailedDlg(HINSTANCE instance)
+{
+    CWFConnectFailedDlg dialog(instance, LoadDialogIcon(instance), LoadArrowCursor(), IDS_TAG_CONNECT_FAILED_TEXT);
+    return RunDialog(dialog);
+}
+
+int ShowTagPowerOffDlg(HINSTANCE instance)
+{
+    CWFPowerOffDlg dialog(instance, LoadDialogIcon(instance), LoadArrowCursor(), IDS_TAG_POWER_OFF_TEXT);
+    return RunDialog(dialog);
+}
+
+ConnectedDlgOutcome ShowTagConnectedDlg(HINSTANCE instance)
+{
+    CWFConnectedDlg dialog(instance, LoadDialogIcon(instance), LoadArrowCursor(), IDS_TAG_CONNECTED_TEXT);
+    ConnectedDlgOutcome outcome;
+    outcome.result = RunDialog(dialog);
+    outcome.notShowAgain = dialog.NotShowAgain();
+    return outcome;
 }
 
 ConnectedDlgOutcome ShowConnectedDlg(HINSTANCE instance)

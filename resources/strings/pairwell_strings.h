@@ -39,3 +39,7 @@
 // "%1" stands for the network's name.
 #define IDS_TAG_CONNECTING_TOAST 544
 #define IDS_TAG_CONNECTED_TOAST 545
+// The connect-failed, Wi-Fi-off and already-connected dialogs for a tag.
+#define IDS_TAG_CONNECT_FAILED_TEXT 546
+#define IDS_TAG_POWER_OFF_TEXT 547
+#define IDS_TAG_CONNECTED_TEXT 548
