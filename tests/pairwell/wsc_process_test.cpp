@@ -3,6 +3,8 @@
 // and usage-statistics stand-ins.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "camera_message.h"
 #include "pairwell_world.h"
 #include "support/process.h"
@@ -64,6 +66,33 @@ std::wstring LastShownOrHidden(const std::vector<std::wstring>& lines)
         if (line.rfind(L"shown\t", 0) == 0 || line.rfind(L"hidden\t", 0) == 0) last = line;
     }
     return last;
+}
+
+// A string of the installed Pairwell in each of its languages.
+std::vector<std::wstring> InstalledTexts(UINT id)
+{
+    std::vector<std::wstring> texts;
+    for (const wchar_t* language : {L"en-US", L"de-DE", L"ja-JP"}) {
+        const std::wstring path = InstalledPath((std::wstring(language) + L"\\Pairwell.exe.mui").c_str());
+        const HMODULE module =
+            ::LoadLibraryExW(path.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE);
+        if (!module) continue;
+        const wchar_t* text = nullptr;
+        const int length = ::LoadStringW(module, id, reinterpret_cast<LPWSTR>(&text), 0);
+        if (length > 0) texts.emplace_back(text, static_cast<size_t>(length));
+        ::FreeLibrary(module);
+    }
+    return texts;
+}
+
+// The dialog's message speaks of the tag: it is one of the installed texts.
+void ExpectMessage(HWND dialog, UINT id)
+{
+    wchar_t text[1024] = {};
+    ::GetWindowTextW(::FindWindowExW(dialog, nullptr, L"Static", nullptr), text, 1024);
+    const std::vector<std::wstring> texts = InstalledTexts(id);
+    ASSERT_EQ(texts.size(), 3u);
+    EXPECT_NE(std::find(texts.begin(), texts.end(), std::wstring(text)), texts.end()) << id;
 }
 
 class StandardTag : public ::testing::Test {
@@ -166,6 +195,7 @@ TEST_P(StandardTagRefused, TellsTheUserWhyOrEndsQuietly)
     if (GetParam().property) {
         const HWND dialog = WaitForDialog(GetParam().property);
         ASSERT_TRUE(dialog);
+        ExpectMessage(dialog, GetParam().property == kEmptyProp ? 540 : 536);
         PressDialogButton(dialog, 1);
     }
     ASSERT_EQ(0, Exit());
@@ -195,6 +225,7 @@ TEST_F(StandardTag, AsksBeforeDroppingAnotherNetworkThenJoins)
     Start(PhoneTag({Credential("Home", "passphrase")}));
     const HWND dialog = WaitForDialog(kConnectedProp);
     ASSERT_TRUE(dialog);
+    ExpectMessage(dialog, 548);
     PressDialogButton(dialog, 6);
     ASSERT_EQ(0, Exit());
     EXPECT_TRUE(world_.HasWlanEvent(L"disconnect Office"));
@@ -209,6 +240,7 @@ TEST_F(StandardTag, WifiOffShowsTheWifiOffDialog)
     Start(PhoneTag({Credential("Home", "passphrase")}));
     const HWND dialog = WaitForDialog(kPowerOffProp);
     ASSERT_TRUE(dialog);
+    ExpectMessage(dialog, 547);
     PressDialogButton(dialog, 1);
     ASSERT_EQ(0, Exit());
     ExpectNoWifiAndNoToast();
@@ -222,6 +254,7 @@ TEST_F(StandardTag, RefusedKeyFailsAfterItsAttempts)
     Start(PhoneTag({Credential("Home", "passphrase")}));
     const HWND dialog = WaitForDialog(kFailedProp, 20s);
     ASSERT_TRUE(dialog);
+    ExpectMessage(dialog, 546);
     EXPECT_EQ(world_.CountWlanEvents(L"connect "), 2);
     PressDialogButton(dialog, 1);
     ASSERT_EQ(0, Exit());
