@@ -5,6 +5,8 @@
 #include "dialogs.h"
 #include "wlan_connect.h"
 #include "wlan_profile.h"
+#include "wsc_decoder.h"
+#include "wsc_profile.h"
 
 namespace tapdeck::pairwell {
 
@@ -20,6 +22,19 @@ void ConnectionRun::RunConnection(const wchar_t* commandLineText)
     if (usage_.Status() != 0) usage_.Init();
     commandLine = commandLineText ? commandLineText : L"";
 
+    // The message itself says which kind of tag was touched.
+    if (IsWscMessage(commandLine)) {
+        RunStandardTag();
+    } else {
+        RunCamera();
+    }
+    // Every early exit too: the handle is not kept to the end of the process.
+    wlan.Close();
+    usage_.Release();
+}
+
+void ConnectionRun::RunCamera()
+{
     if (DecodeCameraPayload(commandLine, ssid, passphrase) && ReadCompanionProfile() && CheckCompanionInstalled() &&
         CheckRadioOn() && OpenInterface()) {
         if (ConfirmDisconnect(*this)) {
@@ -41,9 +56,35 @@ void ConnectionRun::RunConnection(const wchar_t* commandLineText)
             }
         }
     }
-    // Every early exit too: the handle is not kept to the end of the process.
-    wlan.Close();
-    usage_.Release();
+}
+
+void ConnectionRun::RunStandardTag()
+{
+    const WscTag tag = DecodeWscMessage(commandLine);
+    switch (tag.outcome) {
+    case WscOutcome::Malformed: return;
+    case WscOutcome::NoCredential: ShowTagEmptyDlg(instance_); return;
+    case WscOutcome::Unsupported: ShowTagUnsupportedDlg(instance_); return;
+    case WscOutcome::Usable: break;
+    }
+    standardTag = true;
+    FillWscProfileParams(tagProfile, tag.network);
+    ssid = tagProfile.profileName;
+    passphrase = tagProfile.keyMaterial;
+    // The configuration gives the connect attempts and their wait.
+    if (!ReadCompanionProfile() || !CheckRadioOn() || !OpenInterface() || !ConfirmDisconnect(*this)) return;
+    ShowTagConnectingToast(toast_, ssid);
+    const HRESULT result = ConnectWithRetries(*this);
+    HideToast();
+    if (FAILED(result)) {
+        SubmitEvent({L"WiFiFunction", L"ConnectFailed", L"Count"});
+        ShowTagConnectFailedDlg(instance_);
+    } else if (result != kConnectCancelled) {
+        SubmitEvent({L"WiFiFunction", L"ConnectSuccess", L"Count"});
+        // Stays on screen after the process ends; the user may not have
+        // looked while it connected.
+        ShowTagConnectedToast(toast_, ssid);
+    }
 }
 
 bool ConnectionRun::ReadCompanionProfile()
@@ -84,7 +125,11 @@ bool ConnectionRun::CheckRadioOn()
 {
     WlanLink probe;
     if (probe.IsRadioOn()) return true;
-    ShowPowerOffDlg(instance_);
+    if (standardTag) {
+        ShowTagPowerOffDlg(instance_);
+    } else {
+        ShowPowerOffDlg(instance_);
+    }
     return false;
 }
 

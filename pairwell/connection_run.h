@@ -1,6 +1,7 @@
 #pragma once
 // One connection run: from the camera payload to the connected network and
-// the companion app, with the dialogs the user's situation calls for.
+// the companion app, with the dialogs the user's situation calls for; or
+// from a standard Wi-Fi tag to its network, with the same care.
 #include <windows.h>
 #include <atomic>
 #include <functional>
@@ -14,6 +15,7 @@
 #include "unique_handle.h"
 #include "usage_stats.h"
 #include "wlan_link.h"
+#include "wlan_profile.h"
 
 namespace tapdeck::pairwell {
 
@@ -67,12 +69,19 @@ public:
     }
 
     std::wstring commandLine;
+    // The profile's name (the network's name) and key material.
     std::wstring ssid;
     std::wstring passphrase;
+    // A standard tag's run: its profile is tagProfile, and the companion
+    // app, which belongs to the camera, plays no part.
+    bool standardTag = false;
+    WlanProfileParams tagProfile;
     std::vector<AppInfoEntry> profile;
     WlanLink wlan;
 
 private:
+    void RunCamera();
+    void RunStandardTag();
     bool ReadCompanionProfile();
     bool OpenInterface();
     void HideToast();

@@ -18,6 +18,8 @@ inline constexpr const wchar_t* kDialogProperties[] = {
     L"Camera WiFiConnectedDlg prop",
     L"Camera WiFiConnectFailDlg prop",
     L"Camera WiFiPowerOffDlg prop",
+    L"Pairwell WiFiTagUnsupportedDlg prop",
+    L"Pairwell WiFiTagEmptyDlg prop",
 };
 
 // The open Pairwell dialog of any process on this desktop, or null. A second
@@ -37,11 +39,22 @@ int ShowKOXNotInstalledDlg(HINSTANCE instance);
 // Wi-Fi is off: 1 when the button was pressed, else 0 (not used).
 int ShowPowerOffDlg(HINSTANCE instance);
 
+// A standard Wi-Fi tag's networks are all of a kind this PC cannot join.
+int ShowTagUnsupportedDlg(HINSTANCE instance);
+// A standard Wi-Fi tag holds no network settings.
+int ShowTagEmptyDlg(HINSTANCE instance);
+
 struct ConnectedDlgOutcome {
     int result = 0;             // 1: button 6, continue and disconnect; 0: button 7 or closed
     bool notShowAgain = false;  // the check box state when the dialog closed
 };
 // Already connected to another network.
 ConnectedDlgOutcome ShowConnectedDlg(HINSTANCE instance);
+
+// The same three for a standard Wi-Fi tag: texts that speak of its
+// network, not of the camera.
+int ShowTagConnectFailedDlg(HINSTANCE instance);
+int ShowTagPowerOffDlg(HINSTANCE instance);
+ConnectedDlgOutcome ShowTagConnectedDlg(HINSTANCE instance);
 
 }  // namespace tapdeck::pairwell

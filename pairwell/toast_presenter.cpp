@@ -5,6 +5,7 @@
 #include <new>
 
 #include "res_string.h"
+#include "strings/pairwell_strings.h"
 #include "unique_hstring.h"
 
 namespace tapdeck::pairwell {
@@ -217,6 +218,44 @@ void ShowConnectingToast(std::unique_ptr<ToastPresenter>& toast, std::function<v
     toast->text3.clear();
     toast->appUserModelId = kAppUserModelId;
     toast->Show();
+}
+
+}  // namespace tapdeck::pairwell
+
+namespace tapdeck::pairwell {
+namespace {
+
+void ShowTagToast(std::unique_ptr<ToastPresenter>& toast, UINT textId, const std::wstring& network)
+{
+    std::wstring text;
+    if (!LoadResString(text, textId) || text.empty()) return;
+    if (!toast) toast = std::make_unique<ToastPresenter>(nullptr);
+    toast->templateType = sdk::ToastTemplateType_ToastText01;
+    toast->imagePath.clear();
+    toast->text1 = InsertValue(std::move(text), network);
+    toast->text2.clear();
+    toast->text3.clear();
+    toast->appUserModelId = kAppUserModelId;
+    toast->Show();
+}
+
+}  // namespace
+
+std::wstring InsertValue(std::wstring text, const std::wstring& value)
+{
+    const size_t at = text.find(L"%1");
+    if (at != std::wstring::npos) text.replace(at, 2, value);
+    return text;
+}
+
+void ShowTagConnectingToast(std::unique_ptr<ToastPresenter>& toast, const std::wstring& network)
+{
+    ShowTagToast(toast, IDS_TAG_CONNECTING_TOAST, network);
+}
+
+void ShowTagConnectedToast(std::unique_ptr<ToastPresenter>& toast, const std::wstring& network)
+{
+    ShowTagToast(toast, IDS_TAG_CONNECTED_TOAST, network);
 }
 
 }  // namespace tapdeck::pairwell

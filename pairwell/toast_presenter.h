@@ -89,4 +89,14 @@ private:
 // toast->HideToast() and resets toast.
 void ShowConnectingToast(std::unique_ptr<ToastPresenter>& toast, std::function<void()> launchCompanion);
 
+// A standard Wi-Fi tag's toasts: connecting to the network, and joined it.
+// They name the network (the text's "%1"); a click starts nothing, since
+// the companion app belongs to the camera. Nothing is shown when the
+// string is missing or empty.
+void ShowTagConnectingToast(std::unique_ptr<ToastPresenter>& toast, const std::wstring& network);
+void ShowTagConnectedToast(std::unique_ptr<ToastPresenter>& toast, const std::wstring& network);
+
+// The text with its first "%1" replaced by the value.
+std::wstring InsertValue(std::wstring text, const std::wstring& value);
+
 }  // namespace tapdeck::pairwell

@@ -48,13 +48,14 @@ bool ConfirmDisconnect(ConnectionRun& run)
 {
     if (!run.wlan.QueryCurrentConnection()) return true;
     if (!NotShowAgainSet()) {
-        const ConnectedDlgOutcome outcome = ShowConnectedDlg(run.Instance());
+        const ConnectedDlgOutcome outcome =
+            run.standardTag ? ShowTagConnectedDlg(run.Instance()) : ShowConnectedDlg(run.Instance());
         if (outcome.result == 0) return false;
         WriteNotShowAgain(outcome.notShowAgain);
     }
     // The dialog may have stood open for a while: the app or the radio may
     // be gone by now.
-    if (!run.CheckCompanionInstalled() || !run.CheckRadioOn()) return false;
+    if ((!run.standardTag && !run.CheckCompanionInstalled()) || !run.CheckRadioOn()) return false;
     if (!run.wlan.QueryCurrentConnection()) return true;
     return run.wlan.Disconnect();
 }
@@ -64,7 +65,11 @@ HRESULT ConnectWithRetries(ConnectionRun& run)
     HRESULT result = E_FAIL;
     if (run.CreateConnectEvents()) {
         WlanProfileParams params;
-        FillProfileParams(params, run.ssid, run.passphrase);
+        if (run.standardTag) {
+            params = run.tagProfile;
+        } else {
+            FillProfileParams(params, run.ssid, run.passphrase);
+        }
         if (run.wlan.SetProfile(BuildProfileXml(params)) && run.wlan.RegisterConnectNotification(run)) {
             if (!run.profile.empty()) {
                 const int attempts = run.profile.front().retryTimes;

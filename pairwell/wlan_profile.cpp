@@ -70,7 +70,14 @@ std::wstring BuildProfileXml(const WlanProfileParams& params)
     xml += kProfileNamespace;
     xml += L"\"><name>";
     xml += EscapeXmlText(params.profileName);
-    xml += L"</name><SSIDConfig><SSID><name>";
+    xml += L"</name><SSIDConfig><SSID>";
+    // The service matches the network by the hex bytes when they are given.
+    if (!params.ssidHex.empty()) {
+        xml += L"<hex>";
+        xml += EscapeXmlText(params.ssidHex);
+        xml += L"</hex>";
+    }
+    xml += L"<name>";
     xml += EscapeXmlText(params.ssidName);
     xml += L"</name></SSID></SSIDConfig><connectionType>";
     xml += EscapeXmlText(params.connectionType);

@@ -8,6 +8,9 @@ namespace tapdeck::pairwell {
 struct WlanProfileParams {
     std::wstring profileName;
     std::wstring ssidName;
+    // The SSID's exact bytes as hexadecimal digits, for a name that text
+    // cannot hold; empty: the name alone says it.
+    std::wstring ssidHex;
     std::wstring connectionType;
     std::wstring connectionMode;
     bool autoSwitch = false;

@@ -4,9 +4,12 @@
 #include "../location_code.h"
 #include "kox_not_installed_dlg.h"
 #include "resource_ids.h"
+#include "strings/pairwell_strings.h"
 #include "wf_connect_failed_dlg.h"
 #include "wf_connected_dlg.h"
 #include "wf_power_off_dlg.h"
+#include "wf_tag_empty_dlg.h"
+#include "wf_tag_unsupported_dlg.h"
 
 namespace tapdeck::pairwell {
 namespace {
@@ -47,6 +50,39 @@ int ShowPowerOffDlg(HINSTANCE instance)
     const UINT message = PowerOffMessageId(ReadLocationCode(), ::GetUserDefaultUILanguage());
     CWFPowerOffDlg dialog(instance, LoadDialogIcon(instance), LoadArrowCursor(), message);
     return RunDialog(dialog);
+}
+
+int ShowTagUnsupportedDlg(HINSTANCE instance)
+{
+    CWFTagUnsupportedDlg dialog(instance, LoadDialogIcon(instance), LoadArrowCursor());
+    return RunDialog(dialog);
+}
+
+int ShowTagEmptyDlg(HINSTANCE instance)
+{
+    CWFTagEmptyDlg dialog(instance, LoadDialogIcon(instance), LoadArrowCursor());
+    return RunDialog(dialog);
+}
+
+int ShowTagConnectFailedDlg(HINSTANCE instance)
+{
+    CWFConnectFailedDlg dialog(instance, LoadDialogIcon(instance), LoadArrowCursor(), IDS_TAG_CONNECT_FAILED_TEXT);
+    return RunDialog(dialog);
+}
+
+int ShowTagPowerOffDlg(HINSTANCE instance)
+{
+    CWFPowerOffDlg dialog(instance, LoadDialogIcon(instance), LoadArrowCursor(), IDS_TAG_POWER_OFF_TEXT);
+    return RunDialog(dialog);
+}
+
+ConnectedDlgOutcome ShowTagConnectedDlg(HINSTANCE instance)
+{
+    CWFConnectedDlg dialog(instance, LoadDialogIcon(instance), LoadArrowCursor(), IDS_TAG_CONNECTED_TEXT);
+    ConnectedDlgOutcome outcome;
+    outcome.result = RunDialog(dialog);
+    outcome.notShowAgain = dialog.NotShowAgain();
+    return outcome;
 }
 
 ConnectedDlgOutcome ShowConnectedDlg(HINSTANCE instance)

@@ -2,9 +2,9 @@
 
 namespace tapdeck::pairwell {
 
-CWFConnectFailedDlg::CWFConnectFailedDlg(HINSTANCE instance, HICON icon, HCURSOR cursor) noexcept
+CWFConnectFailedDlg::CWFConnectFailedDlg(HINSTANCE instance, HICON icon, HCURSOR cursor, UINT messageText) noexcept
     : CSingleButtonDlg(instance, icon, cursor, L"WiFiConnectFailDlgWnd", L"Camera WiFiConnectFailDlg prop", 517,
-                       505, 518, 521, 519)
+                       messageText, 518, 521, 519)
 {
 }
 

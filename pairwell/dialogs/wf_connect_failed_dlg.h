@@ -6,7 +6,8 @@ namespace tapdeck::pairwell {
 
 class CWFConnectFailedDlg final : public CSingleButtonDlg {
 public:
-    CWFConnectFailedDlg(HINSTANCE instance, HICON icon, HCURSOR cursor) noexcept;
+    // messageText: 505, or the standard Wi-Fi tag's text.
+    CWFConnectFailedDlg(HINSTANCE instance, HICON icon, HCURSOR cursor, UINT messageText = 505) noexcept;
 };
 
 }  // namespace tapdeck::pairwell

@@ -5,25 +5,24 @@ namespace {
 
 // Buttons first, then the check box, then the message; "keep" (7) is the
 // default and has the focus, so Enter keeps the current network.
-constexpr ControlEntry kControls[] = {
-    {ControlKind::PushButton, 527, 532, CWFConnectedDlg::kContinueId},
-    {ControlKind::DefaultPushButton, 528, 533, CWFConnectedDlg::kKeepId},
-    {ControlKind::CheckBox, 526, 531, CWFConnectedDlg::kCheckBoxId},
-    {ControlKind::Message, 525, 530, 0},
-};
-constexpr DialogTable kTable{L"WiFiConnectedDlgWnd", L"Camera WiFiConnectedDlg prop", 529, kControls, 1};
+constexpr size_t kControlCount = 4;
 
 }  // namespace
 
-CWFConnectedDlg::CWFConnectedDlg(HINSTANCE instance, HICON icon, HCURSOR cursor) noexcept
-    : CBaseDlg(instance, icon, cursor)
+CWFConnectedDlg::CWFConnectedDlg(HINSTANCE instance, HICON icon, HCURSOR cursor, UINT messageText) noexcept
+    : CBaseDlg(instance, icon, cursor),
+      entries_{{ControlKind::PushButton, 527, 532, kContinueId},
+               {ControlKind::DefaultPushButton, 528, 533, kKeepId},
+               {ControlKind::CheckBox, 526, 531, kCheckBoxId},
+               {ControlKind::Message, messageText, 530, 0}},
+      table_{L"WiFiConnectedDlgWnd", L"Camera WiFiConnectedDlg prop", 529, entries_, 1}
 {
 }
 
 bool CWFConnectedDlg::Create()
 {
-    const bool created = CreateFromTable(kTable);
-    if (controls.size() == std::size(kControls)) {
+    const bool created = CreateFromTable(table_);
+    if (controls.size() == kControlCount) {
         checkBox = controls[2];
         message = controls[3];
     }
@@ -32,12 +31,12 @@ bool CWFConnectedDlg::Create()
 
 bool CWFConnectedDlg::LayoutControls()
 {
-    return LayoutFromTable(kTable);
+    return LayoutFromTable(table_);
 }
 
 bool CWFConnectedDlg::Destroy()
 {
-    return DestroyFromTable(kTable);
+    return DestroyFromTable(table_);
 }
 
 bool CWFConnectedDlg::OnCommand(int id)

@@ -7,7 +7,8 @@ namespace tapdeck::pairwell {
 
 class CWFConnectedDlg final : public CBaseDlg {
 public:
-    CWFConnectedDlg(HINSTANCE instance, HICON icon, HCURSOR cursor) noexcept;
+    // messageText: 525, or the standard Wi-Fi tag's text.
+    CWFConnectedDlg(HINSTANCE instance, HICON icon, HCURSOR cursor, UINT messageText = 525) noexcept;
 
     bool LayoutControls() override;
     bool Create() override;
@@ -23,6 +24,8 @@ private:
     bool OnCommand(int id) override;
     LRESULT OnFocusMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
 
+    ControlEntry entries_[4];
+    DialogTable table_;
     HWND checkBox = nullptr;
     HWND message = nullptr;
     HWND savedFocus = nullptr;

@@ -99,6 +99,12 @@ void PairwellDialogs(Gallery& gallery)
         {L"wifi-off", L"Camera WiFiPowerOffDlg prop", pairwell::ShowPowerOffDlg},
         {L"already-connected", L"Camera WiFiConnectedDlg prop",
          [](HINSTANCE instance) { return pairwell::ShowConnectedDlg(instance).result; }},
+        {L"wifi-tag-unsupported", L"Pairwell WiFiTagUnsupportedDlg prop", pairwell::ShowTagUnsupportedDlg},
+        {L"wifi-tag-empty", L"Pairwell WiFiTagEmptyDlg prop", pairwell::ShowTagEmptyDlg},
+        {L"wifi-tag-connect-failed", L"Camera WiFiConnectFailDlg prop", pairwell::ShowTagConnectFailedDlg},
+        {L"wifi-tag-wifi-off", L"Camera WiFiPowerOffDlg prop", pairwell::ShowTagPowerOffDlg},
+        {L"wifi-tag-already-connected", L"Camera WiFiConnectedDlg prop",
+         [](HINSTANCE instance) { return pairwell::ShowTagConnectedDlg(instance).result; }},
     };
     for (const PairwellDialog& d : dialogs) {
         test::DialogThread run([&d] { return d.show(::GetModuleHandleW(nullptr)); });

@@ -95,6 +95,19 @@ std::vector<WindowCase> AllWindows()
                  L"Camera WiFiConnectedDlg prop");
          },
          false},
+        {"TagUnsupported",
+         [] { return Pairwell(pairwell::ShowTagUnsupportedDlg, L"Pairwell WiFiTagUnsupportedDlg prop"); }, false},
+        {"TagEmpty", [] { return Pairwell(pairwell::ShowTagEmptyDlg, L"Pairwell WiFiTagEmptyDlg prop"); }, false},
+        {"TagConnectFailed",
+         [] { return Pairwell(pairwell::ShowTagConnectFailedDlg, L"Camera WiFiConnectFailDlg prop"); }, false},
+        {"TagWifiOff", [] { return Pairwell(pairwell::ShowTagPowerOffDlg, L"Camera WiFiPowerOffDlg prop"); }, false},
+        {"TagAlreadyConnected",
+         [] {
+             return std::make_unique<PairwellWindow>(
+                 [](HINSTANCE instance) { return pairwell::ShowTagConnectedDlg(instance).result; },
+                 L"Camera WiFiConnectedDlg prop");
+         },
+         false},
     };
 }
 

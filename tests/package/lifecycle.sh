@@ -49,6 +49,12 @@ msiexec "$logs/install.log" /i "$(winpath "$package")"; code=$?
 same_as_payload || fail "the installed files differ from the package's"
 [ "$(reg_value "$nfcdb" ApplicationPath)" = 'C:\Program Files\Vexa\Tapdeck\Pairwell.exe' ] || fail "NFCDB ApplicationPath"
 [ "$(reg_value "$nfcdb" MessageType)" = 'NDEF:MIME.application/x-vexa-kox' ] || fail "NFCDB MessageType"
+# Standard Wi-Fi tags: Pairwell's second registration, of its own.
+wifi_tag_nfcdb='HKLM\SOFTWARE\Vexa Corporation\Tapdeck\NFCDB\PairwellWifiTag'
+[ "$(reg_value "$wifi_tag_nfcdb" ApplicationPath)" = 'C:\Program Files\Vexa\Tapdeck\Pairwell.exe' ] ||
+    fail "NFCDB ApplicationPath of the Wi-Fi tag registration"
+[ "$(reg_value "$wifi_tag_nfcdb" MessageType)" = 'NDEF:MIME.application/vnd.wfa.wsc' ] ||
+    fail "NFCDB MessageType of the Wi-Fi tag registration"
 [ -f "$task_file" ] || fail "no logon task"
 [ -f "$shortcut" ] || fail "no desktop shortcut"
 arp="$(product_key "$package")"

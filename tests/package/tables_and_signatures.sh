@@ -51,12 +51,15 @@ EOF
     expect_rows "$msi" RemoveFile <<EOF
 RemoveVendorFolder${tab}VendorFolder${tab}${tab}VexaFolder${tab}2
 EOF
-    # 64-bit components (256), the registration in HKLM's 64-bit view.
+    # 64-bit components (256), the registrations in HKLM's 64-bit view.
     [ -z "$(table "$msi" Component | awk -F'\t' '$4 != 256 && $4 != 260')" ] || fail "a component is not 64-bit"
     [ "$(table "$msi" Registry | cut -f2- | sort)" = "$(sort <<EOF
 2${tab}SOFTWARE\\Vexa Corporation\\Tapdeck\\NFCDB\\Pairwell\\${tab}ApplicationPath${tab}[INSTALLDIR]Pairwell.exe${tab}PairwellRegistration
 2${tab}SOFTWARE\\Vexa Corporation\\Tapdeck\\NFCDB\\Pairwell\\${tab}MessageType${tab}NDEF:MIME.application/x-vexa-kox${tab}PairwellRegistration
 2${tab}SOFTWARE\\Vexa Corporation\\Tapdeck\\NFCDB\\Pairwell\\${tab}Version${tab}${version}${tab}PairwellRegistration
+2${tab}SOFTWARE\\Vexa Corporation\\Tapdeck\\NFCDB\\PairwellWifiTag\\${tab}ApplicationPath${tab}[INSTALLDIR]Pairwell.exe${tab}PairwellWifiTagRegistration
+2${tab}SOFTWARE\\Vexa Corporation\\Tapdeck\\NFCDB\\PairwellWifiTag\\${tab}MessageType${tab}NDEF:MIME.application/vnd.wfa.wsc${tab}PairwellWifiTagRegistration
+2${tab}SOFTWARE\\Vexa Corporation\\Tapdeck\\NFCDB\\PairwellWifiTag\\${tab}Version${tab}${version}${tab}PairwellWifiTagRegistration
 EOF
 )" ] || fail "Registry table: $(table "$msi" Registry | cut -f2-)"
 

@@ -1,0 +1,320 @@
+#include "wsc_decoder.h"
+
+#include <vector>
+
+namespace tapdeck {
+namespace {
+
+constexpr std::string_view kWscType = "application/vnd.wfa.wsc";
+
+// NDEF record header flags and type name formats.
+constexpr unsigned kMessageBegin = 0x80;
+constexpr unsigned kMessageEnd = 0x40;
+constexpr unsigned kChunked = 0x20;
+constexpr unsigned kShortRecord = 0x10;
+constexpr unsigned kIdPresent = 0x08;
+constexpr unsigned kTnfMask = 0x07;
+constexpr unsigned kTnfMedia = 0x02;
+
+// Wi-Fi Simple Configuration attributes.
+constexpr unsigned kAttrAuthType = 0x1003;
+constexpr unsigned kAttrCredential = 0x100E;
+constexpr unsigned kAttrEncrType = 0x100F;
+constexpr unsigned kAttrMacAddress = 0x1020;
+constexpr unsigned kAttrNetworkIndex = 0x1026;
+constexpr unsigned kAttrNetworkKey = 0x1027;
+constexpr unsigned kAttrSsid = 0x1045;
+constexpr unsigned kAttrVendorExtension = 0x1049;
+constexpr unsigned kAttrVersion = 0x104A;
+
+// Authentication and encryption type values.
+constexpr unsigned kAuthOpen = 0x0001;
+constexpr unsigned kAuthWpaPersonal = 0x0002;
+constexpr unsigned kAuthWpa2Personal = 0x0020;
+constexpr unsigned kAuthWpaWpa2Personal = 0x0022;
+constexpr unsigned kEncrNone = 0x0001;
+constexpr unsigned kEncrTkip = 0x0004;
+constexpr unsigned kEncrAes = 0x0008;
+constexpr unsigned kEncrAesTkip = 0x000C;
+
+constexpr size_t kMaxSsidBytes = 32;
+constexpr size_t kMinPassphrase = 8;
+constexpr size_t kMaxPassphrase = 63;
+constexpr size_t kRawKeyDigits = 64;
+
+int HexValue(wchar_t c)
+{
+    if (c >= L'0' && c <= L'9') return c - L'0';
+    if (c >= L'a' && c <= L'f') return c - L'a' + 10;
+    if (c >= L'A' && c <= L'F') return c - L'A' + 10;
+    return -1;
+}
+
+bool HexToBytes(std::wstring_view text, std::string& bytes)
+{
+    if (text.size() % 2 != 0) return false;
+    bytes.clear();
+    bytes.reserve(text.size() / 2);
+    for (size_t i = 0; i < text.size(); i += 2) {
+        const int high = HexValue(text[i]);
+        const int low = HexValue(text[i + 1]);
+        if (high < 0 || low < 0) return false;
+        bytes.push_back(static_cast<char>(high * 16 + low));
+    }
+    return true;
+}
+
+unsigned Byte(std::string_view data, size_t at) { return static_cast<unsigned char>(data[at]); }
+
+unsigned Big16(std::string_view data, size_t at) { return Byte(data, at) << 8 | Byte(data, at + 1); }
+
+struct NdefRecord {
+    unsigned flags = 0;
+    std::string_view type;
+    std::string_view payload;
+
+    bool IsWsc() const { return (flags & kTnfMask) == kTnfMedia && type == kWscType; }
+};
+
+// Reads one record's header and type from the front of rest; false when
+// they reach past the end. bodyLength is what the ID and payload claim.
+bool ReadHeader(std::string_view rest, NdefRecord& record, size_t& headerLength, size_t& idLength,
+                size_t& payloadLength)
+{
+    if (rest.size() < 3) return false;
+    record.flags = Byte(rest, 0);
+    const size_t typeLength = Byte(rest, 1);
+    size_t at = 2;
+    if (record.flags & kShortRecord) {
+        payloadLength = Byte(rest, at);
+        at += 1;
+    } else {
+        if (rest.size() - at < 4) return false;
+        payloadLength = static_cast<size_t>(Big16(rest, at)) << 16 | Big16(rest, at + 2);
+        at += 4;
+    }
+    idLength = 0;
+    if (record.flags & kIdPresent) {
+        if (rest.size() - at < 1) return false;
+        idLength = Byte(rest, at);
+        at += 1;
+    }
+    if (rest.size() - at < typeLength) return false;
+    record.type = rest.substr(at, typeLength);
+    headerLength = at + typeLength;
+    return true;
+}
+
+// Reads one whole record from the front of rest; false when any length
+// reaches past the end.
+bool TakeRecord(std::string_view& rest, NdefRecord& record)
+{
+    size_t at = 0;
+    size_t idLength = 0;
+    size_t payloadLength = 0;
+    if (!ReadHeader(rest, record, at, idLength, payloadLength)) return false;
+    // Each part is checked on its own, so that no sum can wrap.
+    if (rest.size() - at < idLength) return false;
+    at += idLength;
+    if (rest.size() - at < payloadLength) return false;
+    record.payload = rest.substr(at, payloadLength);
+    rest.remove_prefix(at + payloadLength);
+    return true;
+}
+
+// The whole message: the first record begins it, the last one ends it, no
+// record is chunked. Bytes after the end are not part of it.
+bool ParseNdefMessage(std::string_view message, std::vector<NdefRecord>& records)
+{
+    records.clear();
+    std::string_view rest = message;
+    for (;;) {
+        NdefRecord record;
+        if (!TakeRecord(rest, record)) return false;
+        const bool first = records.empty();
+        if (first != ((record.flags & kMessageBegin) != 0)) return false;
+        if (record.flags & kChunked) return false;
+        records.push_back(record);
+        if (record.flags & kMessageEnd) return true;
+    }
+}
+
+struct Attribute {
+    unsigned type = 0;
+    std::string_view value;
+};
+
+// A sequence of type-length-value attributes that fills data exactly.
+bool ParseAttributes(std::string_view data, std::vector<Attribute>& attributes)
+{
+    attributes.clear();
+    while (!data.empty()) {
+        if (data.size() < 4) return false;
+        const unsigned type = Big16(data, 0);
+        const size_t length = Big16(data, 2);
+        if (data.size() - 4 < length) return false;
+        attributes.push_back({type, data.substr(4, length)});
+        data.remove_prefix(4 + length);
+    }
+    return true;
+}
+
+enum class Verdict { Usable, Unsupported, Invalid };
+
+bool IsHexDigits(std::string_view text)
+{
+    for (const char c : text) {
+        if (HexValue(static_cast<unsigned char>(c)) < 0) return false;
+    }
+    return true;
+}
+
+bool IsPrintableAscii(std::string_view text)
+{
+    for (const char c : text) {
+        const unsigned byte = static_cast<unsigned char>(c);
+        if (byte < 0x20 || byte > 0x7E) return false;
+    }
+    return true;
+}
+
+// The security a credential's types ask for, as far as this PC can join it.
+// A missing encryption type takes the strongest one the authentication
+// allows; "none" beside a personal authentication, which some writers put
+// there, means the same.
+std::optional<WscSecurity> SecurityOf(unsigned auth, std::optional<unsigned> encr)
+{
+    switch (auth) {
+    case kAuthOpen:
+        if (!encr || *encr == kEncrNone) return WscSecurity::Open;
+        return std::nullopt;
+    case kAuthWpa2Personal:
+    case kAuthWpaWpa2Personal:
+        if (!encr || *encr == kEncrNone || *encr == kEncrAes || *encr == kEncrAesTkip) {
+            return WscSecurity::Wpa2Personal;
+        }
+        return std::nullopt;
+    case kAuthWpaPersonal:
+        if (!encr || *encr == kEncrNone || *encr == kEncrTkip || *encr == kEncrAesTkip) {
+            return WscSecurity::WpaPersonal;
+        }
+        return std::nullopt;
+    default: return std::nullopt;
+    }
+}
+
+Verdict ReadCredential(std::string_view value, WscNetwork& network)
+{
+    std::vector<Attribute> attributes;
+    if (!ParseAttributes(value, attributes)) return Verdict::Invalid;
+    std::optional<std::string_view> ssid;
+    std::optional<std::string_view> key;
+    std::optional<unsigned> auth;
+    std::optional<unsigned> encr;
+    bool index = false;
+    bool mac = false;
+    for (const Attribute& attribute : attributes) {
+        switch (attribute.type) {
+        case kAttrCredential: return Verdict::Invalid;  // a credential does not nest
+        case kAttrNetworkIndex:
+            if (index || attribute.value.size() != 1) return Verdict::Invalid;
+            index = true;
+            break;
+        case kAttrSsid:
+            if (ssid) return Verdict::Invalid;
+            ssid = attribute.value;
+            break;
+        case kAttrAuthType:
+            if (auth || attribute.value.size() != 2) return Verdict::Invalid;
+            auth = Big16(attribute.value, 0);
+            break;
+        case kAttrEncrType:
+            if (encr || attribute.value.size() != 2) return Verdict::Invalid;
+            encr = Big16(attribute.value, 0);
+            break;
+        case kAttrNetworkKey:
+            if (key) return Verdict::Invalid;
+            key = attribute.value;
+            break;
+        case kAttrMacAddress:
+            if (mac || attribute.value.size() != 6) return Verdict::Invalid;
+            mac = true;
+            break;
+        case kAttrVendorExtension:
+        default: break;  // key index, vendor extensions, later additions
+        }
+    }
+    if (!ssid || ssid->empty() || ssid->size() > kMaxSsidBytes || !auth) return Verdict::Invalid;
+    const std::optional<WscSecurity> security = SecurityOf(*auth, encr);
+    if (!security) return Verdict::Unsupported;
+
+    network.ssid = std::string(*ssid);
+    network.security = *security;
+    network.key.clear();
+    if (*security == WscSecurity::Open) return Verdict::Usable;
+    if (!key) return Verdict::Invalid;
+    std::string_view material = *key;
+    // Some writers end the key with a NUL, which no key can hold.
+    while (!material.empty() && material.back() == '\0') material.remove_suffix(1);
+    const bool rawKey = material.size() == kRawKeyDigits && IsHexDigits(material);
+    const bool passphrase =
+        material.size() >= kMinPassphrase && material.size() <= kMaxPassphrase && IsPrintableAscii(material);
+    if (!rawKey && !passphrase) return Verdict::Invalid;
+    network.key = std::string(material);
+    return Verdict::Usable;
+}
+
+}  // namespace
+
+bool IsWscMessage(std::wstring_view hexText)
+{
+    std::string message;
+    if (!HexToBytes(hexText, message)) return false;
+    std::string_view rest = message;
+    for (bool first = true;; first = false) {
+        NdefRecord record;
+        size_t headerLength = 0, idLength = 0, payloadLength = 0;
+        if (!ReadHeader(rest, record, headerLength, idLength, payloadLength)) return false;
+        if (first != ((record.flags & kMessageBegin) != 0)) return false;
+        // A standard tag cut short is still one: it ends quietly on its path.
+        if (record.IsWsc()) return true;
+        if (record.flags & kMessageEnd || !TakeRecord(rest, record)) return false;
+    }
+}
+
+WscTag DecodeWscMessage(std::wstring_view hexText)
+{
+    std::string message;
+    if (!HexToBytes(hexText, message)) return {};
+    return DecodeWscBytes(message);
+}
+
+WscTag DecodeWscBytes(std::string_view message)
+{
+    std::vector<NdefRecord> records;
+    if (!ParseNdefMessage(message, records)) return {};
+    bool anyCredential = false;
+    bool anyInvalid = false;
+    std::vector<Attribute> attributes;
+    for (const NdefRecord& record : records) {
+        if (!record.IsWsc()) continue;
+        if (!ParseAttributes(record.payload, attributes)) return {};
+        for (const Attribute& attribute : attributes) {
+            if (attribute.type == kAttrVersion && attribute.value.size() != 1) return {};
+            if (attribute.type != kAttrCredential) continue;  // version, vendor extension, token data
+            anyCredential = true;
+            WscTag tag;
+            switch (ReadCredential(attribute.value, tag.network)) {
+            case Verdict::Usable: tag.outcome = WscOutcome::Usable; return tag;
+            case Verdict::Invalid: anyInvalid = true; break;
+            case Verdict::Unsupported: break;
+            }
+        }
+    }
+    WscTag tag;
+    if (!anyCredential) tag.outcome = WscOutcome::NoCredential;
+    else if (!anyInvalid) tag.outcome = WscOutcome::Unsupported;
+    return tag;
+}
+
+}  // namespace tapdeck

@@ -1,0 +1,281 @@
+// The installed Pairwell.exe started with a standard Wi-Fi tag, as the agent
+// starts it for its second registration, over the Wi-Fi, toast, activation
+// and usage-statistics stand-ins.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+#include "camera_message.h"
+#include "pairwell_world.h"
+#include "support/process.h"
+#include "wsc_message.h"
+
+using namespace std::chrono_literals;
+using namespace tapdeck;
+using namespace tapdeck::test;
+
+namespace {
+
+constexpr wchar_t kUnsupportedProp[] = L"Pairwell WiFiTagUnsupportedDlg prop";
+constexpr wchar_t kEmptyProp[] = L"Pairwell WiFiTagEmptyDlg prop";
+constexpr wchar_t kConnectedProp[] = L"Camera WiFiConnectedDlg prop";
+constexpr wchar_t kFailedProp[] = L"Camera WiFiConnectFailDlg prop";
+constexpr wchar_t kPowerOffProp[] = L"Camera WiFiPowerOffDlg prop";
+
+sim::WscCredentialFields Credential(std::string ssid, std::string key, unsigned auth = 0x0020,
+                                  std::optional<unsigned> encr = 0x0008)
+{
+    sim::WscCredentialFields credential;
+    credential.ssid = std::move(ssid);
+    credential.key = std::move(key);
+    credential.auth = auth;
+    credential.encr = encr;
+    return credential;
+}
+
+// As Android's Wi-Fi settings write it: the network, then the app's record.
+std::wstring PhoneTag(std::vector<sim::WscCredentialFields> credentials)
+{
+    return sim::ToHex(sim::NdefMessageBytes(
+        {sim::WscRecord(sim::WscConfigurationPayload(credentials)), sim::AndroidAppRecord("com.android.settings")}));
+}
+
+std::wstring Profile(const std::wstring& name, const std::wstring& security)
+{
+    return L"accepted <?xml version=\"1.0\"?><WLANProfile xmlns=\"http://www.microsoft.com/networking/WLAN/profile/v1\">"
+           L"<name>" + name + L"</name><SSIDConfig><SSID><name>" + name + L"</name></SSID></SSIDConfig>"
+           L"<connectionType>ESS</connectionType><connectionMode>manual</connectionMode>"
+           L"<autoSwitch>false</autoSwitch><MSM><security><authEncryption>" + security +
+           L"</security></MSM></WLANProfile>";
+}
+
+std::vector<std::wstring> Lines(const std::vector<std::wstring>& lines, const std::wstring& prefix)
+{
+    std::vector<std::wstring> found;
+    for (const std::wstring& line : lines) {
+        if (line.rfind(prefix, 0) == 0) found.push_back(line);
+    }
+    return found;
+}
+
+// The last toast shown or hidden.
+std::wstring LastShownOrHidden(const std::vector<std::wstring>& lines)
+{
+    std::wstring last;
+    for (const std::wstring& line : lines) {
+        if (line.rfind(L"shown\t", 0) == 0 || line.rfind(L"hidden\t", 0) == 0) last = line;
+    }
+    return last;
+}
+
+// A string of the installed Pairwell in each of its languages.
+std::vector<std::wstring> InstalledTexts(UINT id)
+{
+    std::vector<std::wstring> texts;
+    for (const wchar_t* language : {L"en-US", L"de-DE", L"ja-JP"}) {
+        const std::wstring path = InstalledPath((std::wstring(language) + L"\\Pairwell.exe.mui").c_str());
+        const HMODULE module =
+            ::LoadLibraryExW(path.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE);
+        if (!module) continue;
+        const wchar_t* text = nullptr;
+        const int length = ::LoadStringW(module, id, reinterpret_cast<LPWSTR>(&text), 0);
+        if (length > 0) texts.emplace_back(text, static_cast<size_t>(length));
+        ::FreeLibrary(module);
+    }
+    return texts;
+}
+
+// The dialog's message speaks of the tag: it is one of the installed texts.
+void ExpectMessage(HWND dialog, UINT id)
+{
+    wchar_t text[1024] = {};
+    ::GetWindowTextW(::FindWindowExW(dialog, nullptr, L"Static", nullptr), text, 1024);
+    const std::vector<std::wstring> texts = InstalledTexts(id);
+    ASSERT_EQ(texts.size(), 3u);
+    EXPECT_NE(std::find(texts.begin(), texts.end(), std::wstring(text)), texts.end()) << id;
+}
+
+class StandardTag : public ::testing::Test {
+protected:
+    void TearDown() override
+    {
+        if (process_ && WaitForExit(process_.get(), 0ms) == -1) {
+            RunProgram(PairwellPath(), L"/HaltAll");
+            if (WaitForExit(process_.get(), 10s) == -1) ::TerminateProcess(process_.get(), 1);
+        }
+    }
+    void Start(const std::wstring& message) { process_ = StartPairwell(message); }
+    long Exit(std::chrono::milliseconds timeout = 20s) { return WaitForExit(process_.get(), timeout); }
+    void InReach(const std::wstring& ssid, const std::wstring& key)
+    {
+        world_.Wlan([&](sim::WlanSimState& s) { s.networks.push_back({ssid, key}); });
+    }
+    // Nothing of the connection flow happened.
+    void ExpectNoWifiAndNoToast()
+    {
+        EXPECT_EQ(world_.CountWlanEvents(L"setprofile"), 0);
+        EXPECT_EQ(world_.CountWlanEvents(L"connect"), 0);
+        EXPECT_TRUE(world_.ToastRecords().empty());
+        EXPECT_TRUE(world_.Activations().empty());
+    }
+
+    PairwellWorld world_;
+    unique_handle process_;
+};
+
+struct JoinCase {
+    const char* name;
+    std::vector<sim::WscCredentialFields> credentials;
+    std::wstring ssid;
+    std::wstring key;  // what the network in reach accepts
+    std::wstring security;
+};
+
+class StandardTagJoins : public StandardTag, public ::testing::WithParamInterface<JoinCase> {};
+
+TEST_P(StandardTagJoins, WithItsProfileAndAToastNamingTheNetworkButNoCompanion)
+{
+    const JoinCase& c = GetParam();
+    InReach(c.ssid, c.key);
+    Start(PhoneTag(c.credentials));
+    ASSERT_EQ(0, Exit());
+
+    EXPECT_EQ(world_.Connected(), c.ssid);
+    const std::vector<std::wstring> profiles = sim::ReadWlanProfiles();
+    ASSERT_EQ(profiles.size(), 1u);
+    EXPECT_EQ(profiles[0], Profile(c.ssid, c.security));
+    EXPECT_EQ(world_.CountWlanEvents(L"connect "), 1);
+    EXPECT_EQ(world_.CountWlanEvents(L"open"), world_.CountWlanEvents(L"close"));
+
+    // Connecting, then joined: the toast that stays names the network.
+    const std::vector<std::wstring> toasts = world_.ToastRecords();
+    const std::vector<std::wstring> shown = Lines(toasts, L"shown\tVexa.Quor.Tapdeck\t");
+    ASSERT_EQ(shown.size(), 2u) << ::testing::PrintToString(toasts);
+    EXPECT_NE(shown[0].find(c.ssid), std::wstring::npos);
+    EXPECT_NE(shown[1].find(c.ssid), std::wstring::npos);
+    EXPECT_NE(shown[0], shown[1]);
+    EXPECT_EQ(LastShownOrHidden(toasts), shown[1]) << "the joined toast must stay";
+
+    EXPECT_TRUE(world_.UsageEvent({L"WiFiFunction", L"ConnectSuccess", L"Count"}));
+    EXPECT_FALSE(world_.UsageEvent({L"LaunchFunction", L"Used", L"Count"}));
+    EXPECT_TRUE(world_.Activations().empty());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Networks, StandardTagJoins,
+    ::testing::Values(
+        JoinCase{"Wpa2Passphrase", {Credential("Home Net", "sommer-2026")}, L"Home Net", L"sommer-2026",
+                 L"<authentication>WPA2PSK</authentication><encryption>AES</encryption><useOneX>false</useOneX>"
+                 L"</authEncryption><sharedKey><keyType>passPhrase</keyType><protected>false</protected>"
+                 L"<keyMaterial>sommer-2026</keyMaterial></sharedKey>"},
+        JoinCase{"Open", {Credential("Cafe", "", 0x0001, 0x0001)}, L"Cafe", L"",
+                 L"<authentication>open</authentication><encryption>none</encryption><useOneX>false</useOneX>"
+                 L"</authEncryption>"},
+        // The first credential this PC can use, after an enterprise one.
+        JoinCase{"WpaRawKeyAfterEnterprise",
+                 {Credential("Corp", "", 0x0010, 0x0008), Credential("Lab", std::string(64, 'c'), 0x0002, 0x0004)},
+                 L"Lab", std::wstring(64, L'c'),
+                 L"<authentication>WPAPSK</authentication><encryption>TKIP</encryption><useOneX>false</useOneX>"
+                 L"</authEncryption><sharedKey><keyType>networkKey</keyType><protected>false</protected>"
+                 L"<keyMaterial>" + std::wstring(64, L'c') + L"</keyMaterial></sharedKey>"}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+struct RefusedCase {
+    const char* name;
+    std::wstring message;
+    const wchar_t* property;  // null: no dialog at all
+};
+
+class StandardTagRefused : public StandardTag, public ::testing::WithParamInterface<RefusedCase> {};
+
+TEST_P(StandardTagRefused, TellsTheUserWhyOrEndsQuietly)
+{
+    InReach(L"Home", L"passphrase");
+    Start(GetParam().message);
+    if (GetParam().property) {
+        const HWND dialog = WaitForDialog(GetParam().property);
+        ASSERT_TRUE(dialog);
+        ExpectMessage(dialog, GetParam().property == kEmptyProp ? 540 : 536);
+        PressDialogButton(dialog, 1);
+    }
+    ASSERT_EQ(0, Exit());
+    EXPECT_FALSE(FindWindowWithProperty(kUnsupportedProp));
+    EXPECT_FALSE(FindWindowWithProperty(kEmptyProp));
+    EXPECT_EQ(world_.CountWlanEvents(L"open"), 0);
+    ExpectNoWifiAndNoToast();
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Tags, StandardTagRefused,
+    ::testing::Values(
+        RefusedCase{"Wep", PhoneTag({Credential("Home", "12345", 0x0001, 0x0002)}), kUnsupportedProp},
+        RefusedCase{"Enterprise", PhoneTag({Credential("Home", "", 0x0010, 0x0008)}), kUnsupportedProp},
+        RefusedCase{"PasswordToken", sim::ToHex(sim::NdefMessageBytes({sim::WscRecord(sim::WscPasswordTokenPayload())})),
+                    kEmptyProp},
+        RefusedCase{"HandoverRequest", sim::ToHex(sim::WscHandoverRequestMessage()), kEmptyProp},
+        RefusedCase{"KeyOf7", PhoneTag({Credential("Home", "1234567")}), nullptr},
+        RefusedCase{"CutShort", PhoneTag({Credential("Home", "passphrase")}).substr(0, 80), nullptr}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+// The camera path's care: the existing-connection question.
+TEST_F(StandardTag, AsksBeforeDroppingAnotherNetworkThenJoins)
+{
+    InReach(L"Home", L"passphrase");
+    world_.Wlan([](sim::WlanSimState& s) { s.connected = L"Office"; });
+    Start(PhoneTag({Credential("Home", "passphrase")}));
+    const HWND dialog = WaitForDialog(kConnectedProp);
+    ASSERT_TRUE(dialog);
+    ExpectMessage(dialog, 548);
+    PressDialogButton(dialog, 6);
+    ASSERT_EQ(0, Exit());
+    EXPECT_TRUE(world_.HasWlanEvent(L"disconnect Office"));
+    EXPECT_EQ(world_.Connected(), L"Home");
+    EXPECT_TRUE(world_.Activations().empty());
+}
+
+TEST_F(StandardTag, WifiOffShowsTheWifiOffDialog)
+{
+    InReach(L"Home", L"passphrase");
+    world_.Wlan([](sim::WlanSimState& s) { s.phys = {false}; });
+    Start(PhoneTag({Credential("Home", "passphrase")}));
+    const HWND dialog = WaitForDialog(kPowerOffProp);
+    ASSERT_TRUE(dialog);
+    ExpectMessage(dialog, 547);
+    PressDialogButton(dialog, 1);
+    ASSERT_EQ(0, Exit());
+    ExpectNoWifiAndNoToast();
+}
+
+// Bounded retries: a network that refuses the key fails after its attempts.
+TEST_F(StandardTag, RefusedKeyFailsAfterItsAttempts)
+{
+    world_.Profile(2, 1);
+    InReach(L"Home", L"another-key");
+    Start(PhoneTag({Credential("Home", "passphrase")}));
+    const HWND dialog = WaitForDialog(kFailedProp, 20s);
+    ASSERT_TRUE(dialog);
+    ExpectMessage(dialog, 546);
+    EXPECT_EQ(world_.CountWlanEvents(L"connect "), 2);
+    PressDialogButton(dialog, 1);
+    ASSERT_EQ(0, Exit());
+    EXPECT_TRUE(world_.UsageEvent({L"WiFiFunction", L"ConnectFailed", L"Count"}));
+    const std::vector<std::wstring> toasts = world_.ToastRecords();
+    EXPECT_EQ(Lines(toasts, L"shown\t").size(), 1u) << "no joined toast after a failure";
+    EXPECT_EQ(LastShownOrHidden(toasts).rfind(L"hidden\t", 0), 0u) << ::testing::PrintToString(toasts);
+}
+
+TEST_F(StandardTag, HaltAllWhileConnectingEndsWithoutDialog)
+{
+    world_.Profile(3, 30);
+    InReach(L"Home", L"passphrase");
+    world_.Wlan([](sim::WlanSimState& s) { s.connectSucceeds = false; });
+    Start(PhoneTag({Credential("Home", "passphrase")}));
+    ASSERT_TRUE(WaitUntil([&] { return world_.CountWlanEvents(L"connect ") == 1; }, 15s));
+    EXPECT_EQ(0, RunProgram(PairwellPath(), L"/HaltAll"));
+    ASSERT_EQ(0, Exit(10s));
+    EXPECT_FALSE(FindWindowWithProperty(kFailedProp));
+    EXPECT_FALSE(world_.UsageEvent({L"WiFiFunction", L"ConnectFailed", L"Count"}));
+    EXPECT_EQ(Lines(world_.ToastRecords(), L"hidden\t").size(), 1u);
+}
+
+}  // namespace
