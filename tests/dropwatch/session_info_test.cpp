@@ -226,6 +226,8 @@ INSTANTIATE_TEST_SUITE_P(
         IdCase{"cdata_is_not_taken", "<a><SessionID><![CDATA[c]]></SessionID></a>", false, L""},
         IdCase{"no_identifier_element", "<a><Session>s</Session></a>", false, L""},
         IdCase{"empty_file", "", false, L""},
+        IdCase{"byte_order_mark_only", "\xEF\xBB\xBF", false, L""},
+        IdCase{"declaration_only", "<?xml version=\"1.0\"?>", false, L""},
         IdCase{"not_xml", "S-42", false, L""},
         IdCase{"doctype_is_refused", "<!DOCTYPE a [<!ENTITY e \"x\">]><a><SessionID>&e;</SessionID></a>", false, L""},
         IdCase{"cut_before_the_identifier", "<a><SessionID>", false, L""},
