@@ -9,7 +9,7 @@
 #include <cstdlib>
 
 #include "com_ptr.h"
-#include "xml_declaration.h"
+#include "xml_no_element.h"
 
 namespace tapdeck {
 namespace {
@@ -74,7 +74,7 @@ bool CompanionProfileReader::ReadProfile(const std::wstring& path)
         !stream)
         return false;
     // No element at all: the reading ends at once.
-    if (HoldsOnlyXmlDeclaration(stream.get())) return true;
+    if (HoldsNoElement(stream.get())) return true;
 
     com_ptr<IXmlReader> reader;
     if (FAILED(::CreateXmlReader(__uuidof(IXmlReader), reader.put_void(), nullptr)) || !reader) return false;

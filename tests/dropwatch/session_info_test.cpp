@@ -228,6 +228,8 @@ INSTANTIATE_TEST_SUITE_P(
         IdCase{"empty_file", "", false, L""},
         IdCase{"byte_order_mark_only", "\xEF\xBB\xBF", false, L""},
         IdCase{"declaration_only", "<?xml version=\"1.0\"?>", false, L""},
+        IdCase{"nul_after_the_declaration", std::string("<?xml version=\"1.0\"?>\0<a><SessionID>s</SessionID></a>", 53),
+               false, L""},
         IdCase{"not_xml", "S-42", false, L""},
         IdCase{"doctype_is_refused", "<!DOCTYPE a [<!ENTITY e \"x\">]><a><SessionID>&e;</SessionID></a>", false, L""},
         IdCase{"cut_before_the_identifier", "<a><SessionID>", false, L""},
