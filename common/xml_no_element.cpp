@@ -5,7 +5,10 @@
 namespace tapdeck {
 namespace {
 
-bool BeginsAName(unsigned char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || c == '_' || c == ':' || c >= 0x80; }
+bool BeginsAName(unsigned char c)
+{
+    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || c == '_' || c == ':' || c >= 0x80;
+}
 
 }  // namespace
 
@@ -24,8 +27,9 @@ bool HoldsNoElement(IStream* stream)
     stream->Seek(start, STREAM_SEEK_SET, nullptr);
 
     std::string_view text(bytes, size);
-    if (text.substr(0, 2) == "\xFF\xFE" || text.substr(0, 2) == "\xFE\xFF" || (size >= 2 && text[1] == '\0' && text[0] != '\0'))
-        return false;  // UTF-16: left to the reader
+    const bool utf16 = text.substr(0, 2) == "\xFF\xFE" || text.substr(0, 2) == "\xFE\xFF" ||
+                       (size >= 2 && text[1] == '\0' && text[0] != '\0');
+    if (utf16) return false;  // left to the reader
     for (size_t i = 0; i < text.size(); ++i) {
         if (text[i] == '\0') return true;
         if (text[i] == '<' && i + 1 < text.size() && BeginsAName(static_cast<unsigned char>(text[i + 1]))) return false;

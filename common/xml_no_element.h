@@ -2,10 +2,10 @@
 // A document whose first bytes show that it holds no element: it ends, or
 // holds a NUL (never allowed in XML), before its first start tag begins.
 // That is what a file caught half written often holds: a byte order mark,
-// an XML declaration or the beginning of one. Windows' XML reader reports
-// an error for it, as for any document without an element; Wine's aborts
-// the whole process on several such documents. The readers answer it
-// without a reader.
+// an XML declaration or the beginning of one. An XML reader reports an
+// error for it, as for any document without an element, but some readers
+// abort the whole process on several such documents instead. The readers
+// answer it without a reader.
 #include <windows.h>
 #include <objidl.h>
 
