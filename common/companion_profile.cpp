@@ -9,6 +9,7 @@
 #include <cstdlib>
 
 #include "com_ptr.h"
+#include "xml_no_element.h"
 
 namespace tapdeck {
 namespace {
@@ -72,6 +73,8 @@ bool CompanionProfileReader::ReadProfile(const std::wstring& path)
                                         nullptr, stream.put())) ||
         !stream)
         return false;
+    // No element at all: the reading ends at once.
+    if (HoldsNoElement(stream.get())) return true;
 
     com_ptr<IXmlReader> reader;
     if (FAILED(::CreateXmlReader(__uuidof(IXmlReader), reader.put_void(), nullptr)) || !reader) return false;

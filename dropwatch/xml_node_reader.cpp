@@ -2,11 +2,14 @@
 
 #include <cwchar>
 
+#include "xml_no_element.h"
+
 namespace tapdeck {
 
 bool XmlNodeReader::Open(IStream* stream)
 {
-    if (!stream) return false;
+    // No element at all: nothing to read, and some readers cannot take it.
+    if (!stream || HoldsNoElement(stream)) return false;
     if (FAILED(::CreateXmlReader(__uuidof(IXmlReader), reader_.put_void(), nullptr)) || !reader_) return false;
     if (FAILED(reader_->SetProperty(XmlReaderProperty_DtdProcessing, DtdProcessing_Prohibit))) return false;
     return SUCCEEDED(reader_->SetInput(stream));

@@ -92,6 +92,13 @@ INSTANTIATE_TEST_SUITE_P(
                  true, "A:v"},
         ReadCase{"command_as_last_node_fails", R"(<Command name="A"/>)", false, ""},
         ReadCase{"empty_file", "", false, ""},
+        // Caught half written: some readers abort the process on these.
+        ReadCase{"byte_order_mark_only", "\xEF\xBB\xBF", false, ""},
+        ReadCase{"byte_order_mark_and_a_bracket", "\xEF\xBB\xBF<", false, ""},
+        ReadCase{"declaration_only", "\xEF\xBB\xBF<?xml version=\"1.0\" encoding=\"utf-8\"?>", false, ""},
+        ReadCase{"beginning_of_a_declaration", "<?xm", false, ""},
+        ReadCase{"nul_after_the_byte_order_mark", std::string("\xEF\xBB\xBF\0<r><Command name=\"A\"><ArgumentList/></Command></r>", 54),
+                 false, ""},
         ReadCase{"not_xml", "WiFiDisconnect Cam", false, ""},
         ReadCase{"doctype_is_refused",
                  R"(<?xml version="1.0"?><!DOCTYPE r [<!ENTITY x "Cam">]><r><Command name="WiFiDisconnect"><ArgumentList><Argument name="n" value="&x;"/></ArgumentList></Command></r>)",
