@@ -150,7 +150,7 @@ void ReadOne(const std::wstring& file, std::vector<CensusRow>& rows)
 
 }  // namespace
 
-std::vector<CensusRow> ReadCensus(DWORD processId)
+std::vector<CensusRow> ReadCensus(DWORD processId, const FILETIME* since)
 {
     std::vector<CensusRow> rows;
     const std::wstring pattern =
@@ -159,7 +159,7 @@ std::vector<CensusRow> ReadCensus(DWORD processId)
     HANDLE search = ::FindFirstFileW(pattern.c_str(), &found);
     if (search == INVALID_HANDLE_VALUE) return rows;
     do {
-        ReadOne(found.cFileName, rows);
+        if (!since || ::CompareFileTime(&found.ftLastWriteTime, since) >= 0) ReadOne(found.cFileName, rows);
     } while (::FindNextFileW(search, &found));
     ::FindClose(search);
     return rows;

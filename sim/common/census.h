@@ -62,8 +62,10 @@ struct CensusRow {
     long underflows = 0;
 };
 
-// Every recorded row; of one process only when processId is not 0.
-std::vector<CensusRow> ReadCensus(DWORD processId = 0);
+// Every recorded row; of one process only when processId is not 0, and only
+// from records written since `since` when it is given (process ids come back
+// soon: a record older than the process is another's).
+std::vector<CensusRow> ReadCensus(DWORD processId = 0, const FILETIME* since = nullptr);
 // Rows with objects alive or with underflows.
 std::vector<CensusRow> CensusFaults(const std::vector<CensusRow>& rows);
 std::wstring DescribeCensusRow(const CensusRow& row);

@@ -22,11 +22,16 @@ inline void ExpectNothingLeftAlive(HANDLE process, std::initializer_list<const w
                                    const std::function<bool(const sim::CensusRow&)>& excused = nullptr)
 {
     const DWORD processId = ::GetProcessId(process);
-    const auto rows = sim::ReadCensus(processId);
+    // Only records this process wrote: an earlier one with the same id may have left its own.
+    FILETIME created{}, exited{}, kernel{}, user{};
+    ASSERT_TRUE(::GetProcessTimes(process, &created, &exited, &kernel, &user));
+    const auto rows = sim::ReadCensus(processId, &created);
     for (const wchar_t* standIn : standIns) {
         const std::wstring record =
             sim::StatePath(sim::kCensusArea, std::wstring(standIn) + L"-" + std::to_wstring(processId) + L".txt");
-        EXPECT_NE(INVALID_FILE_ATTRIBUTES, ::GetFileAttributesW(record.c_str()))
+        WIN32_FILE_ATTRIBUTE_DATA data{};
+        EXPECT_TRUE(::GetFileAttributesExW(record.c_str(), GetFileExInfoStandard, &data) &&
+                    ::CompareFileTime(&data.ftLastWriteTime, &created) >= 0)
             << "no census of " << sim::ToUtf8(standIn) << " for process " << processId;
     }
     for (const auto& row : sim::CensusFaults(rows)) {
