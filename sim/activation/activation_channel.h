@@ -6,5 +6,7 @@ namespace tapdeck::sim::activation {
 
 inline constexpr wchar_t kArea[] = L"activation";
 inline constexpr wchar_t kRecords[] = L"records.txt";
+// The census records of the server: "activation-<pid>.txt" in C:\tapdeck-sim\census.
+inline constexpr wchar_t kCensus[] = L"activation";
 
 }  // namespace tapdeck::sim::activation

@@ -3,6 +3,7 @@
 #include <string>
 
 #include "activation_channel.h"
+#include "fault.h"
 #include "sim_state.h"
 
 namespace tapdeck::sim {
@@ -23,15 +24,18 @@ HRESULT STDMETHODCALLTYPE ActivationManager::QueryInterface(REFIID iid, void** o
 
 ULONG STDMETHODCALLTYPE ActivationManager::AddRef()
 {
-    return ++refs_;
+    return refs_.AddRef();
 }
 
 ULONG STDMETHODCALLTYPE ActivationManager::Release()
 {
-    const ULONG left = --refs_;
-    if (left == 0) {
+    bool last = false;
+    const ULONG left = refs_.Release(last);
+    if (last) {
         delete this;
         --g_liveObjects;
+        // Kept current: the server outlives its clients by a few seconds.
+        WriteCensus(activation::kCensus);
     }
     return left;
 }
@@ -45,6 +49,7 @@ HRESULT STDMETHODCALLTYPE ActivationManager::ActivateApplication(LPCWSTR appUser
     AppendRecord(activation::kArea, activation::kRecords,
                  L"activate\t" + id + L"\t" + (arguments ? arguments : L"") + L"\t" +
                      std::to_wstring(static_cast<unsigned>(options)));
+    if (const long fault = InjectedFault(L"ActivateApplication")) return fault;
     // Like the platform: an id that names no app cannot be activated.
     if (id.empty() || id.find(L'!') == std::wstring::npos) return E_INVALIDARG;
     *processId = ::GetCurrentProcessId();

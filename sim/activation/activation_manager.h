@@ -5,10 +5,13 @@
 #include <shobjidl.h>
 #include <atomic>
 
+#include "census.h"
+
 namespace tapdeck::sim {
 
 class ActivationManager final : public IApplicationActivationManager {
 public:
+    ActivationManager() : refs_(L"ApplicationActivationManager", 1) {}
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override;
     ULONG STDMETHODCALLTYPE AddRef() override;
     ULONG STDMETHODCALLTYPE Release() override;
@@ -21,7 +24,9 @@ public:
                                                   DWORD* processId) override;
 
 private:
-    std::atomic<ULONG> refs_{1};
+    // Calls come through COM's stub, which keeps its own count of the
+    // client's references: this one only goes wrong within the server.
+    CountedRefs refs_;
 };
 
 // Objects alive in this server; it ends a while after the last one goes.

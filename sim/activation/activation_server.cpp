@@ -3,7 +3,9 @@
 #include <windows.h>
 #include <new>
 
+#include "activation_channel.h"
 #include "activation_manager.h"
+#include "fault.h"
 
 namespace {
 
@@ -31,6 +33,7 @@ public:
         if (!out) return E_POINTER;
         *out = nullptr;
         if (outer) return CLASS_E_NOAGGREGATION;
+        if (const long fault = tapdeck::sim::InjectedFault(L"ApplicationActivationManager.CreateInstance")) return fault;
         auto* manager = new (std::nothrow) ActivationManager();
         if (!manager) return E_OUTOFMEMORY;
         ++g_liveObjects;
@@ -69,5 +72,6 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int)
     }
     ::CoRevokeClassObject(cookie);
     ::CoUninitialize();
+    tapdeck::sim::WriteCensus(tapdeck::sim::activation::kCensus);
     return 0;
 }

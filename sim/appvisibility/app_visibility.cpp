@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "fault.h"
 #include "sim_state.h"
 #include "unique_handle.h"
 
@@ -53,15 +54,16 @@ HRESULT STDMETHODCALLTYPE AppVisibility::QueryInterface(REFIID iid, void** out)
 
 ULONG STDMETHODCALLTYPE AppVisibility::AddRef()
 {
-    return ++refs_;
+    return refs_.AddRef();
 }
 
 ULONG STDMETHODCALLTYPE AppVisibility::Release()
 {
-    const ULONG left = --refs_;
-    if (left == 0) {
-        delete this;
+    bool last = false;
+    const ULONG left = refs_.Release(last);
+    if (last) {
         --g_liveObjects;
+        Bury(this);
     }
     return left;
 }
@@ -77,6 +79,7 @@ HRESULT STDMETHODCALLTYPE AppVisibility::GetAppVisibilityOnMonitor(HMONITOR moni
 HRESULT STDMETHODCALLTYPE AppVisibility::IsLauncherVisible(BOOL* visible)
 {
     if (!visible) return E_POINTER;
+    if (const long fault = InjectedFault(L"AppVisibility.IsLauncherVisible")) return fault;
     *visible = ReadVisibilityState().launcherVisible ? TRUE : FALSE;
     return S_OK;
 }
@@ -84,6 +87,7 @@ HRESULT STDMETHODCALLTYPE AppVisibility::IsLauncherVisible(BOOL* visible)
 HRESULT STDMETHODCALLTYPE AppVisibility::Advise(IAppVisibilityEvents* callback, DWORD* cookie)
 {
     if (!callback || !cookie) return E_POINTER;
+    if (const long fault = InjectedFault(L"AppVisibility.Advise")) return fault;
     *cookie = VisibilityEvents::Get().Add(callback);
     return *cookie ? S_OK : E_FAIL;
 }

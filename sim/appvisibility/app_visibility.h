@@ -9,14 +9,17 @@
 #include <vector>
 
 #include "appvisibility_channel.h"
+#include "census.h"
 #include "com_ptr.h"
+#include "graveyard.h"
 
 namespace tapdeck::sim {
 
 appvisibility::VisibilityState ReadVisibilityState();
 
-class AppVisibility final : public IAppVisibility {
+class AppVisibility final : public IAppVisibility, public Buried {
 public:
+    AppVisibility() : refs_(L"AppVisibility", 1) {}
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override;
     ULONG STDMETHODCALLTYPE AddRef() override;
     ULONG STDMETHODCALLTYPE Release() override;
@@ -27,7 +30,7 @@ public:
     HRESULT STDMETHODCALLTYPE Unadvise(DWORD cookie) override;
 
 private:
-    std::atomic<ULONG> refs_{1};
+    CountedRefs refs_;
 };
 
 // The sinks of every service object in the process, and the thread that

@@ -7,6 +7,8 @@
 namespace tapdeck::sim::appvisibility {
 
 inline constexpr wchar_t kArea[] = L"appvisibility";
+// The census records of the service: "appvisibility-<pid>.txt" in C:\tapdeck-sim\census.
+inline constexpr wchar_t kCensus[] = L"appvisibility";
 inline constexpr wchar_t kState[] = L"state.txt";
 // "advise\t<cookie>", "unadvise\t<cookie>", "notify\tlauncher\t<0|1>",
 // "notify\tmonitor\t<previous>\t<current>".

@@ -4,6 +4,7 @@
 
 #include "app_visibility.h"
 #include "class_factory.h"
+#include "fault.h"
 
 namespace {
 
@@ -11,12 +12,13 @@ std::atomic<long> g_locks{0};
 
 IUnknown* MakeService()
 {
+    if (tapdeck::sim::InjectedFault(L"AppVisibility.CreateInstance")) return nullptr;
     auto* service = new (std::nothrow) tapdeck::sim::AppVisibility();
     if (service) ++tapdeck::sim::g_liveObjects;
     return service;
 }
 
-tapdeck::sim::ClassFactory<IUnknown* (*)()> g_factory(MakeService, g_locks);
+tapdeck::sim::ClassFactory<IUnknown* (*)()> g_factory(MakeService, g_locks, L"AppVisibility (class factory)");
 
 }  // namespace
 
@@ -32,4 +34,11 @@ extern "C" HRESULT STDAPICALLTYPE DllGetClassObject(REFCLSID clsid, REFIID iid, 
 extern "C" HRESULT STDAPICALLTYPE DllCanUnloadNow()
 {
     return S_FALSE;
+}
+
+// What is still alive when the process ends is the service's census.
+extern "C" BOOL WINAPI DllMain(HINSTANCE, DWORD reason, void*)
+{
+    if (reason == DLL_PROCESS_DETACH) tapdeck::sim::WriteCensus(tapdeck::sim::appvisibility::kCensus);
+    return TRUE;
 }

@@ -5,26 +5,37 @@
 #include <unknwn.h>
 #include <atomic>
 
+#include "census.h"
+
 namespace tapdeck::sim {
 
 template <typename Make>
 class ClassFactory final : public IClassFactory {
 public:
-    explicit ClassFactory(Make make, std::atomic<long>& locks) : make_(make), locks_(locks) {}
+    ClassFactory(Make make, std::atomic<long>& locks, const wchar_t* censusName = L"IClassFactory")
+        : make_(make), locks_(locks), refs_(censusName, 0)
+    {
+    }
 
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override
     {
         if (!out) return E_POINTER;
         if (iid == IID_IUnknown || iid == IID_IClassFactory) {
             *out = static_cast<IClassFactory*>(this);
+            AddRef();
             return S_OK;
         }
         *out = nullptr;
         return E_NOINTERFACE;
     }
-    // One static factory per module: its lifetime is the module's.
-    ULONG STDMETHODCALLTYPE AddRef() override { return 2; }
-    ULONG STDMETHODCALLTYPE Release() override { return 1; }
+    // One static factory per module: its lifetime is the module's; the count
+    // is of the references others hold.
+    ULONG STDMETHODCALLTYPE AddRef() override { return refs_.AddRef(); }
+    ULONG STDMETHODCALLTYPE Release() override
+    {
+        bool last = false;
+        return refs_.Release(last);
+    }
 
     HRESULT STDMETHODCALLTYPE CreateInstance(IUnknown* outer, REFIID iid, void** out) override
     {
@@ -46,6 +57,7 @@ public:
 private:
     Make make_;
     std::atomic<long>& locks_;
+    CountedRefs refs_;
 };
 
 }  // namespace tapdeck::sim

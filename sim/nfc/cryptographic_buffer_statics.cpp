@@ -2,6 +2,7 @@
 
 #include <new>
 
+#include "fault.h"
 #include "hex_text.h"
 #include "sim_buffer.h"
 
@@ -34,6 +35,7 @@ HRESULT CCryptographicBufferStatics::QueryInterface(REFIID iid, void** object)
         *object = nullptr;
         return E_NOINTERFACE;
     }
+    AddRef();
     return S_OK;
 }
 
@@ -89,6 +91,7 @@ HRESULT CCryptographicBufferStatics::DecodeFromHexString(HSTRING value, sdk::IBu
 {
     if (!buffer) return E_POINTER;
     *buffer = nullptr;
+    if (const long fault = InjectedFault(L"DecodeFromHexString")) return fault;
     UINT32 length = 0;
     const wchar_t* raw = ::WindowsGetStringRawBuffer(value, &length);
     std::vector<BYTE> bytes;
@@ -100,6 +103,7 @@ HRESULT CCryptographicBufferStatics::EncodeToHexString(sdk::IBuffer* buffer, HST
 {
     if (!value) return E_POINTER;
     *value = nullptr;
+    if (const long fault = InjectedFault(L"EncodeToHexString")) return fault;
     std::vector<BYTE> bytes;
     if (!BufferBytes(buffer, bytes)) return E_INVALIDARG;
     const std::wstring text = ToHex(bytes);

@@ -8,13 +8,11 @@
 
 namespace tapdeck::sim {
 
-class CCryptographicBufferStatics final : public RtClass<IActivationFactory, sdk::ICryptographicBufferStatics> {
+class CCryptographicBufferStatics final : public RtSingleton<IActivationFactory, sdk::ICryptographicBufferStatics> {
 public:
     static CCryptographicBufferStatics& Instance();
 
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override;
-    ULONG STDMETHODCALLTYPE AddRef() override { return 2; }
-    ULONG STDMETHODCALLTYPE Release() override { return 1; }
 
     HRESULT STDMETHODCALLTYPE ActivateInstance(IInspectable** instance) override;
     HRESULT STDMETHODCALLTYPE Compare(sdk::IBuffer* object1, sdk::IBuffer* object2, boolean* isEqual) override;
@@ -32,6 +30,7 @@ public:
                                                     HSTRING* value) override;
 
 private:
+    CCryptographicBufferStatics() : RtSingleton(L"Windows.Security.Cryptography.CryptographicBuffer (statics)") {}
     const wchar_t* ClassName() const override { return L"Windows.Security.Cryptography.CryptographicBuffer"; }
 };
 

@@ -1,5 +1,6 @@
 #include "proximity_statics.h"
 
+#include "fault.h"
 #include "radio_protocol.h"
 #include "sim_device.h"
 #include "sim_state.h"
@@ -23,6 +24,7 @@ HRESULT CProximityStatics::QueryInterface(REFIID iid, void** object)
         *object = nullptr;
         return E_NOINTERFACE;
     }
+    AddRef();
     return S_OK;
 }
 
@@ -48,8 +50,12 @@ HRESULT CProximityStatics::GetDefault(sdk::IProximityDevice** device)
         for (int tick = 0; tick < 3000 && ::GetFileAttributesW(hold.c_str()) != INVALID_FILE_ATTRIBUTES; ++tick)
             ::Sleep(10);
     }
+    if (const long fault = InjectedFault(L"GetDefault")) return fault;
     if (::GetFileAttributesW(StatePath(kNfcArea, kNfcPresentFile).c_str()) == INVALID_FILE_ATTRIBUTES) return S_OK;
-    if (CSimDevice* sim = CSimDevice::Instance()) *device = sim;
+    if (CSimDevice* sim = CSimDevice::Instance()) {
+        sim->AddRef();
+        *device = sim;
+    }
     return S_OK;
 }
 

@@ -7,13 +7,11 @@
 
 namespace tapdeck::sim {
 
-class CProximityStatics final : public RtClass<IActivationFactory, sdk::IProximityDeviceStatics> {
+class CProximityStatics final : public RtSingleton<IActivationFactory, sdk::IProximityDeviceStatics> {
 public:
     static CProximityStatics& Instance();
 
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override;
-    ULONG STDMETHODCALLTYPE AddRef() override { return 2; }
-    ULONG STDMETHODCALLTYPE Release() override { return 1; }
 
     HRESULT STDMETHODCALLTYPE ActivateInstance(IInspectable** instance) override;
     HRESULT STDMETHODCALLTYPE GetDeviceSelector(HSTRING* selector) override;
@@ -22,6 +20,7 @@ public:
     HRESULT STDMETHODCALLTYPE FromId(HSTRING deviceId, sdk::IProximityDevice** device) override;
 
 private:
+    CProximityStatics() : RtSingleton(L"Windows.Networking.Proximity.ProximityDevice (statics)") {}
     const wchar_t* ClassName() const override { return L"Windows.Networking.Proximity.ProximityDevice"; }
 };
 

@@ -4,7 +4,8 @@
 // and leaves a "host-<pid>" file in C:\tapdeck-sim\nfc. A request is one
 // line of tab-separated UTF-8 fields; the answer is "ok <handlers called>",
 // for a touch followed by a blank and the performance counter read just
-// before the first handler was called.
+// before the first handler was called. "census" writes the radio's census
+// record of that process now and answers "ok <alive> <underflows>".
 #include <windows.h>
 #include <string>
 #include <vector>
@@ -24,6 +25,8 @@ inline constexpr wchar_t kNfcHoldFile[] = L"hold";
 inline constexpr wchar_t kNfcHeldFile[] = L"held.log";
 // Names one message type whose subscriptions the radio refuses while it exists.
 inline constexpr wchar_t kNfcRefuseFile[] = L"refuse";
+// The radio's census records: "nfc-<pid>.txt" in C:\tapdeck-sim\census.
+inline constexpr wchar_t kNfcCensus[] = L"nfc";
 
 inline std::wstring RadioPipeName(DWORD pid) { return L"\\\\.\\pipe\\tapdeck-sim-nfc-" + std::to_wstring(pid); }
 inline std::wstring RadioHostFile(DWORD pid) { return L"host-" + std::to_wstring(pid); }

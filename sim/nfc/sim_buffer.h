@@ -9,7 +9,12 @@ namespace tapdeck::sim {
 
 class CSimBuffer final : public RtObject<sdk::IBuffer, sdk::IBufferByteAccess> {
 public:
-    explicit CSimBuffer(std::vector<BYTE> bytes) : bytes_(std::move(bytes)), length_(static_cast<UINT32>(bytes_.size())) {}
+    explicit CSimBuffer(std::vector<BYTE> bytes)
+        : RtObject(L"Windows.Storage.Streams.Buffer"),
+          bytes_(std::move(bytes)),
+          length_(static_cast<UINT32>(bytes_.size()))
+    {
+    }
 
     HRESULT STDMETHODCALLTYPE get_Capacity(UINT32* value) override;
     HRESULT STDMETHODCALLTYPE get_Length(UINT32* value) override;
@@ -18,6 +23,11 @@ public:
 
 private:
     void* Find(REFIID iid) override;
+    void Dispose() override
+    {
+        std::vector<BYTE>().swap(bytes_);
+        length_ = 0;
+    }
     const wchar_t* ClassName() const override { return L"Windows.Storage.Streams.Buffer"; }
 
     std::vector<BYTE> bytes_;

@@ -3,6 +3,8 @@
 #include <objbase.h>
 #include <new>
 
+#include "census.h"
+#include "fault.h"
 #include "hex_text.h"
 #include "radio_protocol.h"
 #include "sim_buffer.h"
@@ -64,6 +66,7 @@ HRESULT CSimDevice::QueryInterface(REFIID iid, void** object)
     if (!object) return E_POINTER;
     if (iid == __uuidof(IUnknown) || iid == __uuidof(IInspectable) || iid == __uuidof(sdk::IProximityDevice)) {
         *object = static_cast<sdk::IProximityDevice*>(this);
+        AddRef();
         return S_OK;
     }
     *object = nullptr;
@@ -77,6 +80,7 @@ HRESULT CSimDevice::SubscribeForMessage(HSTRING messageType, sdk::IMessageReceiv
     const std::wstring type = Text(messageType);
     if (type.empty()) return E_INVALIDARG;
     if (type == ReadStateFile(kNfcArea, kNfcRefuseFile)) return E_FAIL;
+    if (const long fault = InjectedFault(L"SubscribeForMessage")) return fault;
     handler->AddRef();
     INT64 id = 0;
     {
@@ -91,6 +95,8 @@ HRESULT CSimDevice::SubscribeForMessage(HSTRING messageType, sdk::IMessageReceiv
 
 HRESULT CSimDevice::StopSubscribingForMessage(INT64 subscriptionId)
 {
+    // A failed stop leaves the subscription in force, as the platform's would.
+    if (const long fault = InjectedFault(L"StopSubscribingForMessage")) return fault;
     Subscription removed{};
     {
         std::lock_guard lock(lock_);
@@ -147,6 +153,7 @@ HRESULT CSimDevice::PublishBinaryMessage(HSTRING messageType, sdk::IBuffer* mess
 HRESULT CSimDevice::PublishBinaryMessageWithCallback(HSTRING messageType, sdk::IBuffer* message,
                                                      sdk::IMessageTransmittedHandler* handler, INT64* messageId)
 {
+    if (const long fault = InjectedFault(L"PublishBinaryMessage")) return fault;
     std::vector<BYTE> bytes;
     if (!BufferBytes(message, bytes)) return E_INVALIDARG;
     return Publish(messageType, std::move(bytes), handler, messageId);
@@ -161,6 +168,10 @@ HRESULT CSimDevice::PublishUriMessageWithCallback(sdk::IUriRuntimeClass*, sdk::I
 
 HRESULT CSimDevice::StopPublishingMessage(INT64 messageId)
 {
+    if (const long fault = InjectedFault(L"StopPublishingMessage")) {
+        Record(kNfcPublishedFile, L"failed-withdraw\t" + std::to_wstring(messageId));
+        return fault;
+    }
     Publication removed{};
     bool known = false;
     {
@@ -332,6 +343,18 @@ std::string CSimDevice::Serve(const std::string& request)
         called = Depart();
     } else if (fields[0] == "transmit") {
         called = Transmit();
+    } else if (fields[0] == "census") {
+        // Written now for a reader in another process; the answer counts
+        // the objects alive and the underflows.
+        WriteCensus(kNfcCensus);
+        long alive = 0;
+        long underflows = 0;
+        for (const CensusRow& row : ReadCensus(::GetCurrentProcessId())) {
+            if (row.standIn != kNfcCensus) continue;
+            alive += row.alive;
+            underflows += row.underflows;
+        }
+        return "ok " + std::to_string(alive) + " " + std::to_string(underflows);
     } else if (fields[0] != "ping") {
         return "unknown request";
     }

@@ -14,15 +14,13 @@
 
 namespace tapdeck::sim {
 
-class CSimDevice final : public RtClass<sdk::IProximityDevice> {
+class CSimDevice final : public RtSingleton<sdk::IProximityDevice> {
 public:
     // The process's device, started on first use; null when it cannot be.
+    // It lives as long as the process; its count is of the others' references.
     static CSimDevice* Instance();
 
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override;
-    // The device lives as long as the process.
-    ULONG STDMETHODCALLTYPE AddRef() override { return 2; }
-    ULONG STDMETHODCALLTYPE Release() override { return 1; }
 
     HRESULT STDMETHODCALLTYPE SubscribeForMessage(HSTRING messageType, sdk::IMessageReceivedHandler* handler,
                                                   INT64* subscriptionId) override;
@@ -61,7 +59,7 @@ public:
 
 private:
     const wchar_t* ClassName() const override { return L"Windows.Networking.Proximity.ProximityDevice"; }
-    CSimDevice() = default;
+    CSimDevice() : RtSingleton(L"Windows.Networking.Proximity.ProximityDevice") {}
     bool StartListener();
     static DWORD WINAPI ListenThread(void* param);
     static DWORD WINAPI ServeThread(void* param);

@@ -2,6 +2,7 @@
 
 #include <new>
 
+#include "fault.h"
 #include "sim_buffer.h"
 
 namespace tapdeck::sim {
@@ -16,6 +17,8 @@ void* CSimMessage::Find(REFIID iid)
 HRESULT CSimMessage::get_MessageType(HSTRING* value)
 {
     if (!value) return E_POINTER;
+    *value = nullptr;
+    if (const long fault = InjectedFault(L"ProximityMessage.MessageType")) return fault;
     return ::WindowsCreateString(type_.data(), static_cast<UINT32>(type_.size()), value);
 }
 
@@ -29,6 +32,8 @@ HRESULT CSimMessage::get_SubscriptionId(INT64* value)
 HRESULT CSimMessage::get_Data(sdk::IBuffer** value)
 {
     if (!value) return E_POINTER;
+    *value = nullptr;
+    if (const long fault = InjectedFault(L"ProximityMessage.Data")) return fault;
     *value = new (std::nothrow) CSimBuffer(bytes_);
     return *value ? S_OK : E_OUTOFMEMORY;
 }
@@ -36,6 +41,8 @@ HRESULT CSimMessage::get_Data(sdk::IBuffer** value)
 HRESULT CSimMessage::get_DataAsString(HSTRING* value)
 {
     if (!value) return E_POINTER;
+    *value = nullptr;
+    if (const long fault = InjectedFault(L"ProximityMessage.DataAsString")) return fault;
     std::wstring text(bytes_.size() / 2, L'\0');
     for (size_t i = 0; i < text.size(); ++i)
         text[i] = static_cast<wchar_t>(bytes_[2 * i] | (bytes_[2 * i + 1] << 8));

@@ -11,7 +11,10 @@ namespace tapdeck::sim {
 class CSimMessage final : public RtObject<sdk::IProximityMessage> {
 public:
     CSimMessage(std::wstring type, INT64 subscriptionId, std::vector<BYTE> bytes)
-        : type_(std::move(type)), subscriptionId_(subscriptionId), bytes_(std::move(bytes))
+        : RtObject(L"Windows.Networking.Proximity.ProximityMessage"),
+          type_(std::move(type)),
+          subscriptionId_(subscriptionId),
+          bytes_(std::move(bytes))
     {
     }
 
@@ -23,6 +26,7 @@ public:
 
 private:
     void* Find(REFIID iid) override;
+    void Dispose() override { std::vector<BYTE>().swap(bytes_); }
     const wchar_t* ClassName() const override { return L"Windows.Networking.Proximity.ProximityMessage"; }
 
     std::wstring type_;

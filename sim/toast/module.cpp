@@ -4,6 +4,8 @@
 #include <activation.h>
 #include <new>
 
+#include "census.h"
+#include "toast_channel.h"
 #include "toast_classes.h"
 #include "unique_hstring.h"
 
@@ -23,4 +25,11 @@ extern "C" HRESULT STDAPICALLTYPE DllGetActivationFactory(HSTRING classId, IActi
 extern "C" HRESULT STDAPICALLTYPE DllCanUnloadNow()
 {
     return S_FALSE;
+}
+
+// What is still alive when the process ends is the toast host's census.
+extern "C" BOOL WINAPI DllMain(HINSTANCE, DWORD reason, void*)
+{
+    if (reason == DLL_PROCESS_DETACH) tapdeck::sim::WriteCensus(tapdeck::sim::toast::kCensus);
+    return TRUE;
 }

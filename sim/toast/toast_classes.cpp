@@ -2,6 +2,7 @@
 
 #include <new>
 
+#include "fault.h"
 #include "toast_host.h"
 #include "unique_hstring.h"
 
@@ -20,6 +21,7 @@ ToastNotification* Ours(sdk::IToastNotification* notification)
 HRESULT STDMETHODCALLTYPE ToastNotifier::Show(sdk::IToastNotification* notification)
 {
     if (!notification) return E_POINTER;
+    if (const long fault = InjectedFault(L"ToastNotifier.Show")) return fault;
     ToastHost::Get().Show(appId_, Ours(notification));
     return S_OK;
 }
@@ -27,6 +29,7 @@ HRESULT STDMETHODCALLTYPE ToastNotifier::Show(sdk::IToastNotification* notificat
 HRESULT STDMETHODCALLTYPE ToastNotifier::Hide(sdk::IToastNotification* notification)
 {
     if (!notification) return E_POINTER;
+    if (const long fault = InjectedFault(L"ToastNotifier.Hide")) return fault;
     return ToastHost::Get().Hide(appId_, Ours(notification)) ? S_OK : E_INVALIDARG;
 }
 
@@ -61,6 +64,7 @@ HRESULT STDMETHODCALLTYPE ToastManagerStatics::CreateToastNotifierWithId(HSTRING
 {
     if (!notifier) return E_POINTER;
     *notifier = nullptr;
+    if (const long fault = InjectedFault(L"CreateToastNotifierWithId")) return fault;
     const std::wstring appId = to_wstring(applicationId);
     if (appId.empty()) return E_INVALIDARG;
     auto* created = new (std::nothrow) ToastNotifier(appId);
@@ -74,6 +78,7 @@ HRESULT STDMETHODCALLTYPE ToastManagerStatics::GetTemplateContent(sdk::ToastTemp
 {
     if (!content) return E_POINTER;
     *content = nullptr;
+    if (const long fault = InjectedFault(L"GetTemplateContent")) return fault;
     XmlNode* document = XmlNode::MakeToastTemplate(type);
     if (!document) return E_INVALIDARG;
     const HRESULT hr = document->QueryInterface(__uuidof(sdk::IXmlDocument), reinterpret_cast<void**>(content));
@@ -98,6 +103,7 @@ HRESULT STDMETHODCALLTYPE ToastNotificationFactory::CreateToastNotification(sdk:
     if (!notification) return E_POINTER;
     *notification = nullptr;
     if (!content) return E_POINTER;
+    if (const long fault = InjectedFault(L"CreateToastNotification")) return fault;
     XmlNode* document = XmlNode::FromInterface(content);
     if (!document) return E_INVALIDARG;
     auto* created = new (std::nothrow) ToastNotification(document);

@@ -10,7 +10,10 @@ namespace tapdeck::sim {
 
 class ToastNotifier final : public RtObject<sdk::IToastNotifier> {
 public:
-    explicit ToastNotifier(std::wstring appId) : appId_(std::move(appId)) {}
+    explicit ToastNotifier(std::wstring appId)
+        : RtObject(L"Windows.UI.Notifications.ToastNotifier"), appId_(std::move(appId))
+    {
+    }
 
     HRESULT STDMETHODCALLTYPE Show(sdk::IToastNotification* notification) override;
     HRESULT STDMETHODCALLTYPE Hide(sdk::IToastNotification* notification) override;
@@ -30,6 +33,7 @@ private:
 
 class ToastManagerStatics final : public RtObject<IActivationFactory, sdk::IToastNotificationManagerStatics> {
 public:
+    ToastManagerStatics() : RtObject(L"Windows.UI.Notifications.ToastNotificationManager (statics)") {}
     HRESULT STDMETHODCALLTYPE ActivateInstance(IInspectable** instance) override;
     HRESULT STDMETHODCALLTYPE CreateToastNotifier(sdk::IToastNotifier** notifier) override;
     HRESULT STDMETHODCALLTYPE CreateToastNotifierWithId(HSTRING applicationId, sdk::IToastNotifier** notifier) override;
@@ -42,6 +46,7 @@ protected:
 
 class ToastNotificationFactory final : public RtObject<IActivationFactory, sdk::IToastNotificationFactory> {
 public:
+    ToastNotificationFactory() : RtObject(L"Windows.UI.Notifications.ToastNotification (factory)") {}
     HRESULT STDMETHODCALLTYPE ActivateInstance(IInspectable** instance) override;
     HRESULT STDMETHODCALLTYPE CreateToastNotification(sdk::IXmlDocument* content,
                                                       sdk::IToastNotification** notification) override;

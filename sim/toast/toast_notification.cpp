@@ -11,7 +11,10 @@ namespace {
 
 class DismissedArgs final : public RtObject<sdk::IToastDismissedEventArgs> {
 public:
-    explicit DismissedArgs(sdk::ToastDismissalReason reason) : reason_(reason) {}
+    explicit DismissedArgs(sdk::ToastDismissalReason reason)
+        : RtObject(L"Windows.UI.Notifications.ToastDismissedEventArgs"), reason_(reason)
+    {
+    }
     HRESULT STDMETHODCALLTYPE get_Reason(sdk::ToastDismissalReason* value) override
     {
         if (!value) return E_POINTER;
@@ -34,6 +37,9 @@ private:
 
 // What a click hands the Activated handlers: an object with no arguments.
 class ActivatedArgs final : public RtObject<IInspectable> {
+public:
+    ActivatedArgs() : RtObject(L"Windows.UI.Notifications.ToastActivatedEventArgs") {}
+
 protected:
     void* Find(REFIID iid) override
     {
@@ -45,7 +51,7 @@ protected:
 
 }  // namespace
 
-ToastNotification::ToastNotification(XmlNode* document)
+ToastNotification::ToastNotification(XmlNode* document) : RtObject(sdk::RuntimeClass_ToastNotification)
 {
     document->AddRef();
     document_ = com_ptr<XmlNode>::attach(document);
@@ -61,6 +67,20 @@ std::vector<std::wstring> ToastNotification::Texts() const
 std::wstring ToastNotification::Xml() const
 {
     return document_->OuterXml();
+}
+
+void ToastNotification::Dispose()
+{
+    Registrations<sdk::IToastActivatedHandler> activated;
+    Registrations<sdk::IToastDismissedHandler> dismissed;
+    Registrations<sdk::IToastFailedHandler> failed;
+    {
+        std::lock_guard lock(lock_);
+        activated.swap(activated_);
+        dismissed.swap(dismissed_);
+        failed.swap(failed_);
+    }
+    document_.reset();
 }
 
 template <typename Handler>

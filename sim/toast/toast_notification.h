@@ -39,6 +39,7 @@ public:
 
 protected:
     void* Find(REFIID iid) override;
+    void Dispose() override;
     const wchar_t* ClassName() const override { return sdk::RuntimeClass_ToastNotification; }
 
 private:

@@ -189,7 +189,23 @@ void* XmlNode::Find(REFIID iid)
 
 const wchar_t* XmlNode::ClassName() const
 {
-    switch (kind_) {
+    return NameOf(kind_);
+}
+
+void XmlNode::Dispose()
+{
+    std::vector<com_ptr<XmlNode>> children;
+    {
+        std::lock_guard lock(XmlLock());
+        children.swap(children_);
+        attributes_.clear();
+        for (const auto& child : children) child->parent_ = nullptr;
+    }
+}
+
+const wchar_t* XmlNode::NameOf(XmlKind kind)
+{
+    switch (kind) {
     case XmlKind::Document: return L"Windows.Data.Xml.Dom.XmlDocument";
     case XmlKind::Element: return L"Windows.Data.Xml.Dom.XmlElement";
     case XmlKind::Text: return L"Windows.Data.Xml.Dom.XmlText";

@@ -112,7 +112,12 @@ protected:
     const wchar_t* ClassName() const override;
 
 private:
-    XmlNode(XmlKind kind, std::wstring nameOrText) : kind_(kind), value_(std::move(nameOrText)) {}
+    XmlNode(XmlKind kind, std::wstring nameOrText)
+        : RtObject(NameOf(kind)), kind_(kind), value_(std::move(nameOrText))
+    {
+    }
+    static const wchar_t* NameOf(XmlKind kind);
+    void Dispose() override;
     ~XmlNode() override = default;
     bool IsAncestorOrSelf(const XmlNode* node) const;
     void Detach();

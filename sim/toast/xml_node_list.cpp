@@ -2,7 +2,7 @@
 
 namespace tapdeck::sim {
 
-XmlNodeList::XmlNodeList(const std::vector<XmlNode*>& nodes)
+XmlNodeList::XmlNodeList(const std::vector<XmlNode*>& nodes) : RtObject(L"Windows.Data.Xml.Dom.XmlNodeList")
 {
     for (XmlNode* node : nodes) {
         node->AddRef();

@@ -18,6 +18,7 @@ public:
 
 protected:
     void* Find(REFIID iid) override;
+    void Dispose() override { nodes_.clear(); }
     const wchar_t* ClassName() const override { return L"Windows.Data.Xml.Dom.XmlNodeList"; }
 
 private:

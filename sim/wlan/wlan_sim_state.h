@@ -12,6 +12,8 @@
 namespace tapdeck::sim {
 
 inline constexpr wchar_t kWlanArea[] = L"wlan";
+// The adapter's census records: "wlan-<pid>.txt" in C:\tapdeck-sim\census.
+inline constexpr wchar_t kWlanCensus[] = L"wlan";
 
 struct WlanNetwork {
     std::wstring ssid;

@@ -12,6 +12,8 @@
 #include <utility>
 #include <vector>
 
+#include "census.h"
+#include "fault.h"
 #include "profile_check.h"
 #include "sim_state.h"
 #include "wlan_sim_state.h"
@@ -190,10 +192,25 @@ bool StartConnect(PendingConnect* pending)
     return true;
 }
 
+// What the census counts here: client handles and the memory handed out.
+CensusSlot* HandleCensus()
+{
+    static CensusSlot* slot = CensusClass(L"WLAN client handle");
+    return slot;
+}
+
+CensusSlot* MemoryCensus()
+{
+    static CensusSlot* slot = CensusClass(L"WLAN memory");
+    return slot;
+}
+
 template <typename T>
 T* Allocate(size_t size)
 {
-    return static_cast<T*>(std::calloc(1, size));
+    T* memory = static_cast<T*>(std::calloc(1, size));
+    if (memory) CensusCreated(MemoryCensus());
+    return memory;
 }
 
 }  // namespace
@@ -205,12 +222,14 @@ DWORD WINAPI WlanOpenHandle(DWORD clientVersion, PVOID reserved, PDWORD negotiat
     if (reserved || !negotiatedVersion || !clientHandle || (clientVersion != 1 && clientVersion != 2)) {
         return ERROR_INVALID_PARAMETER;
     }
+    if (const long fault = InjectedFault(L"WlanOpenHandle")) return static_cast<DWORD>(fault);
     HANDLE handle = nullptr;
     {
         std::lock_guard<std::mutex> lock(clientsLock);
         handle = reinterpret_cast<HANDLE>(nextHandle++);
         clients[handle] = Client{};
     }
+    CensusCreated(HandleCensus());
     *negotiatedVersion = clientVersion;
     *clientHandle = handle;
     RecordWlanEvent(L"open");
@@ -223,21 +242,31 @@ DWORD WINAPI WlanCloseHandle(HANDLE clientHandle, PVOID reserved)
     {
         std::unique_lock<std::mutex> lock(clientsLock);
         const auto it = clients.find(clientHandle);
-        if (it == clients.end()) return ERROR_INVALID_HANDLE;
+        if (it == clients.end()) {
+            // Closed twice, or never opened: the census's underflow.
+            CensusUnderflow(HandleCensus());
+            return ERROR_INVALID_HANDLE;
+        }
         it->second.registration = Registration{};
         WaitForCallbacks(lock, clientHandle);
         clients.erase(clientHandle);
     }
+    CensusDestroyed(HandleCensus());
     RecordWlanEvent(L"close");
     return ERROR_SUCCESS;
 }
 
-VOID WINAPI WlanFreeMemory(PVOID memory) { std::free(memory); }
+VOID WINAPI WlanFreeMemory(PVOID memory)
+{
+    if (memory) CensusDestroyed(MemoryCensus());
+    std::free(memory);
+}
 
 DWORD WINAPI WlanEnumInterfaces(HANDLE clientHandle, PVOID reserved, PWLAN_INTERFACE_INFO_LIST* list)
 {
     if (reserved || !list) return ERROR_INVALID_PARAMETER;
     if (!ValidHandle(clientHandle)) return ERROR_INVALID_HANDLE;
+    if (const long fault = InjectedFault(L"WlanEnumInterfaces")) return static_cast<DWORD>(fault);
     const WlanSimState state = LoadWlanState();
     const int count = state.interfaces > 0 ? state.interfaces : 0;
     auto* out = Allocate<WLAN_INTERFACE_INFO_LIST>(sizeof(WLAN_INTERFACE_INFO_LIST) +
@@ -260,6 +289,9 @@ DWORD WINAPI WlanQueryInterface(HANDLE clientHandle, const GUID* interfaceGuid, 
 {
     if (reserved || !dataSize || !data) return ERROR_INVALID_PARAMETER;
     if (!ValidHandle(clientHandle)) return ERROR_INVALID_HANDLE;
+    // Each kind of query fails on its own: "WlanQueryInterface.4" is the radio state.
+    if (const long fault = InjectedFault(L"WlanQueryInterface." + std::to_wstring(static_cast<int>(opCode))))
+        return static_cast<DWORD>(fault);
     const WlanSimState state = LoadWlanState();
     if (!KnownInterface(interfaceGuid, state)) return ERROR_NOT_FOUND;
     if (valueType) *valueType = wlan_opcode_value_type_query_only;
@@ -304,6 +336,10 @@ DWORD WINAPI WlanDisconnect(HANDLE clientHandle, const GUID* interfaceGuid, PVOI
     WlanStateLock lock;
     WlanSimState state = LoadWlanState();
     if (!KnownInterface(interfaceGuid, state)) return ERROR_NOT_FOUND;
+    if (const long fault = InjectedFault(L"WlanDisconnect")) {
+        RecordWlanEvent(L"disconnect-failed " + Flatten(state.connected));
+        return static_cast<DWORD>(fault);
+    }
     if (!state.disconnectSucceeds) {
         RecordWlanEvent(L"disconnect-failed " + Flatten(state.connected));
         return ERROR_ACCESS_DENIED;
@@ -324,6 +360,11 @@ DWORD WINAPI WlanSetProfile(HANDLE clientHandle, const GUID* interfaceGuid, DWOR
 {
     if (reserved || !profileXml || !reasonCode) return ERROR_INVALID_PARAMETER;
     if (!ValidHandle(clientHandle)) return ERROR_INVALID_HANDLE;
+    if (const long fault = InjectedFault(L"WlanSetProfile")) {
+        RecordWlanEvent(L"setprofile-failed");
+        *reasonCode = 0;
+        return static_cast<DWORD>(fault);
+    }
     // Group policy profiles cannot be set; a per-user profile takes no
     // security string; a security string must be a valid descriptor.
     if ((flags & ~static_cast<DWORD>(WLAN_PROFILE_USER)) != 0 ||
@@ -364,6 +405,7 @@ DWORD WINAPI WlanRegisterNotification(HANDLE clientHandle, DWORD notifSource, WI
     (void)ignoreDuplicate;
     if (reserved) return ERROR_INVALID_PARAMETER;
     if (notifSource != WLAN_NOTIFICATION_SOURCE_NONE && !callback) return ERROR_INVALID_PARAMETER;
+    if (const long fault = InjectedFault(L"WlanRegisterNotification")) return static_cast<DWORD>(fault);
     {
         std::unique_lock<std::mutex> lock(clientsLock);
         const auto it = clients.find(clientHandle);
@@ -391,6 +433,10 @@ DWORD WINAPI WlanConnect(HANDLE clientHandle, const GUID* interfaceGuid,
     const std::wstring profileName = parameters->strProfile;
     WlanSimState state = LoadWlanState();
     if (!KnownInterface(interfaceGuid, state)) return ERROR_NOT_FOUND;
+    if (const long fault = InjectedFault(L"WlanConnect")) {
+        RecordWlanEvent(L"connect-refused " + Flatten(profileName));
+        return static_cast<DWORD>(fault);
+    }
     RecordWlanEvent(L"connect " + Flatten(profileName));
     const WlanStoredProfile* profile = nullptr;
     for (const WlanStoredProfile& stored : state.profiles) {
@@ -415,6 +461,13 @@ DWORD WINAPI WlanConnect(HANDLE clientHandle, const GUID* interfaceGuid,
                                        state.strayProfile,
                                        InterfaceGuid(state.strayInterface)};
     return StartConnect(pending) ? ERROR_SUCCESS : ERROR_NOT_ENOUGH_MEMORY;
+}
+
+// What is still open when the process ends is the adapter's census.
+BOOL WINAPI DllMain(HINSTANCE, DWORD reason, void*)
+{
+    if (reason == DLL_PROCESS_DETACH) WriteCensus(kWlanCensus);
+    return TRUE;
 }
 
 }  // extern "C"

@@ -6,6 +6,7 @@
 #include "observe_app.h"
 #include "sim_state.h"
 #include "support/process.h"
+#include "support/standin_census.h"
 
 using namespace std::chrono_literals;
 using namespace tapdeck;
@@ -31,6 +32,7 @@ public:
             RunProgram(Agent(), L"/HaltAll");
             if (WaitForExit(process_.get(), 10s) == -1) ::TerminateProcess(process_.get(), 1);
         }
+        if (process_) ExpectNothingLeftAlive(process_.get());
     }
     HANDLE Process() const { return process_.get(); }
     bool WaitForWindow() const { return WaitUntil(AgentWindowExists, 10s); }

@@ -9,6 +9,7 @@
 #include "agent_messages.h"
 #include "nfc_test_world.h"
 #include "support/process.h"
+#include "support/standin_census.h"
 #include "tallyr_record.h"
 
 using namespace std::chrono_literals;
@@ -42,6 +43,7 @@ protected:
             RunProgram(Agent(), L"/HaltAll");
             if (WaitForExit(agent_.get(), 10s) == -1) ::TerminateProcess(agent_.get(), 1);
         }
+        if (agent_) ExpectNothingLeftAlive(agent_.get(), {sim::kNfcCensus});
         ClearRegistrations();
         ResetRadio();
     }

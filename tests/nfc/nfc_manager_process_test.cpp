@@ -4,6 +4,7 @@
 #include <roapi.h>
 
 #include <atomic>
+#include <cctype>
 #include <climits>
 #include <cstdio>
 #include <memory>
@@ -58,11 +59,13 @@ protected:
     void TearDown() override
     {
         manager.Close();
+        census.ExpectNothingLeftAlive();
         ClearRegistrations();
         ResetRadio();
     }
     bool Open() { return manager.OpenDevice(); }
 
+    RadioCensusBaseline census;
     sim::ScopedTallyrInstall tallyr;  // before the manager, so it is restored after it
     UsageUser usage;
     CNFCManager manager{usage};
@@ -452,6 +455,126 @@ TEST_F(NfcPublish, CloseWithdrawsAMessageStillPublished)
     EXPECT_EQ(L"withdraw\t" + std::to_wstring(id), RadioRecords(sim::kNfcPublishedFile).back());
     EXPECT_EQ(-1, manager.PublishedMessageId());
 }
+
+// --- Radio failures ----------------------------------------------------------
+
+// Each call of the radio that the manager makes, failed once: what the
+// manager must do about it, and that it does the usual thing again once the
+// radio works. "NDEF" and "Windows.Vexa" are registered; the failure is
+// armed before the device is opened, before it is subscribed, or after.
+enum class Armed { BeforeOpen, BeforeSubscribe, AfterSubscribe };
+
+struct RadioFailure {
+    const wchar_t* call;
+    Armed armed;
+    void (*check)(CNFCManager& manager);
+};
+
+class NfcRadioFailure : public NfcWorld, public ::testing::WithParamInterface<RadioFailure> {
+protected:
+    void SetUp() override
+    {
+        NfcWorld::SetUp();
+        Register(L"A", L"NDEF", kRecorder);
+        Register(L"B", L"Windows.Vexa", kRecorder);
+    }
+};
+
+void ExpectTouchDroppedOnce(const wchar_t* type, const std::string& hex, const std::wstring& started)
+{
+    EXPECT_EQ(1, TouchHere(type, hex));
+    ASSERT_TRUE(WaitForRecorders());
+    EXPECT_TRUE(HandlerStarts().empty()) << "a failed read still started the handler";
+    EXPECT_EQ(1, TouchHere(type, hex));
+    ASSERT_TRUE(WaitForRecorders());
+    EXPECT_EQ(Starts{L"nfc-recorder.exe\t" + started}, HandlerStarts());
+}
+
+TEST_P(NfcRadioFailure, IsHandledAsTheProductDescribes)
+{
+    const RadioFailure& failure = GetParam();
+    const auto arm = [&](Armed when) {
+        if (failure.armed == when) {
+            ASSERT_TRUE(sim::ArmFault(failure.call, E_FAIL, 1));
+        }
+    };
+    arm(Armed::BeforeOpen);
+    if (failure.armed != Armed::BeforeOpen) {
+        ASSERT_TRUE(manager.OpenDevice());
+        arm(Armed::BeforeSubscribe);
+        ASSERT_TRUE(manager.SubscribeAll());
+        arm(Armed::AfterSubscribe);
+    }
+    failure.check(manager);
+    EXPECT_EQ(1u, sim::FailedCalls().size()) << "the failure was not reached, or more than once";
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Calls, NfcRadioFailure,
+    ::testing::Values(
+        // No device: nothing opened, nothing subscribed; the next try opens it.
+        RadioFailure{L"GetDefault", Armed::BeforeOpen,
+                     [](CNFCManager& m) {
+                         EXPECT_FALSE(m.OpenDevice());
+                         EXPECT_FALSE(m.SubscribeAll());
+                         EXPECT_EQ(0, ActiveSubscriptions(L"NDEF"));
+                         EXPECT_TRUE(m.OpenDevice());
+                     }},
+        // A refused subscription leaves no record, but the registration counts.
+        RadioFailure{L"SubscribeForMessage", Armed::BeforeSubscribe,
+                     [](CNFCManager& m) {
+                         EXPECT_EQ(2u, m.RegistrationCount());
+                         EXPECT_EQ(1u, m.RecordCount());
+                         EXPECT_EQ(0, ActiveSubscriptions(L"NDEF"));
+                         EXPECT_EQ(0, TouchHere(L"NDEF", "01"));
+                         EXPECT_EQ(1, ActiveSubscriptions(L"Windows.Vexa"));
+                     }},
+        // A stop that fails keeps the record and the subscription; the
+        // registration itself is gone.
+        RadioFailure{L"StopSubscribingForMessage", Armed::AfterSubscribe,
+                     [](CNFCManager& m) {
+                         Unregister(L"B");
+                         ASSERT_TRUE(WaitUntil([&] { return m.RegistrationCount() == 1; }, 5s));
+                         EXPECT_EQ(2u, m.RecordCount());
+                         EXPECT_EQ(1, ActiveSubscriptions(L"Windows.Vexa"));
+                     }},
+        RadioFailure{L"PublishBinaryMessage", Armed::AfterSubscribe,
+                     [](CNFCManager& m) {
+                         EXPECT_FALSE(m.PublishHex(L"NDEF", L"d101"));
+                         EXPECT_EQ(-1, m.PublishedMessageId());
+                         EXPECT_EQ(0, CountPrefix(RadioRecords(sim::kNfcPublishedFile), L"publish"));
+                     }},
+        RadioFailure{L"DecodeFromHexString", Armed::AfterSubscribe,
+                     [](CNFCManager& m) {
+                         EXPECT_FALSE(m.PublishHex(L"NDEF", L"d101"));
+                         EXPECT_EQ(-1, m.PublishedMessageId());
+                         EXPECT_EQ(0, CountPrefix(RadioRecords(sim::kNfcPublishedFile), L"publish"));
+                     }},
+        // The id stays, so that the next report withdraws the message.
+        RadioFailure{L"StopPublishingMessage", Armed::AfterSubscribe,
+                     [](CNFCManager& m) {
+                         ASSERT_TRUE(m.PublishHex(L"NDEF", L"d101"));
+                         const INT64 id = m.PublishedMessageId();
+                         EXPECT_GE(RequestHere("transmit"), 1);
+                         EXPECT_EQ(id, m.PublishedMessageId());
+                         EXPECT_EQ(1, RequestHere("depart"));
+                         EXPECT_EQ(-1, m.PublishedMessageId());
+                         EXPECT_EQ(L"withdraw\t" + std::to_wstring(id), RadioRecords(sim::kNfcPublishedFile).back());
+                     }},
+        // A message that cannot be read is dropped without a trace.
+        RadioFailure{L"ProximityMessage.Data", Armed::AfterSubscribe,
+                     [](CNFCManager&) { ExpectTouchDroppedOnce(L"NDEF", "0a0b", L"0a0b"); }},
+        RadioFailure{L"EncodeToHexString", Armed::AfterSubscribe,
+                     [](CNFCManager&) { ExpectTouchDroppedOnce(L"NDEF", "0a0b", L"0a0b"); }},
+        RadioFailure{L"ProximityMessage.MessageType", Armed::AfterSubscribe,
+                     [](CNFCManager&) { ExpectTouchDroppedOnce(L"NDEF", "0a0b", L"0a0b"); }},
+        RadioFailure{L"ProximityMessage.DataAsString", Armed::AfterSubscribe,
+                     [](CNFCManager&) { ExpectTouchDroppedOnce(L"Windows.Vexa", Utf16Hex(L"hi"), L"hi"); }}),
+    [](const ::testing::TestParamInfo<RadioFailure>& info) {
+        std::string name;
+        for (const wchar_t* c = info.param.call; *c; ++c) name += std::isalnum(*c) ? static_cast<char>(*c) : '_';
+        return name;
+    });
 
 // What the radio still holds after a manager has ended: the message whose
 // id a second publication overwrote, and the duplicate subscription that no

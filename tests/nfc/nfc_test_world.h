@@ -8,11 +8,15 @@
 
 #include <atomic>
 #include <cwchar>
+#include <map>
 #include <string>
 #include <thread>
 #include <vector>
 
 #include "../../sim/nfc/radio_protocol.h"
+#include "census.h"
+#include "fault.h"
+#include "proc_address.h"
 #include "sim_state.h"
 #include "support/process.h"
 #include "unique_handle.h"
@@ -151,6 +155,7 @@ inline long ActiveSubscriptions(const std::wstring& type)
 
 inline void ResetRadio()
 {
+    sim::ClearFaults();
     sim::DeleteStateFile(sim::kNfcArea, sim::kNfcSubscriptionsFile);
     sim::DeleteStateFile(sim::kNfcArea, sim::kNfcPublishedFile);
     sim::DeleteStateFile(sim::kNfcArea, sim::kNfcPresentFile);
@@ -178,5 +183,40 @@ inline std::string Utf16Hex(const std::wstring& text)
     }
     return hex;
 }
+
+// The radio's census of this process, written now (the radio library in a
+// test's own process); "class" -> row. Empty while the library is not loaded.
+inline std::map<std::wstring, sim::CensusRow> RadioCensusHere()
+{
+    std::map<std::wstring, sim::CensusRow> rows;
+    const HMODULE radio = ::GetModuleHandleW(L"tapdeck_sim_nfc.dll");
+    const auto write = radio ? GetProcAddressAs<void(WINAPI*)()>(radio, "TapdeckSimWriteCensus") : nullptr;
+    if (!write) return rows;
+    write();
+    for (const auto& row : sim::ReadCensus(::GetCurrentProcessId())) {
+        if (row.standIn == sim::kNfcCensus) rows[row.className] = row;
+    }
+    return rows;
+}
+
+// Taken before a manager starts: after it has ended, every radio object it
+// was given must be released again, and none released once too often.
+class RadioCensusBaseline {
+public:
+    RadioCensusBaseline() : before_(RadioCensusHere()) {}
+    void ExpectNothingLeftAlive() const
+    {
+        for (const auto& [name, row] : RadioCensusHere()) {
+            const auto found = before_.find(name);
+            const long alive = found == before_.end() ? 0 : found->second.alive;
+            const long underflows = found == before_.end() ? 0 : found->second.underflows;
+            EXPECT_EQ(alive, row.alive) << "left alive: " << sim::ToUtf8(name);
+            EXPECT_EQ(underflows, row.underflows) << "released below zero: " << sim::ToUtf8(name);
+        }
+    }
+
+private:
+    std::map<std::wstring, sim::CensusRow> before_;
+};
 
 }  // namespace tapdeck::test

@@ -3,8 +3,10 @@
 #include <gtest/gtest.h>
 
 #include "dialogs.h"
+#include "fault.h"
 #include "pairwell_app.h"
 #include "pairwell_world.h"
+#include "sim_state.h"
 #include "support/process.h"
 
 using namespace std::chrono_literals;
@@ -434,5 +436,161 @@ INSTANTIATE_TEST_SUITE_P(
                                 "</Configuration>"},
                       QuietCase{"TruncatedProfile", CameraPayload(), "<Configuration><AppInfo PackageFamilyName=\"p"}),
     [](const auto& info) { return std::string(info.param.name); });
+
+// Each Native Wifi call failing, and what the run must do about it: the
+// Wi-Fi-off dialog when the radio cannot be checked, a quiet end when the
+// run's own handle cannot be had or an existing connection not dropped, the
+// connection-failed dialog when the profile or the notification cannot be
+// set up or no attempt connects; a failed connection query counts as none.
+enum class WlanOutcome { PowerOffDialog, Quiet, FailedDialog, Connects };
+
+struct WlanFailureCase {
+    const char* name;
+    const wchar_t* call;
+    long code;
+    long count;  // -1: every call
+    long skip;   // calls that pass first
+    bool connectedElsewhere;
+    WlanOutcome outcome;
+};
+
+class WlanFailure : public PairwellProcess, public ::testing::WithParamInterface<WlanFailureCase> {};
+
+TEST_P(WlanFailure, EndsTheRunAsDescribed)
+{
+    const WlanFailureCase& failure = GetParam();
+    world_.Profile(2, 1);
+    world_.CameraInReach();
+    if (failure.connectedElsewhere) {
+        world_.SetNotShowAgain(1);
+        world_.Wlan([](sim::WlanSimState& s) { s.connected = L"HomeNet"; });
+    }
+    ASSERT_TRUE(sim::ArmFault(failure.call, failure.code, failure.count, failure.skip));
+    Start(CameraPayload());
+    if (failure.outcome == WlanOutcome::PowerOffDialog || failure.outcome == WlanOutcome::FailedDialog) {
+        const HWND dialog =
+            WaitForDialog(failure.outcome == WlanOutcome::PowerOffDialog ? kPowerOffProp : kFailedProp, 20s);
+        ASSERT_TRUE(dialog);
+        PressDialogButton(dialog, 1);
+    }
+    ASSERT_EQ(0, Exit());
+    EXPECT_FALSE(sim::FailedCalls().empty()) << "the failure was never reached";
+    EXPECT_EQ(world_.CountWlanEvents(L"open"), world_.CountWlanEvents(L"close"));
+    const bool connects = failure.outcome == WlanOutcome::Connects;
+    EXPECT_EQ(connects, world_.Connected() == kCameraSsid);
+    EXPECT_EQ(connects, !world_.Activations().empty());
+    EXPECT_EQ(failure.outcome == WlanOutcome::FailedDialog,
+              world_.UsageEvent({L"WiFiFunction", L"ConnectFailed", L"Count"}));
+    // The toast is up only while connecting, and hidden again in every case.
+    const bool toast = connects || failure.outcome == WlanOutcome::FailedDialog;
+    EXPECT_EQ(toast, HasLine(world_.ToastRecords(), L"shown\t"));
+    EXPECT_EQ(toast, HasLine(world_.ToastRecords(), L"hidden\t"));
+    if (!toast) {
+        EXPECT_EQ(world_.CountWlanEvents(L"setprofile"), 0);
+    }
+    if (failure.connectedElsewhere && !connects) {
+        EXPECT_EQ(world_.Connected(), L"HomeNet");
+    }
+}
+
+constexpr long kServiceNotActive = ERROR_SERVICE_NOT_ACTIVE;
+
+INSTANTIATE_TEST_SUITE_P(
+    Calls, WlanFailure,
+    ::testing::Values(
+        // The radio check opens the first handle; the run the second.
+        WlanFailureCase{"OpenForTheRadioCheck", L"WlanOpenHandle", kServiceNotActive, 1, 0, false,
+                        WlanOutcome::PowerOffDialog},
+        WlanFailureCase{"OpenForTheRun", L"WlanOpenHandle", kServiceNotActive, 1, 1, false, WlanOutcome::Quiet},
+        WlanFailureCase{"EnumForTheRadioCheck", L"WlanEnumInterfaces", ERROR_NOT_ENOUGH_MEMORY, 1, 0, false,
+                        WlanOutcome::PowerOffDialog},
+        WlanFailureCase{"EnumForTheRun", L"WlanEnumInterfaces", ERROR_NOT_ENOUGH_MEMORY, 1, 1, false,
+                        WlanOutcome::Quiet},
+        WlanFailureCase{"RadioQuery", L"WlanQueryInterface.4", ERROR_ACCESS_DENIED, 1, 0, false,
+                        WlanOutcome::PowerOffDialog},
+        WlanFailureCase{"ConnectionQuery", L"WlanQueryInterface.7", ERROR_ACCESS_DENIED, 1, 0, true,
+                        WlanOutcome::Connects},
+        WlanFailureCase{"Disconnect", L"WlanDisconnect", ERROR_ACCESS_DENIED, -1, 0, true, WlanOutcome::Quiet},
+        WlanFailureCase{"SetProfile", L"WlanSetProfile", ERROR_ACCESS_DENIED, -1, 0, false,
+                        WlanOutcome::FailedDialog},
+        WlanFailureCase{"RegisterNotification", L"WlanRegisterNotification", ERROR_ACCESS_DENIED, -1, 0, false,
+                        WlanOutcome::FailedDialog},
+        WlanFailureCase{"Connect", L"WlanConnect", ERROR_INVALID_STATE, -1, 0, false, WlanOutcome::FailedDialog}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+// The toast and the dialogs' app-visibility watch failing: a toast that
+// cannot be made or shown is left out and the run goes on; one that cannot
+// be hidden stays on screen; a dialog without the visibility service still
+// works, it only no longer follows the Start screen.
+struct UiFailureCase {
+    const char* name;
+    const wchar_t* call;
+    bool radioOff;  // the Wi-Fi-off dialog instead of a connection
+    bool toastShown;
+    bool toastHidden;
+    bool advised;
+};
+
+class ToastAndDialogFailure : public PairwellProcess, public ::testing::WithParamInterface<UiFailureCase> {};
+
+TEST_P(ToastAndDialogFailure, IsSilentAndTheRunGoesOn)
+{
+    const UiFailureCase& failure = GetParam();
+    world_.CameraInReach();
+    if (failure.radioOff) world_.Wlan([](sim::WlanSimState& s) { s.phys = {false}; });
+    ASSERT_TRUE(sim::ArmFault(failure.call, E_FAIL));
+    Start(CameraPayload());
+    if (failure.radioOff) {
+        const HWND dialog = WaitForDialog(kPowerOffProp);
+        ASSERT_TRUE(dialog);
+        PressDialogButton(dialog, 1);
+    }
+    ASSERT_EQ(0, Exit());
+    EXPECT_FALSE(sim::FailedCalls().empty()) << "the failure was never reached";
+    EXPECT_EQ(!failure.radioOff, world_.Connected() == kCameraSsid);
+    EXPECT_EQ(!failure.radioOff, !world_.Activations().empty());
+    EXPECT_EQ(failure.toastShown, HasLine(world_.ToastRecords(), L"shown\t"));
+    EXPECT_EQ(failure.toastHidden, HasLine(world_.ToastRecords(), L"hidden\t"));
+    const std::wstring visibility = sim::ReadStateFile(L"appvisibility", L"records.txt");
+    EXPECT_EQ(failure.advised, visibility.find(L"advise\t") != std::wstring::npos);
+    EXPECT_EQ(failure.advised, visibility.find(L"unadvise\t") != std::wstring::npos);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Calls, ToastAndDialogFailure,
+    ::testing::Values(UiFailureCase{"TemplateContent", L"GetTemplateContent", false, false, false, false},
+                      UiFailureCase{"Notifier", L"CreateToastNotifierWithId", false, false, false, false},
+                      UiFailureCase{"Notification", L"CreateToastNotification", false, false, false, false},
+                      UiFailureCase{"Show", L"ToastNotifier.Show", false, false, false, false},
+                      UiFailureCase{"Hide", L"ToastNotifier.Hide", false, true, false, false},
+                      UiFailureCase{"VisibilityService", L"AppVisibility.CreateInstance", true, false, false, false},
+                      UiFailureCase{"VisibilityAdvise", L"AppVisibility.Advise", true, false, false, false},
+                      UiFailureCase{"LauncherQuery", L"AppVisibility.IsLauncherVisible", true, false, false, true}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+// The activation manager failing: the run has connected and counted the
+// launch; the failure is swallowed and Pairwell ends as usual.
+class ActivationFailure : public PairwellProcess, public ::testing::WithParamInterface<const wchar_t*> {};
+
+TEST_P(ActivationFailure, IsSwallowedAfterTheConnection)
+{
+    world_.CameraInReach();
+    ASSERT_TRUE(sim::ArmFault(GetParam(), E_FAIL));
+    Start(CameraPayload());
+    ASSERT_EQ(0, Exit());
+    EXPECT_FALSE(sim::FailedCalls().empty()) << "the failure was never reached";
+    EXPECT_EQ(world_.Connected(), kCameraSsid);
+    EXPECT_TRUE(world_.UsageEvent({L"WiFiFunction", L"ConnectSuccess", L"Count"}));
+    EXPECT_TRUE(world_.UsageEvent({L"LaunchFunction", L"Used", L"Count"}));
+    // The manager records an activation it was asked for, also one it fails.
+    EXPECT_EQ(std::wstring(GetParam()) == L"ActivateApplication", !world_.Activations().empty());
+}
+
+INSTANTIATE_TEST_SUITE_P(Calls, ActivationFailure,
+                         ::testing::Values(L"ApplicationActivationManager.CreateInstance", L"ActivateApplication"),
+                         [](const auto& info) {
+                             return std::wstring(info.param).find(L'.') == std::wstring::npos ? std::string("Activate")
+                                                                                               : std::string("Create");
+                         });
 
 }  // namespace

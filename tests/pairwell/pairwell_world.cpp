@@ -3,9 +3,12 @@
 #include <gtest/gtest.h>
 
 #include "activation/activation_channel.h"
+#include "appvisibility/appvisibility_channel.h"
 #include "camera_message.h"
+#include "fault.h"
 #include "sim_state.h"
 #include "support/process.h"
+#include "support/standin_census.h"
 #include "toast/toast_channel.h"
 #include "wlan_connect.h"
 
@@ -45,6 +48,21 @@ std::vector<std::wstring> Lines(const std::wstring& text)
     return lines;
 }
 
+// Every Pairwell started while a world stands, for the census at its end.
+std::vector<unique_handle>& StartedPairwells()
+{
+    static std::vector<unique_handle> started;
+    return started;
+}
+
+// A toast that is still on screen when its program ends is the host's to
+// keep, as it is the platform's: its objects are not counted against the program.
+bool ToastStillShownBy(DWORD processId)
+{
+    const std::wstring shown = sim::ReadStateFile(sim::toast::kArea, sim::toast::kShownState);
+    return !shown.empty() && std::wcstoul(shown.c_str(), nullptr, 10) == processId;
+}
+
 }  // namespace
 
 std::wstring CameraPayload(const std::wstring& ssid, const std::wstring& passphrase)
@@ -71,13 +89,34 @@ PairwellWorld::PairwellWorld()
     sim::DeleteStateFile(sim::toast::kArea, sim::toast::kRecords);
     sim::DeleteStateFile(sim::toast::kArea, sim::toast::kShownState);
     sim::DeleteStateFile(sim::activation::kArea, sim::activation::kRecords);
+    sim::DeleteStateFile(sim::appvisibility::kArea, sim::appvisibility::kRecords);
     ::RegDeleteKeyValueW(HKEY_CURRENT_USER, pairwell::kSettingsKey, pairwell::kNotShowAgainValue);
     sim::InstallTallyrFrom(L"C:\\tapdeck-sim\\bin\\tallyr\\tallyr.dll");
     sim::ClearTallyrCalls();
+    sim::ClearFaults();
+    StartedPairwells().clear();
+    // The activation server outlives its clients; what it counted before this world is not ours.
+    for (const auto& row : sim::ReadCensus()) {
+        if (row.standIn == sim::activation::kCensus)
+            sim::DeleteStateFile(sim::kCensusArea, row.standIn + L"-" + std::to_wstring(row.processId) + L".txt");
+    }
 }
 
 PairwellWorld::~PairwellWorld()
 {
+    sim::ClearFaults();
+    // Every Pairwell that has ended let go of every stand-in object it was given.
+    for (const unique_handle& process : StartedPairwells()) {
+        if (::WaitForSingleObject(process.get(), 0) != WAIT_OBJECT_0) continue;
+        const DWORD processId = ::GetProcessId(process.get());
+        ExpectNothingLeftAlive(process.get(), {sim::kWlanCensus}, [&](const sim::CensusRow& row) {
+            return row.standIn == sim::toast::kCensus && row.underflows == 0 && ToastStillShownBy(processId);
+        });
+    }
+    for (const auto& row : sim::CensusFaults(sim::ReadCensus())) {
+        if (row.standIn == sim::activation::kCensus) ADD_FAILURE() << sim::ToUtf8(sim::DescribeCensusRow(row));
+    }
+    StartedPairwells().clear();
     if (profileReplaced_) WriteBytes(ProfilePath(), savedProfile_);
     ::RegDeleteKeyValueW(HKEY_CURRENT_USER, pairwell::kSettingsKey, pairwell::kNotShowAgainValue);
 }
@@ -171,7 +210,15 @@ std::vector<std::wstring> PairwellWorld::Activations() const
 
 std::wstring PairwellPath() { return InstalledPath(L"Pairwell.exe"); }
 
-unique_handle StartPairwell(const std::wstring& arguments) { return StartProgram(PairwellPath(), arguments); }
+unique_handle StartPairwell(const std::wstring& arguments)
+{
+    unique_handle process = StartProgram(PairwellPath(), arguments);
+    HANDLE watched = nullptr;
+    if (process && ::DuplicateHandle(::GetCurrentProcess(), process.get(), ::GetCurrentProcess(), &watched,
+                                     SYNCHRONIZE | PROCESS_QUERY_LIMITED_INFORMATION, FALSE, 0))
+        StartedPairwells().emplace_back(watched);
+    return process;
+}
 
 HWND WaitForDialog(const wchar_t* property, std::chrono::milliseconds timeout)
 {
