@@ -70,7 +70,8 @@ double CreateProcessSample(bench::FolderWatch& handlerFolder, const std::wstring
     return stamp && ended ? bench::CounterMs(stamp - before) : -1;
 }
 
-// The hex parameters of one touch: distinct for every sample of the run.
+// The hex parameters of one touch: distinct for every sample of the run; the
+// side's letter ('a', 'f', 'c') is itself a hex digit, as the radio needs.
 std::wstring Parameters(wchar_t side, int i)
 {
     wchar_t hex[16];
