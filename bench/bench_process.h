@@ -1,12 +1,15 @@
-// What the benchmarks share: where the installed product lives, starting a
-// program, and registering an NFC handler as an installer would.
+// What the benchmarks share: where the installed product and the floor
+// programs live, starting a program and waiting for programs to end, and
+// registering an NFC handler as an installer would.
 #pragma once
 
 #include <windows.h>
 #include <shlobj.h>
+#include <tlhelp32.h>
 
 #include <string>
 
+#include "bench_report.h"
 #include "unique_handle.h"
 
 namespace tapdeck::bench {
@@ -24,6 +27,15 @@ inline std::wstring InstalledProgram(const wchar_t* file)
     return path;
 }
 
+// "<folder of this benchmark>\floors\<file>": the floors' own programs.
+inline std::wstring FloorProgram(const wchar_t* file)
+{
+    wchar_t self[MAX_PATH] = {};
+    ::GetModuleFileNameW(nullptr, self, MAX_PATH);
+    std::wstring path(self);
+    return path.substr(0, path.find_last_of(L'\\') + 1) + L"floors\\" + file;
+}
+
 // The process handle, or an empty owner when the start failed.
 inline unique_handle StartProgram(const std::wstring& path, const std::wstring& arguments)
 {
@@ -37,6 +49,31 @@ inline unique_handle StartProgram(const std::wstring& path, const std::wstring& 
     }
     ::CloseHandle(info.hThread);
     return unique_handle(info.hProcess);
+}
+
+// Waits until no process of that file name runs; false at the deadline.
+inline bool WaitForNoProcess(const wchar_t* exeName, DWORD timeoutMs)
+{
+    const LONGLONG deadline = CounterAfterMs(timeoutMs);
+    for (;;) {
+        unique_file snapshot(::CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
+        if (!snapshot) return false;
+        DWORD running = 0;
+        PROCESSENTRY32W entry{};
+        entry.dwSize = sizeof(entry);
+        for (BOOL more = ::Process32FirstW(snapshot.get(), &entry); more && !running;
+             more = ::Process32NextW(snapshot.get(), &entry)) {
+            if (::lstrcmpiW(entry.szExeFile, exeName) == 0) running = entry.th32ProcessID;
+        }
+        if (!running) return true;
+        unique_handle process(::OpenProcess(SYNCHRONIZE, FALSE, running));
+        if (process && ::WaitForSingleObject(process.get(), MsUntil(deadline)) != WAIT_OBJECT_0) return false;
+        if (!process) {
+            // Gone between the snapshot and the open, or not ours to wait for.
+            if (MsUntil(deadline) == 0) return false;
+            ::Sleep(1);
+        }
+    }
 }
 
 // One registration under NFCDB, written the way an installer writes it.

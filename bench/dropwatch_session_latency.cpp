@@ -1,26 +1,30 @@
 // How long the companion app waits for its answer: from "App.Info" written
 // to "Session.info" complete, median over 200 writes, beside the floor of a
 // minimal directory watcher that writes a file on the same notification.
+// Both sides learn of their reply the same way, from a change notification
+// of its folder; a reply that does not come within 5 s is a failure, and
+// any failure makes the benchmark end with exit code 1.
 #include <windows.h>
 #include <shlobj.h>
 
-#include <algorithm>
-#include <chrono>
+#include <cstddef>
 #include <cstdio>
 #include <cstring>
 #include <string>
 #include <vector>
 
+#include "bench_report.h"
 #include "companion_files.h"
+#include "folder_watch.h"
 #include "monitor_state.h"
 #include "unique_handle.h"
 
 using namespace tapdeck;
-using Clock = std::chrono::steady_clock;
 
 namespace {
 
 constexpr int kWrites = 200;
+constexpr DWORD kSampleTimeoutMs = 5000;
 std::wstring root;
 
 HRESULT WINAPI BenchKnownFolder(REFKNOWNFOLDERID id, DWORD, HANDLE, PWSTR* path)
@@ -54,34 +58,44 @@ std::string ReadFileBytes(const std::wstring& path)
 }
 
 struct Exchange {
-    std::wstring request;
+    std::wstring folder;
+    std::wstring request;  // file names in the folder
     std::wstring reply;
     const char* end;
     std::string (*requestFor)(int);
     std::string (*markerFor)(int);
 };
 
-// Writes the request, then spins until the reply holds the marker and its end.
-double SampleMs(const Exchange& exchange, int i)
+bool ReplyComplete(const Exchange& exchange, const std::string& marker)
 {
-    const std::string marker = exchange.markerFor(i);
+    const std::string bytes = ReadFileBytes(exchange.folder + L"\\" + exchange.reply);
     const size_t endLength = std::strlen(exchange.end);
-    const auto start = Clock::now();
-    WriteFileBytes(exchange.request, exchange.requestFor(i));
-    for (;;) {
-        const std::string bytes = ReadFileBytes(exchange.reply);
-        if (bytes.find(marker) != std::string::npos && bytes.size() >= endLength &&
-            bytes.compare(bytes.size() - endLength, std::string::npos, exchange.end) == 0)
-            break;
-        if (Clock::now() - start > std::chrono::seconds(5)) break;
-    }
-    return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
+    return bytes.find(marker) != std::string::npos && bytes.size() >= endLength &&
+           bytes.compare(bytes.size() - endLength, std::string::npos, exchange.end) == 0;
 }
 
-double Median(std::vector<double> samples)
+// Writes the request and learns of the reply from the folder's change
+// notifications, as the companion app would; the milliseconds until the
+// reply was complete, or a negative value when it did not come in time.
+double SampleMs(const Exchange& exchange, bench::FolderWatch& watch, int i, DWORD timeoutMs = kSampleTimeoutMs)
 {
-    std::sort(samples.begin(), samples.end());
-    return samples[samples.size() / 2];
+    const std::string marker = exchange.markerFor(i);
+    const LONGLONG start = bench::Counter();
+    const LONGLONG deadline = start + static_cast<LONGLONG>(timeoutMs) * bench::Frequency() / 1000;
+    WriteFileBytes(exchange.folder + L"\\" + exchange.request, exchange.requestFor(i));
+    while (watch.WaitForName(exchange.reply, deadline)) {
+        if (ReplyComplete(exchange, marker)) return bench::CounterMs(bench::Counter() - start);
+    }
+    return -1;
+}
+
+// Until the side answers at all: its watcher may still be setting up.
+bool Answers(const Exchange& exchange, bench::FolderWatch& watch)
+{
+    for (int attempt = 0; attempt < 50; ++attempt) {
+        if (SampleMs(exchange, watch, -1 - attempt, 200) >= 0) return true;
+    }
+    return false;
 }
 
 std::string AppInfoFor(int i) { return sim::AppInfoXml(L"bench-" + std::to_wstring(i)); }
@@ -89,7 +103,9 @@ std::string SessionMarkerFor(int i) { return "<SessionID>bench-" + std::to_strin
 std::string FloorRequestFor(int i) { return "request " + std::to_string(i); }
 std::string FloorMarkerFor(int i) { return "reply " + std::to_string(i) + "."; }
 
-// The floor: one overlapped read per notification, one small file written.
+// The floor: a minimal watcher of its folder. Like Dropwatch it reads one
+// change notification at a time, looks at every record of it and answers
+// each file named once, with one small file written.
 DWORD WINAPI FloorWatcher(void* param)
 {
     const std::wstring folder = *static_cast<std::wstring*>(param);
@@ -106,8 +122,15 @@ DWORD WINAPI FloorWatcher(void* param)
             return 0;
         DWORD bytes = 0;
         if (!::GetOverlappedResult(directory.get(), &overlapped, &bytes, TRUE)) return 0;
-        const auto* record = reinterpret_cast<const FILE_NOTIFY_INFORMATION*>(buffer);
-        if (bytes == 0 || std::wstring(record->FileName, record->FileNameLength / 2) != L"Request") continue;
+        bool requested = false;
+        for (DWORD offset = 0; offset + offsetof(FILE_NOTIFY_INFORMATION, FileName) <= bytes;) {
+            const auto* record = reinterpret_cast<const FILE_NOTIFY_INFORMATION*>(buffer + offset);
+            if (offset + offsetof(FILE_NOTIFY_INFORMATION, FileName) + record->FileNameLength > bytes) break;
+            requested = requested || std::wstring(record->FileName, record->FileNameLength / 2) == L"Request";
+            if (record->NextEntryOffset == 0) break;
+            offset += record->NextEntryOffset;
+        }
+        if (!requested) continue;
         const std::string request = ReadFileBytes(folder + L"\\Request");
         if (request.rfind("request ", 0) == 0) WriteFileBytes(folder + L"\\Reply", "reply " + request.substr(8) + ".");
     }
@@ -138,26 +161,44 @@ int wmain()
         std::printf("dropwatch_session_latency: the monitor did not start\n");
         return 1;
     }
-    ::Sleep(200);
-    unique_thread floorThread(::CreateThread(nullptr, 0, FloorWatcher, const_cast<std::wstring*>(&floorFolder), 0, nullptr));
-    ::Sleep(100);
+    unique_thread floorThread(
+        ::CreateThread(nullptr, 0, FloorWatcher, const_cast<std::wstring*>(&floorFolder), 0, nullptr));
 
-    // Alternating, so that both see the same machine.
-    const Exchange floorExchange{floorFolder + L"\\Request", floorFolder + L"\\Reply", ".", FloorRequestFor,
-                                 FloorMarkerFor};
-    const Exchange sessionExchange{localState + L"\\App.Info", localState + L"\\Session.info", "</SessionInfo>",
-                                   AppInfoFor, SessionMarkerFor};
+    const Exchange floorExchange{floorFolder, L"Request", L"Reply", ".", FloorRequestFor, FloorMarkerFor};
+    const Exchange sessionExchange{localState, L"App.Info", L"Session.info", "</SessionInfo>", AppInfoFor,
+                                   SessionMarkerFor};
+    bench::FolderWatch floorWatch(floorFolder);
+    bench::FolderWatch sessionWatch(localState);
+    if (!floorWatch.Armed() || !sessionWatch.Armed() || !Answers(floorExchange, floorWatch) ||
+        !Answers(sessionExchange, sessionWatch)) {
+        std::printf("dropwatch_session_latency: a side never answered\n");
+        monitor->StopMonitor();
+        return 1;
+    }
+
+    // Alternating, so that both see the same machine; a sample that times
+    // out is a failure, not a figure.
     std::vector<double> floorSamples;
     std::vector<double> sessionSamples;
+    size_t floorFailures = 0;
+    size_t sessionFailures = 0;
     for (int i = 0; i < kWrites; ++i) {
-        floorSamples.push_back(SampleMs(floorExchange, i));
-        sessionSamples.push_back(SampleMs(sessionExchange, i));
+        const double floorMs = SampleMs(floorExchange, floorWatch, i);
+        if (floorMs >= 0) floorSamples.push_back(floorMs);
+        else ++floorFailures;
+        const double sessionMs = SampleMs(sessionExchange, sessionWatch, i);
+        if (sessionMs >= 0) sessionSamples.push_back(sessionMs);
+        else ++sessionFailures;
     }
-    const double floorMs = Median(floorSamples);
-    const double sessionMs = Median(sessionSamples);
     monitor->StopMonitor();
-    std::printf("App.Info -> Session.info complete: median %.2f ms over %d writes\n", sessionMs, kWrites);
-    std::printf("minimal directory watcher floor:   median %.2f ms over %d writes\n", floorMs, kWrites);
+    const double floorMs = bench::Median(floorSamples);
+    const double sessionMs = bench::Median(sessionSamples);
+    std::printf("App.Info -> Session.info complete: median %.2f ms over %zu writes, %zu timed out\n", sessionMs,
+                sessionSamples.size(), sessionFailures);
+    std::printf("minimal directory watcher floor:   median %.2f ms over %zu writes, %zu timed out\n", floorMs,
+                floorSamples.size(), floorFailures);
     std::printf("ratio to the floor: %.2f\n", floorMs > 0 ? sessionMs / floorMs : 0.0);
-    return 0;
+    bench::PrintRow("App.Info -> Session.info", "ms", sessionMs, floorMs, sessionSamples.size(),
+                    sessionFailures + floorFailures);
+    return sessionFailures + floorFailures > 0 ? 1 : 0;
 }

@@ -1,19 +1,24 @@
 // How soon a touched tag starts its handler: from the stand-in radio's call
 // of the agent's received-message handler to the first act of the started
-// recorder, median over 200 touches, beside the floor of a bare
-// CreateProcess of the same recorder measured alternately in the same run.
+// recorder, median over 200 touches. The floor starts the same recorder the
+// way the agent does — ShellExecuteW "open" from a resident GUI program on a
+// thread of the multithreaded apartment, asked over the same pipe — timed
+// the same way, alternately in the same run; what lies above it is the
+// agent's own share. Every recorder has ended before the next sample. For
+// comparison it also times a bare CreateProcessW from this console program,
+// the floor this benchmark once used.
 #include <windows.h>
-#include <shlobj.h>
 
-#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
 #include <vector>
 
 #include "../sim/nfc/radio_protocol.h"
-#include "sim_state.h"
 #include "bench_process.h"
+#include "bench_report.h"
+#include "folder_watch.h"
+#include "sim_state.h"
 #include "unique_handle.h"
 
 using namespace tapdeck;
@@ -21,88 +26,131 @@ using namespace tapdeck;
 namespace {
 
 constexpr wchar_t kRecorder[] = L"C:\\tapdeck-sim\\bin\\nfc-recorder.exe";
+constexpr wchar_t kRecorderName[] = L"nfc-recorder.exe";
 constexpr wchar_t kType[] = L"NDEF:bench.latency";
 constexpr int kTouches = 200;
+constexpr DWORD kSampleTimeoutMs = 10000;
 
-// The counter the recorder read first when it was started with these parameters; 0 when it did not come.
-LONGLONG RecorderStamp(const std::wstring& parameters)
+// The counter the recorder read first when it was started with these
+// parameters, learnt from its timing record; 0 when none came in time.
+LONGLONG RecorderStamp(bench::FolderWatch& handlerFolder, const std::wstring& parameters, LONGLONG deadline)
 {
     const std::wstring tail = L"\t" + parameters + L"\n";
-    for (int i = 0; i < 2500; ++i) {
+    for (;;) {
         const std::wstring log = sim::ReadStateFile(L"handler", L"timing.log");
         const size_t at = log.find(tail);
         if (at != std::wstring::npos) {
             const size_t begin = log.rfind(L'\n', at);
             return _wtoi64(log.c_str() + (begin == std::wstring::npos ? 0 : begin + 1));
         }
-        ::Sleep(2);
+        if (!handlerFolder.WaitForName(L"timing.log", deadline)) return 0;
     }
-    return 0;
 }
 
-double Median(std::vector<double> samples)
+// One start through a radio-protocol host (the agent or the floor): the
+// milliseconds from its counter to the recorder's, or a negative value.
+double TouchSample(bench::FolderWatch& handlerFolder, DWORD host, const std::wstring& parameters)
 {
-    if (samples.empty()) return 0;
-    std::sort(samples.begin(), samples.end());
-    return samples[samples.size() / 2];
+    const LONGLONG deadline = bench::CounterAfterMs(kSampleTimeoutMs);
+    const std::string reply = sim::SendRadioRequest(host, std::string("touch\t") + sim::ToUtf8(kType) + "\t" +
+                                                              sim::ToUtf8(parameters));
+    const LONGLONG started = reply.rfind("ok 1 ", 0) == 0 ? std::strtoll(reply.c_str() + 5, nullptr, 10) : 0;
+    const LONGLONG stamp = started ? RecorderStamp(handlerFolder, parameters, deadline) : 0;
+    const bool ended = bench::WaitForNoProcess(kRecorderName, bench::MsUntil(deadline));
+    return stamp && ended ? bench::CounterMs(stamp - started) : -1;
+}
+
+double CreateProcessSample(bench::FolderWatch& handlerFolder, const std::wstring& parameters)
+{
+    const LONGLONG deadline = bench::CounterAfterMs(kSampleTimeoutMs);
+    const LONGLONG before = bench::Counter();
+    const unique_handle recorder = bench::StartProgram(kRecorder, parameters);
+    const LONGLONG stamp = recorder ? RecorderStamp(handlerFolder, parameters, deadline) : 0;
+    const bool ended = bench::WaitForNoProcess(kRecorderName, bench::MsUntil(deadline));
+    return stamp && ended ? bench::CounterMs(stamp - before) : -1;
+}
+
+// The hex parameters of one touch: distinct for every sample of the run; the
+// side's letter ('a', 'f', 'c') is itself a hex digit, as the radio needs.
+std::wstring Parameters(wchar_t side, int i)
+{
+    wchar_t hex[16];
+    std::swprintf(hex, 16, L"%c%07x", side, static_cast<unsigned>(i) * 2654435761u & 0xfffffff);
+    return hex;
+}
+
+bool WaitForPipe(DWORD host)
+{
+    const LONGLONG deadline = bench::CounterAfterMs(30000);
+    while (sim::SendRadioRequest(host, "ping").rfind("ok", 0) != 0) {
+        if (bench::MsUntil(deadline) == 0) return false;
+        ::Sleep(100);
+    }
+    return true;
 }
 
 }  // namespace
 
 int wmain()
 {
-    LARGE_INTEGER frequency{};
-    ::QueryPerformanceFrequency(&frequency);
-    auto ms = [&](LONGLONG ticks) { return static_cast<double>(ticks) * 1000.0 / static_cast<double>(frequency.QuadPart); };
-
     ::RegDeleteTreeW(HKEY_LOCAL_MACHINE, bench::kNfcdbKey);
     bench::RegisterNfcHandler(L"BenchLatency", kType, kRecorder);
     sim::DeleteStateFile(L"handler", L"timing.log");
     sim::DeleteStateFile(sim::kNfcArea, sim::kNfcSubscriptionsFile);
     sim::WriteStateFile(sim::kNfcArea, sim::kNfcPresentFile, L"1");
+    bench::FolderWatch handlerFolder(sim::StateDir(L"handler"));
+
     const std::wstring agentPath = bench::InstalledProgram(L"Tapdeck.exe");
     unique_handle agent = bench::StartProgram(agentPath, L"/AutoStart");
-    const DWORD pid = agent ? ::GetProcessId(agent.get()) : 0;
+    unique_handle floor = bench::StartProgram(bench::FloorProgram(L"shell_open_floor.exe"), kRecorder);
+    const DWORD agentId = agent ? ::GetProcessId(agent.get()) : 0;
+    const DWORD floorId = floor ? ::GetProcessId(floor.get()) : 0;
     bool ready = false;
     for (int i = 0; i < 300 && !ready; ++i) {
         ready = sim::ReadStateFile(sim::kNfcArea, sim::kNfcSubscriptionsFile).find(kType) != std::wstring::npos;
         if (!ready) ::Sleep(100);
     }
-    if (!ready) {
-        std::printf("nfc_touch_latency: the agent did not subscribe\n");
-        if (agent) ::TerminateProcess(agent.get(), 1);
-        return 1;
+    int status = 0;
+    if (!ready || !handlerFolder.Armed() || !WaitForPipe(agentId) || !WaitForPipe(floorId)) {
+        std::printf("nfc_touch_latency: the agent did not subscribe, or the floor or the watch did not start\n");
+        status = 1;
     }
 
-    std::vector<double> touchSamples;
-    std::vector<double> floorSamples;
-    for (int i = 0; i < kTouches; ++i) {
-        const std::wstring floorParameters = L"floor" + std::to_wstring(i);
-        LARGE_INTEGER before{};
-        ::QueryPerformanceCounter(&before);
-        unique_handle recorder = bench::StartProgram(kRecorder, floorParameters);
-        if (const LONGLONG stamp = RecorderStamp(floorParameters)) floorSamples.push_back(ms(stamp - before.QuadPart));
-        if (recorder) ::WaitForSingleObject(recorder.get(), 5000);
-
-        char hex[16];
-        std::snprintf(hex, sizeof(hex), "%08x", static_cast<unsigned>(i) * 2654435761u);
-        const std::string reply = sim::SendRadioRequest(pid, std::string("touch\t") + sim::ToUtf8(kType) + "\t" + hex);
-        const char* counter = reply.rfind("ok 1 ", 0) == 0 ? reply.c_str() + 5 : nullptr;
-        const LONGLONG delivered = counter ? std::strtoll(counter, nullptr, 10) : 0;
-        const LONGLONG stamp = delivered ? RecorderStamp(std::wstring(hex, hex + 8)) : 0;
-        if (stamp) touchSamples.push_back(ms(stamp - delivered));
+    std::vector<double> touches, floors, bare;
+    size_t touchFailures = 0, floorFailures = 0, bareFailures = 0;
+    auto keep = [](double sample, std::vector<double>& samples, size_t& failures) {
+        if (sample >= 0) samples.push_back(sample);
+        else ++failures;
+    };
+    for (int i = 0; i < kTouches && status == 0; ++i) {
+        // Each side goes first every other time, so that neither always
+        // follows the other's recorder.
+        if (i % 2) keep(TouchSample(handlerFolder, agentId, Parameters(L'a', i)), touches, touchFailures);
+        keep(TouchSample(handlerFolder, floorId, Parameters(L'f', i)), floors, floorFailures);
+        if (i % 2 == 0) keep(TouchSample(handlerFolder, agentId, Parameters(L'a', i)), touches, touchFailures);
+        keep(CreateProcessSample(handlerFolder, Parameters(L'c', i)), bare, bareFailures);
     }
 
+    sim::SendRadioRequest(floorId, "quit");
+    if (floor && ::WaitForSingleObject(floor.get(), 10000) != WAIT_OBJECT_0) ::TerminateProcess(floor.get(), 1);
     unique_handle halt = bench::StartProgram(agentPath, L"/HaltAll");
     if (halt) ::WaitForSingleObject(halt.get(), 20000);
-    if (::WaitForSingleObject(agent.get(), 20000) != WAIT_OBJECT_0) ::TerminateProcess(agent.get(), 1);
+    if (agent && ::WaitForSingleObject(agent.get(), 20000) != WAIT_OBJECT_0) ::TerminateProcess(agent.get(), 1);
     ::RegDeleteTreeW(HKEY_LOCAL_MACHINE, bench::kNfcdbKey);
     sim::DeleteStateFile(sim::kNfcArea, sim::kNfcPresentFile);
 
-    const double touchMs = Median(touchSamples);
-    const double floorMs = Median(floorSamples);
-    std::printf("touch -> handler's first act:  median %.2f ms over %zu touches\n", touchMs, touchSamples.size());
-    std::printf("bare CreateProcess floor:       median %.2f ms over %zu starts\n", floorMs, floorSamples.size());
-    std::printf("ratio to the floor: %.2f\n", floorMs > 0 ? touchMs / floorMs : 0.0);
-    return 0;
+    const double touchMs = bench::Median(touches);
+    const double floorMs = bench::Median(floors);
+    const double bareMs = bench::Median(bare);
+    std::printf("touch -> handler's first act:            median %.2f ms over %zu touches, %zu failed\n", touchMs,
+                touches.size(), touchFailures);
+    std::printf("floor, ShellExecuteW from GUI, MTA:      median %.2f ms over %zu starts, %zu failed\n", floorMs,
+                floors.size(), floorFailures);
+    std::printf("the agent's own share:                   %.2f ms (%.2fx the floor)\n", touchMs - floorMs,
+                floorMs > 0 ? touchMs / floorMs : 0.0);
+    std::printf("for comparison, bare CreateProcessW from this console program: median %.2f ms over %zu starts, "
+                "%zu failed (the touch is %.2fx that)\n",
+                bareMs, bare.size(), bareFailures, bareMs > 0 ? touchMs / bareMs : 0.0);
+    bench::PrintRow("touch -> handler start", "ms", touchMs, floorMs, touches.size(), touchFailures + floorFailures);
+    return status != 0 || touchFailures + floorFailures > 0 ? 1 : status;
 }

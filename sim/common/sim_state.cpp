@@ -57,8 +57,24 @@ std::wstring StatePath(std::wstring_view area, std::wstring_view name)
     return StateDir(area) + L"\\" + std::wstring(name);
 }
 
+void AppendStamp(LONGLONG counter, std::wstring_view area, std::wstring_view what)
+{
+    // No lock: each line is one write to a file opened for appending only.
+    const std::wstring path = std::wstring(kRoot) + L"\\stamps.log";
+    unique_file handle(::CreateFileW(path.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                     OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!handle) return;
+    const std::string bytes = std::to_string(counter) + "\t" + std::to_string(::GetCurrentProcessId()) + "\t" +
+                              ToUtf8(area) + "\t" + ToUtf8(what.substr(0, what.find_first_of(L"\t "))) + "\n";
+    DWORD written = 0;
+    ::WriteFile(handle.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+}
+
 bool AppendRecord(std::wstring_view area, std::wstring_view file, std::wstring_view line)
 {
+    LARGE_INTEGER began{};
+    ::QueryPerformanceCounter(&began);
+    AppendStamp(began.QuadPart, area, line);
     RecordLock lock;
     unique_file handle(::CreateFileW(StatePath(area, file).c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE,
                                      nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));

@@ -25,6 +25,14 @@ namespace {
 constexpr WLAN_REASON_CODE kReasonNetworkNotAvailable = 0x00028001;
 constexpr WLAN_REASON_CODE kReasonInvalidProfile = 0x0008000D;
 
+// Read as the loader attaches this library, early in the start of a program
+// that imports it; stamped at the first open for benchmarks.
+const LONGLONG g_attached = [] {
+    LARGE_INTEGER now{};
+    ::QueryPerformanceCounter(&now);
+    return now.QuadPart;
+}();
+
 // {5A1E0000-0000-4000-8000-00000000000n}: interface n, from 1.
 GUID InterfaceGuid(int index)
 {
@@ -232,6 +240,8 @@ DWORD WINAPI WlanOpenHandle(DWORD clientVersion, PVOID reserved, PDWORD negotiat
     CensusCreated(HandleCensus());
     *negotiatedVersion = clientVersion;
     *clientHandle = handle;
+    static std::once_flag attachStamped;
+    std::call_once(attachStamped, [] { AppendStamp(g_attached, kWlanArea, L"attached"); });
     RecordWlanEvent(L"open");
     return ERROR_SUCCESS;
 }
