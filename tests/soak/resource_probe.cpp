@@ -42,7 +42,82 @@ double Median(std::vector<double> values)
     return values[values.size() / 2];
 }
 
+// One entry of the system's handle list.
+struct HandleEntry {
+    USHORT processId;
+    USHORT creatorBackTraceIndex;
+    UCHAR objectTypeIndex;
+    UCHAR attributes;
+    USHORT value;
+    void* object;
+    ULONG grantedAccess;
+};
+constexpr auto kSystemHandleInformation = static_cast<SYSTEM_INFORMATION_CLASS>(16);
+
 }  // namespace
+
+std::vector<BYTE> HandleList()
+{
+    std::vector<BYTE> buffer(1 << 20);
+    ULONG needed = 0;
+    NTSTATUS status;
+    while ((status = ::NtQuerySystemInformation(kSystemHandleInformation, buffer.data(),
+                                                static_cast<ULONG>(buffer.size()), &needed)) ==
+           static_cast<NTSTATUS>(0xC0000004L)) {
+        buffer.resize(std::max<size_t>(needed, buffer.size() * 2));
+    }
+    if (status < 0) buffer.clear();
+    return buffer;
+}
+
+template <typename Visit>
+void ForEachHandle(const std::vector<BYTE>& list, Visit visit)
+{
+    if (list.size() < sizeof(ULONG_PTR)) return;
+    const ULONG count = *reinterpret_cast<const ULONG*>(list.data());
+    const auto* entries = reinterpret_cast<const HandleEntry*>(list.data() + sizeof(ULONG_PTR));
+    for (ULONG i = 0; i < count; ++i) visit(entries[i]);
+}
+
+std::map<int, long> HandlesByType(DWORD pid)
+{
+    std::map<int, long> byType;
+    ForEachHandle(HandleList(), [&](const HandleEntry& e) {
+        if (e.processId == pid) ++byType[e.objectTypeIndex];
+    });
+    return byType;
+}
+
+std::wstring DescribeLastHandle(HANDLE process, int type)
+{
+    const DWORD pid = ::GetProcessId(process);
+    USHORT value = 0;
+    ForEachHandle(HandleList(), [&](const HandleEntry& e) {
+        if (e.processId == pid && e.objectTypeIndex == type) value = e.value;
+    });
+    HANDLE copy = nullptr;
+    if (!value || !::DuplicateHandle(process, reinterpret_cast<HANDLE>(static_cast<ULONG_PTR>(value)),
+                                     ::GetCurrentProcess(), &copy, 0, FALSE, DUPLICATE_SAME_ACCESS))
+        return {};
+    unique_handle owned(copy);
+    std::wstring text;
+    alignas(8) BYTE info[4096];
+    for (const int what : {2, 1}) {  // ObjectTypeInformation, ObjectNameInformation
+        ULONG length = 0;
+        if (::NtQueryObject(owned.get(), static_cast<OBJECT_INFORMATION_CLASS>(what), info, sizeof(info), &length) < 0)
+            continue;
+        const auto* name = reinterpret_cast<const UNICODE_STRING*>(info);
+        if (name->Buffer) text += (text.empty() ? L"" : L" ") + std::wstring(name->Buffer, name->Length / sizeof(wchar_t));
+    }
+    return text;
+}
+
+long HandleCount(DWORD pid)
+{
+    long count = 0;
+    for (const auto& [type, n] : HandlesByType(pid)) count += n;
+    return count;
+}
 
 bool SampleProcess(HANDLE process, ResourceSample& sample)
 {
@@ -54,7 +129,8 @@ bool SampleProcess(HANDLE process, ResourceSample& sample)
         !::GetProcessMemoryInfo(process, reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&memory), sizeof(memory)) ||
         !FromProcessList(::GetProcessId(process), listed))
         return false;
-    sample.handles = handles ? handles : listed.HandleCount;
+    const long exact = HandleCount(::GetProcessId(process));
+    sample.handles = handles ? handles : exact ? exact : listed.HandleCount;
     sample.threads = listed.NumberOfThreads;
     // Wine reports no private bytes (it counts only swapped-out pages);
     // the working set is the nearest figure it has.

@@ -4,6 +4,7 @@
 // run, and whether they stayed flat.
 #include <windows.h>
 
+#include <map>
 #include <string>
 #include <vector>
 
@@ -16,6 +17,15 @@ struct ResourceSample {
     double privateBytes = 0;
     bool memoryIsWorkingSet = false;  // where the system reports no private bytes
 };
+
+// The handles a process holds, counted by object type in the system's
+// handle list: exact where the count the process list gives is the size
+// of its handle table (Wine). Empty when the list cannot be read.
+std::map<int, long> HandlesByType(DWORD pid);
+long HandleCount(DWORD pid);
+// "Event" or "Key \REGISTRY\..." for the last handle of that type the
+// process holds, read through a copy of it; empty when it cannot be read.
+std::wstring DescribeLastHandle(HANDLE process, int type);
 
 // One sample of a running process; false when it could not be read.
 bool SampleProcess(HANDLE process, ResourceSample& sample);

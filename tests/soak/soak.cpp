@@ -1,9 +1,6 @@
 #include "soak.h"
 
-#include <tlhelp32.h>
-
 #include <cstdio>
-#include <functional>
 #include <thread>
 
 #include "../nfc/nfc_test_world.h"
@@ -162,10 +159,17 @@ Epoch Soak::RunEpoch(std::chrono::milliseconds length, std::chrono::milliseconds
     actors.emplace_back([this] { InstanceActor(); });
     actors.emplace_back([this] { CompanionActor(); });
     actors.emplace_back([this] { PairwellActor(); });
+    const auto handlesBefore = HandlesByType(::GetProcessId(agent_.get()));
     ::WaitForSingleObject(agent_.get(), static_cast<DWORD>(length.count()));
     ::SetEvent(stop_.get());
     for (std::thread& actor : actors) actor.join();
     WaitForQuiet();
+    for (const auto& [type, count] : HandlesByType(::GetProcessId(agent_.get()))) {
+        const long was = handlesBefore.count(type) ? handlesBefore.at(type) : 0;
+        if (count > was + 10)
+            epoch.grownHandles.push_back(sim::ToUtf8(DescribeLastHandle(agent_.get(), type)) + ": " +
+                                         std::to_string(was) + " -> " + std::to_string(count));
+    }
     if (test::WaitForExit(agent_.get(), 0ms) != -1) faults_.Add("epoch: the agent ended before its /HaltAll");
 
     if (!HaltAgentDuringPairwell()) ::TerminateProcess(agent_.get(), 1);

@@ -8,7 +8,6 @@
 
 #include <atomic>
 #include <chrono>
-#include <map>
 #include <mutex>
 #include <random>
 #include <string>
@@ -61,6 +60,9 @@ struct CommandWrite {
 struct Epoch {
     double seconds = 0;
     std::vector<ResourceSample> samples;
+    // The agent's handles that grew from the first sample to the stretch's
+    // end, by kind: "Key \REGISTRY\...: 41 -> 2230".
+    std::vector<std::string> grownHandles;
 };
 
 class Soak {

@@ -70,6 +70,7 @@ void ReportEpoch(Soak& soak, int index, const Epoch& epoch)
     const bool workingSet = !epoch.samples.empty() && epoch.samples.back().memoryIsWorkingSet;
     std::printf("  %s %s\n", workingSet ? "working set, KiB (the system reports no private bytes):" : "private bytes, KiB:",
                 Describe(bytes, 1024).c_str());
+    for (const std::string& grown : epoch.grownHandles) std::printf("  handles that grew: %s\n", grown.c_str());
     if (!judged) return;
     if (handles.growth > kHandleGrowth) soak.Faults().Add("the agent's handle count grew");
     if (threads.growth > kThreadGrowth) soak.Faults().Add("the agent's thread count grew");
