@@ -55,6 +55,7 @@ struct CommandWrite {
     long marker = 0;
     bool replaced = false;
     bool cutOff = false;
+    const char* how = "";  // how it was written, for the report
 };
 
 struct Epoch {

@@ -219,14 +219,14 @@ bool Soak::WriteCommandFile(int kind)
         sim::WriteCompanionFile(family_, L"Command.Info", xml(second));
         actions_.Add(kind == 2 ? "Command.Info rewritten at once" : "Command.Info cut off, then written whole");
         std::lock_guard<std::mutex> lock(recordLock_);
-        commands_.push_back({first, true, kind == 3});
-        commands_.push_back({second, false, false});
+        commands_.push_back({first, true, kind == 3, kind == 2 ? "replaced at once" : "cut off"});
+        commands_.push_back({second, false, false, kind == 2 ? "written at once over another" : "written over a cut-off one"});
         return true;
     }
     sim::WriteCompanionFile(family_, L"Command.Info", xml(first), kind == 1);
     actions_.Add(kind == 1 ? "Command.Info half-written" : "Command.Info written");
     std::lock_guard<std::mutex> lock(recordLock_);
-    commands_.push_back({first, false});
+    commands_.push_back({first, false, false, kind == 1 ? "half-written" : "written whole"});
     return true;
 }
 

@@ -99,16 +99,20 @@ void Soak::CheckCommandFiles()
         }
     }
     long twice = 0, never = 0, cutOffRan = 0, replacedRan = 0;
+    std::map<std::string, long> neverByHow;
     for (const CommandWrite& write : commands_) {
         const long n = runs.count(write.marker) ? runs[write.marker] : 0;
         twice += n > 1;
-        if (write.cutOff)
+        if (write.cutOff) {
             cutOffRan += n > 0;
-        else if (write.replaced)
+        } else if (write.replaced) {
             replacedRan += n;
-        else
-            never += n == 0;
+        } else if (n == 0) {
+            ++never;
+            ++neverByHow[write.how];
+        }
     }
+    for (const auto& [how, count] : neverByHow) std::printf("  never ran: %ld %s\n", count, how.c_str());
     if (twice) faults_.Add("Command.Info: a command file ran more than once", twice);
     if (never) faults_.Add("Command.Info: a command file written whole never ran", never);
     if (cutOffRan) faults_.Add("Command.Info: a cut-off command file ran", cutOffRan);
