@@ -126,8 +126,10 @@ bool CommandFile::Read(const std::wstring& path, std::vector<Command>& commands)
 // replaced. A writer that still holds the file is given a moment to finish.
 CommandFile::Deletion CommandFile::DeleteIfUnchanged()
 {
-    const unique_file reader = std::move(file_);
-    if (!reader) return Deletion::Failed;
+    // The read handle goes first: the deletion takes effect at the last
+    // close, and no handle but the one that keeps writers out may be last.
+    if (!file_) return Deletion::Failed;
+    file_.reset();
     unique_file file;
     for (int attempt = 0; attempt < kWriterWaits && !file; ++attempt) {
         file.reset(::CreateFileW(path_.c_str(), GENERIC_READ | DELETE | FILE_WRITE_ATTRIBUTES,

@@ -216,14 +216,22 @@ bool Soak::WriteCommandFile(int kind)
         sim::WriteCompanionFile(family_, L"Command.Info", kind == 2 ? bytes : bytes.substr(0, bytes.size() / 2));
         if (kind == 3) ::Sleep(300);  // long enough for the watcher to read the cut-off file
         const long second = nextMarker_++;
-        sim::WriteCompanionFile(family_, L"Command.Info", xml(second));
+        // The agent keeps writers out while it deletes a file it has read:
+        // the app learns that its write failed, and nothing is expected of it.
+        const bool written = sim::WriteCompanionFile(family_, L"Command.Info", xml(second));
+        if (!written) actions_.Add("Command.Info writes refused while the agent deleted the file before");
         actions_.Add(kind == 2 ? "Command.Info rewritten at once" : "Command.Info cut off, then written whole");
         std::lock_guard<std::mutex> lock(recordLock_);
         commands_.push_back({first, true, kind == 3, kind == 2 ? "replaced at once" : "cut off"});
-        commands_.push_back({second, false, false, kind == 2 ? "written at once over another" : "written over a cut-off one"});
+        if (written)
+            commands_.push_back(
+                {second, false, false, kind == 2 ? "written at once over another" : "written over a cut-off one"});
         return true;
     }
-    sim::WriteCompanionFile(family_, L"Command.Info", xml(first), kind == 1);
+    if (!sim::WriteCompanionFile(family_, L"Command.Info", xml(first), kind == 1)) {
+        actions_.Add("Command.Info writes refused while the agent deleted the file before");
+        return false;
+    }
     actions_.Add(kind == 1 ? "Command.Info half-written" : "Command.Info written");
     std::lock_guard<std::mutex> lock(recordLock_);
     commands_.push_back({first, false, false, kind == 1 ? "half-written" : "written whole"});
