@@ -15,6 +15,9 @@ constexpr wchar_t kArgumentList[] = L"ArgumentList";
 
 enum class Scan { Done, Failed, Broken };
 
+constexpr int kWriterWaits = 5;
+constexpr DWORD kWriterWaitMs = 10;
+
 bool MarkForDeletion(HANDLE file)
 {
     FILE_DISPOSITION_INFO disposition{};
@@ -108,6 +111,7 @@ bool CommandFile::Read(const std::wstring& path, std::vector<Command>& commands)
 {
     commands.clear();
     bytes_.clear();
+    path_ = path;
     if (path.empty()) return false;
     file_.reset(::CreateFileW(path.c_str(), GENERIC_READ | DELETE | FILE_WRITE_ATTRIBUTES,
                               FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
@@ -117,11 +121,27 @@ bool CommandFile::Read(const std::wstring& path, std::vector<Command>& commands)
     return stream && ReadCommandStream(stream.get(), commands);
 }
 
+// Writers are kept out from the compare until the file is gone: a rewrite
+// landing in between would otherwise be deleted with the content it
+// replaced. A writer that still holds the file is given a moment to finish.
 CommandFile::Deletion CommandFile::DeleteIfUnchanged()
 {
-    const unique_file file = std::move(file_);
+    // The read handle goes first: the deletion takes effect at the last
+    // close, and no handle but the one that keeps writers out may be last.
+    if (!file_) return Deletion::Failed;
+    file_.reset();
+    unique_file file;
+    for (int attempt = 0; attempt < kWriterWaits && !file; ++attempt) {
+        file.reset(::CreateFileW(path_.c_str(), GENERIC_READ | DELETE | FILE_WRITE_ATTRIBUTES,
+                                 FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL,
+                                 nullptr));
+        if (!file && ::GetLastError() != ERROR_SHARING_VIOLATION) return Deletion::Failed;
+        if (!file) ::Sleep(kWriterWaitMs);
+    }
+    // Still being written: its own write will be read at its notification.
+    if (!file) return Deletion::Changed;
     std::string now;
-    if (!file || !ReadBounded(file.get(), now)) return Deletion::Failed;
+    if (!ReadBounded(file.get(), now)) return Deletion::Failed;
     if (now != bytes_) return Deletion::Changed;
     if (MarkForDeletion(file.get()) || (ClearReadOnly(file.get()) && MarkForDeletion(file.get())))
         return Deletion::Deleted;

@@ -41,6 +41,7 @@ public:
     Deletion DeleteIfUnchanged();
 
 private:
+    std::wstring path_;
     unique_file file_;
     std::string bytes_;
 };

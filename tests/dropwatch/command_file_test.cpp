@@ -151,6 +151,7 @@ struct DeletionCase {
     DWORD attributes;
     bool rewritten;  // by the app, after the read
     CommandFile::Deletion result;
+    bool writerOpen = false;  // the app opened it after the read and writes only after the deletion step
 };
 
 class CommandFileDeletion : public CommandFileOnDisk, public ::testing::WithParamInterface<DeletionCase> {};
@@ -169,8 +170,20 @@ TEST_P(CommandFileDeletion, DeletesWhatWasReadAndLetsGoOfTheRest)
     if (GetParam().rewritten) {
         ASSERT_TRUE(WriteBytes(path_, next));
     }
+    unique_file writer;
+    if (GetParam().writerOpen) {
+        writer.reset(::CreateFileW(path_.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr,
+                                   OPEN_EXISTING, 0, nullptr));
+        ASSERT_TRUE(writer);
+    }
 
     EXPECT_EQ(GetParam().result, file.DeleteIfUnchanged());
+    if (writer) {
+        DWORD written = 0;
+        ::WriteFile(writer.get(), next.data(), static_cast<DWORD>(next.size()), &written, nullptr);
+        ::SetEndOfFile(writer.get());
+        writer.reset();
+    }
     if (GetParam().result == CommandFile::Deletion::Deleted) {
         EXPECT_FALSE(Exists(path_));
     } else {
@@ -188,7 +201,9 @@ INSTANTIATE_TEST_SUITE_P(
                       DeletionCase{"read_only", FILE_ATTRIBUTE_READONLY, false, CommandFile::Deletion::Deleted},
                       DeletionCase{"read_only_hidden", FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN, false,
                                    CommandFile::Deletion::Deleted},
-                      DeletionCase{"rewritten", FILE_ATTRIBUTE_NORMAL, true, CommandFile::Deletion::Changed}),
+                      DeletionCase{"rewritten", FILE_ATTRIBUTE_NORMAL, true, CommandFile::Deletion::Changed},
+                      DeletionCase{"being_rewritten", FILE_ATTRIBUTE_NORMAL, false, CommandFile::Deletion::Changed,
+                                   true}),
     [](const ::testing::TestParamInfo<DeletionCase>& info) { return std::string(info.param.label); });
 
 TEST_F(CommandFileOnDisk, EnormousFileIsNotReadNorDeleted)
