@@ -46,6 +46,12 @@ inline std::vector<DWORD> RadioHosts()
     return hosts;
 }
 
+inline bool HostAlive(DWORD pid)
+{
+    unique_handle process(::OpenProcess(SYNCHRONIZE, FALSE, pid));
+    return process && ::WaitForSingleObject(process.get(), 0) == WAIT_TIMEOUT;
+}
+
 // Sends one request to one host; its answer, or empty when it is gone.
 inline std::string SendRadioRequest(DWORD pid, const std::string& request)
 {
@@ -57,10 +63,11 @@ inline std::string SendRadioRequest(DWORD pid, const std::string& request)
         const DWORD error = ::GetLastError();
         if (error == ERROR_PIPE_BUSY) {
             ::WaitNamedPipeW(name.c_str(), 200);
-        } else if (error == ERROR_FILE_NOT_FOUND && attempt < 10) {
+        } else if (error == ERROR_FILE_NOT_FOUND && attempt < 20 && HostAlive(pid)) {
             // A busy host has every instance connected until its listener
-            // makes the next one; a host that has ended stays not found.
-            ::Sleep(2);
+            // makes the next one, which a loaded machine can delay well past
+            // a few milliseconds; a host that has ended stays not found.
+            ::Sleep(attempt < 10 ? 2 : 20);
         } else {
             return {};
         }
@@ -84,9 +91,7 @@ inline long BroadcastRadioRequest(const std::string& request)
     for (DWORD pid : RadioHosts()) {
         const std::string reply = SendRadioRequest(pid, request);
         if (reply.rfind("ok ", 0) != 0) {
-            unique_handle process(::OpenProcess(SYNCHRONIZE, FALSE, pid));
-            if (!process || ::WaitForSingleObject(process.get(), 0) == WAIT_OBJECT_0)
-                DeleteStateFile(kNfcArea, RadioHostFile(pid));
+            if (!HostAlive(pid)) DeleteStateFile(kNfcArea, RadioHostFile(pid));
             continue;
         }
         total = (total < 0 ? 0 : total) + std::strtol(reply.c_str() + 3, nullptr, 10);
