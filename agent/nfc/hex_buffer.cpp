@@ -3,33 +3,40 @@
 #include <roapi.h>
 
 namespace tapdeck {
-namespace {
 
-// Fetched anew on every call: the class is cheap to reach and holds no state.
-com_ptr<sdk::ICryptographicBufferStatics> CryptographicBuffer()
+com_ptr<sdk::ICryptographicBufferStatics> HexCodec::Statics()
 {
-    com_ptr<sdk::ICryptographicBufferStatics> statics;
-    hstring_ref className(sdk::RuntimeClass_CryptographicBuffer);
-    if (FAILED(::RoGetActivationFactory(className.get(), __uuidof(sdk::ICryptographicBufferStatics),
-                                        statics.put_void())))
-        statics.reset();
-    return statics;
+    std::lock_guard lock(lock_);
+    if (!statics_) {
+        hstring_ref className(sdk::RuntimeClass_CryptographicBuffer);
+        if (FAILED(::RoGetActivationFactory(className.get(), __uuidof(sdk::ICryptographicBufferStatics),
+                                            statics_.put_void())))
+            statics_.reset();
+    }
+    return statics_;
 }
 
-}  // namespace
+void HexCodec::Release()
+{
+    com_ptr<sdk::ICryptographicBufferStatics> statics;
+    {
+        std::lock_guard lock(lock_);
+        statics = std::move(statics_);
+    }
+}
 
-bool EncodeBufferToHex(sdk::IBuffer* buffer, unique_hstring& hex)
+bool HexCodec::Encode(sdk::IBuffer* buffer, unique_hstring& hex)
 {
     hex.reset();
-    auto statics = CryptographicBuffer();
+    auto statics = Statics();
     if (!statics || !buffer) return false;
     return SUCCEEDED(statics->EncodeToHexString(buffer, hex.put()));
 }
 
-bool DecodeHexToBuffer(HSTRING hex, com_ptr<sdk::IBuffer>& buffer)
+bool HexCodec::Decode(HSTRING hex, com_ptr<sdk::IBuffer>& buffer)
 {
     buffer.reset();
-    auto statics = CryptographicBuffer();
+    auto statics = Statics();
     if (!statics) return false;
     return SUCCEEDED(statics->DecodeFromHexString(hex, buffer.put())) && buffer;
 }

@@ -5,7 +5,6 @@
 #include <utility>
 #include <vector>
 
-#include "hex_buffer.h"
 #include "nfc_message_type.h"
 #include "nfc_registry.h"
 #include "unique_hstring.h"
@@ -197,7 +196,7 @@ bool CNFCManager::PublishHex(const std::wstring& messageType, const std::wstring
     if (!device) return false;
 
     com_ptr<sdk::IBuffer> buffer;
-    if (!DecodeHexToBuffer(data.get(), buffer)) return false;
+    if (!hex_.Decode(data.get(), buffer)) return false;
     INT64 id = -1;
     const HRESULT hr =
         device->PublishBinaryMessageWithCallback(type.get(), buffer.get(), &deviceContext_->transmitted, &id);
@@ -309,6 +308,7 @@ void CNFCManager::Close()
         published = std::exchange(publishedMessageId_, -1);
     }
     controller.reset();
+    hex_.Release();
     if (available && device) {
         for (const auto& [type, record] : records) {
             if (record.subscriptionId != -1) device->StopSubscribingForMessage(record.subscriptionId);

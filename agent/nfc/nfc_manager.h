@@ -8,6 +8,7 @@
 #include <string>
 
 #include "com_ptr.h"
+#include "hex_buffer.h"
 #include "nfc_device_context.h"
 #include "nfc_registration.h"
 #include "proximity.h"
@@ -48,6 +49,7 @@ public:
     HRESULT AnswerMessage(const std::wstring& messageType, const std::wstring& data);
     void WithdrawPublishedMessage();
     UsageUser& Usage() noexcept { return usage_; }
+    HexCodec& Hex() noexcept { return hex_; }
 
     // What tests and the window thread may look at.
     INT64 PublishedMessageId();
@@ -79,6 +81,7 @@ private:
     SubscriptionTable records_;                      // guarded by lock_
     INT64 publishedMessageId_ = -1;                  // guarded by lock_
     RegistryWatch watch_;
+    HexCodec hex_;
 };
 
 }  // namespace tapdeck

@@ -1,6 +1,5 @@
 #include "nfc_received_handler_ex.h"
 
-#include "hex_buffer.h"
 #include "nfc_manager.h"
 #include "unique_hstring.h"
 
@@ -18,7 +17,7 @@ HRESULT CNFCReceivedHandlerEx::Invoke(sdk::IProximityDevice*, sdk::IProximityMes
     if (!data) return S_OK;
 
     unique_hstring hex;
-    if (!EncodeBufferToHex(data.get(), hex)) return S_OK;
+    if (!manager_.Hex().Encode(data.get(), hex)) return S_OK;
 
     unique_hstring type;
     hr = message->get_MessageType(type.put());

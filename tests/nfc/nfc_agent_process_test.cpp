@@ -8,6 +8,7 @@
 
 #include "agent_messages.h"
 #include "nfc_test_world.h"
+#include "resource_probe.h"
 #include "support/process.h"
 #include "support/standin_census.h"
 #include "tallyr_record.h"
@@ -78,6 +79,21 @@ TEST_F(AgentWithRadio, TouchStartsTheRegisteredHandlerWithTheMessageData)
     EXPECT_EQ(1, Touch(L"Windows.VexaSample", Utf16Hex(L"open the door") + "0000" + Utf16Hex(L"hidden")));
     ASSERT_TRUE(WaitForRecorders());
     EXPECT_EQ((Starts{L"nfc-recorder.exe\t01ab", L"nfc-recorder.exe\topen the door"}), HandlerStarts());
+}
+
+// A resident agent answers touches for months: what it holds must not grow
+// with them. The handler's program is missing, so no process start is in it.
+TEST_F(AgentWithRadio, AnsweredTouchesLeaveTheAgentsHandlesFlat)
+{
+    SetRadioPresent(true);
+    Register(L"Missing", L"NDEF", L"%SystemDrive%\\tapdeck-sim\\bin\\no-such-handler.exe");
+    ASSERT_TRUE(StartAgent(L"NDEF"));
+    const DWORD pid = ::GetProcessId(agent_.get());
+    for (int i = 0; i < 20; ++i) ASSERT_EQ(1, Touch(L"NDEF", "01"));
+    const long before = soak::HandleCount(pid);
+    ASSERT_GT(before, 0);
+    for (int i = 0; i < 200; ++i) ASSERT_EQ(1, Touch(L"NDEF", "02"));
+    EXPECT_LT(soak::HandleCount(pid) - before, 20) << "handles before the 200 touches: " << before;
 }
 
 TEST_F(AgentWithRadio, RegistrationAddedWhileRunningTakesEffectWithoutRestart)
