@@ -14,10 +14,12 @@
 #include <string>
 #include <vector>
 
+#include "../sim/nfc/hex_text.h"
 #include "../sim/nfc/radio_protocol.h"
 #include "bench_process.h"
 #include "bench_report.h"
 #include "folder_watch.h"
+#include "ndef_routing.h"
 #include "sim_state.h"
 #include "unique_handle.h"
 
@@ -27,7 +29,7 @@ namespace {
 
 constexpr wchar_t kRecorder[] = L"C:\\tapdeck-sim\\bin\\nfc-recorder.exe";
 constexpr wchar_t kRecorderName[] = L"nfc-recorder.exe";
-constexpr wchar_t kType[] = L"NDEF:bench.latency";
+constexpr wchar_t kType[] = L"NDEF:ext.bench.latency";
 constexpr int kTouches = 200;
 constexpr DWORD kSampleTimeoutMs = 10000;
 
@@ -52,8 +54,7 @@ LONGLONG RecorderStamp(bench::FolderWatch& handlerFolder, const std::wstring& pa
 double TouchSample(bench::FolderWatch& handlerFolder, DWORD host, const std::wstring& parameters)
 {
     const LONGLONG deadline = bench::CounterAfterMs(kSampleTimeoutMs);
-    const std::string reply = sim::SendRadioRequest(host, std::string("touch\t") + sim::ToUtf8(kType) + "\t" +
-                                                              sim::ToUtf8(parameters));
+    const std::string reply = sim::SendRadioRequest(host, "touch\t" + sim::ToUtf8(parameters));
     const LONGLONG started = reply.rfind("ok 1 ", 0) == 0 ? std::strtoll(reply.c_str() + 5, nullptr, 10) : 0;
     const LONGLONG stamp = started ? RecorderStamp(handlerFolder, parameters, deadline) : 0;
     const bool ended = bench::WaitForNoProcess(kRecorderName, bench::MsUntil(deadline));
@@ -70,13 +71,14 @@ double CreateProcessSample(bench::FolderWatch& handlerFolder, const std::wstring
     return stamp && ended ? bench::CounterMs(stamp - before) : -1;
 }
 
-// The hex parameters of one touch: distinct for every sample of the run; the
-// side's letter ('a', 'f', 'c') is itself a hex digit, as the radio needs.
+// The hex parameters of one touch, the whole message of the type: distinct
+// for every sample of the run, the side's letter ('a', 'f', 'c') first.
 std::wstring Parameters(wchar_t side, int i)
 {
-    wchar_t hex[16];
-    std::swprintf(hex, 16, L"%c%07x", side, static_cast<unsigned>(i) * 2654435761u & 0xfffffff);
-    return hex;
+    const unsigned n = static_cast<unsigned>(i) * 2654435761u & 0xffffff;
+    const std::vector<BYTE> payload{static_cast<BYTE>(side), static_cast<BYTE>(n >> 16), static_cast<BYTE>(n >> 8),
+                                    static_cast<BYTE>(n)};
+    return sim::ToHex(sim::MessageRoutedTo(kType, payload));
 }
 
 bool WaitForPipe(DWORD host)

@@ -2,7 +2,7 @@
 // program that starts PROGRAM as the agent starts a handler, with
 // ShellExecuteW "open" on a thread of the multithreaded apartment, one
 // thread per request as the stand-in radio serves its peers. It is asked
-// over the radio's own pipe protocol: "touch\t<type>\t<hex>" is answered
+// over the radio's own pipe protocol: "touch\t<hex>" is answered
 // with "ok 1 <performance counter read just before the start>"; also
 // "ping" and "quit". Nothing of the agent's own work is done: no
 // registration lookup, no path checks.

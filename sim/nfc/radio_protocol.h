@@ -2,9 +2,11 @@
 // How simctl and tests reach the stand-in radio inside the process that
 // opened it: every such process serves a message pipe named after its id
 // and leaves a "host-<pid>" file in C:\tapdeck-sim\nfc. A request is one
-// line of tab-separated UTF-8 fields; the answer is "ok <handlers called>",
-// for a touch followed by a blank and the performance counter read just
-// before the first handler was called. "census" writes the radio's census
+// line of tab-separated UTF-8 fields; the answer is "ok <handlers called>".
+// "touch\t<hex>" brings a tag holding that NDEF message near: its first
+// record decides which subscriptions receive it. A touch's answer is
+// followed by a blank and the performance counter read just before the
+// first handler was called. "census" writes the radio's census
 // record of that process now and answers "ok <alive> <underflows>".
 #include <windows.h>
 #include <string>

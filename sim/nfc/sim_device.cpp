@@ -1,11 +1,13 @@
 #include "sim_device.h"
 
 #include <objbase.h>
+#include <functional>
 #include <new>
 
 #include "census.h"
 #include "fault.h"
 #include "hex_text.h"
+#include "ndef_routing.h"
 #include "radio_protocol.h"
 #include "sim_buffer.h"
 #include "sim_message.h"
@@ -283,21 +285,33 @@ long CSimDevice::Depart()
     return static_cast<long>(handlers.size());
 }
 
-long CSimDevice::Touch(const std::wstring& type, const std::vector<BYTE>& bytes, LARGE_INTEGER* delivered)
+long CSimDevice::Touch(const std::vector<BYTE>& bytes, LARGE_INTEGER* delivered)
+{
+    return Deliver(
+        [&](const std::wstring& type, std::vector<BYTE>& data) { return RouteToSubscription(type, bytes, data); },
+        delivered);
+}
+
+long CSimDevice::Deliver(const std::function<bool(const std::wstring&, std::vector<BYTE>&)>& route,
+                         LARGE_INTEGER* delivered)
 {
     struct Delivery {
         INT64 id;
+        std::wstring type;
+        std::vector<BYTE> data;
         Held<sdk::IMessageReceivedHandler> handler;
     };
     std::vector<Delivery> deliveries;
     {
         std::lock_guard lock(lock_);
         for (auto& [id, subscription] : subscriptions_) {
-            if (subscription.type == type) deliveries.push_back(Delivery{id, Held(subscription.handler)});
+            std::vector<BYTE> data;
+            if (route(subscription.type, data))
+                deliveries.push_back(Delivery{id, subscription.type, std::move(data), Held(subscription.handler)});
         }
     }
     for (auto& delivery : deliveries) {
-        auto* message = new (std::nothrow) CSimMessage(type, delivery.id, bytes);
+        auto* message = new (std::nothrow) CSimMessage(delivery.type, delivery.id, delivery.data);
         if (!message) continue;
         if (delivered && delivered->QuadPart == 0) ::QueryPerformanceCounter(delivered);
         delivery.handler.p->Invoke(this, message);
@@ -330,12 +344,12 @@ std::string CSimDevice::Serve(const std::string& request)
 {
     const auto fields = Fields(request);
     long called = 0;
-    if (fields[0] == "touch" && fields.size() == 3) {
+    if (fields[0] == "touch" && fields.size() == 2) {
         std::vector<BYTE> bytes;
-        if (!FromHex(FromUtf8(fields[2]), bytes)) return "bad hex";
+        if (!FromHex(FromUtf8(fields[1]), bytes)) return "bad hex";
         Arrive();
         LARGE_INTEGER delivered{};
-        called = Touch(FromUtf8(fields[1]), bytes, &delivered);
+        called = Touch(bytes, &delivered);
         return "ok " + std::to_string(called) + " " + std::to_string(delivered.QuadPart);
     } else if (fields[0] == "arrive") {
         called = Arrive();

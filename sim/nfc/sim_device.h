@@ -3,6 +3,7 @@
 // asks for the default device while the radio is "present". It records what
 // the program subscribes and publishes, and raises the program's handlers
 // on its own threads when simctl or a test touches, departs or reads.
+#include <functional>
 #include <map>
 #include <mutex>
 #include <string>
@@ -50,9 +51,10 @@ public:
     HRESULT STDMETHODCALLTYPE get_DeviceId(HSTRING* value) override;
 
     // What a request from outside does; the number of handlers called.
-    // Touch also gives the performance counter read just before the first
-    // handler was called (0 when none was).
-    long Touch(const std::wstring& type, const std::vector<BYTE>& bytes, LARGE_INTEGER* delivered = nullptr);
+    // Touch brings a tag's NDEF message near, routed as the radio routes it
+    // (ndef_routing.h), and also gives the performance counter read just
+    // before the first handler was called (0 when none was).
+    long Touch(const std::vector<BYTE>& bytes, LARGE_INTEGER* delivered = nullptr);
     long Arrive();
     long Depart();
     long Transmit();
@@ -64,6 +66,8 @@ private:
     static DWORD WINAPI ListenThread(void* param);
     static DWORD WINAPI ServeThread(void* param);
     std::string Serve(const std::string& request);
+    // Calls every subscription whose type route accepts, with what route gives.
+    long Deliver(const std::function<bool(const std::wstring&, std::vector<BYTE>&)>& route, LARGE_INTEGER* delivered);
     HRESULT Publish(HSTRING messageType, std::vector<BYTE> bytes, sdk::IMessageTransmittedHandler* handler,
                     INT64* messageId);
 

@@ -2,6 +2,7 @@
 #include <windows.h>
 
 #include "../nfc/hex_text.h"
+#include "../nfc/ndef_routing.h"
 #include "../nfc/radio_protocol.h"
 #include "sim_state.h"
 #include "simctl_command.h"
@@ -39,20 +40,22 @@ int Device(const SimctlArgs& args)
 int Touch(const SimctlArgs& args)
 {
     std::vector<BYTE> bytes;
-    if (args.size() != 2 || args[0].empty() || !FromHex(args[1], bytes)) return 2;
-    return Send(L"touch\t" + args[0] + L"\t" + args[1]);
+    if (args.size() != 1 || !FromHex(args[0], bytes)) return 2;
+    return Send(L"touch\t" + args[0]);
 }
 
-// The text as UTF-16LE bytes: what a "Windows" message carries.
+// A "Windows.<subtype>" message as another PC sends it over NFC: one record
+// of TNF 3 whose type is the subtype, the text as UTF-16LE bytes its payload.
 int TouchText(const SimctlArgs& args)
 {
-    if (args.size() != 2 || args[0].empty()) return 2;
-    std::vector<BYTE> bytes;
+    if (args.size() != 2 || args[0].rfind(L"Windows.", 0) != 0) return 2;
+    std::vector<BYTE> text;
     for (wchar_t c : args[1]) {
-        bytes.push_back(static_cast<BYTE>(c & 0xff));
-        bytes.push_back(static_cast<BYTE>(c >> 8));
+        text.push_back(static_cast<BYTE>(c & 0xff));
+        text.push_back(static_cast<BYTE>(c >> 8));
     }
-    return Send(L"touch\t" + args[0] + L"\t" + ToHex(bytes));
+    const std::vector<BYTE> message = MessageRoutedTo(args[0], text);
+    return message.empty() ? 2 : Send(L"touch\t" + ToHex(message));
 }
 
 int Refuse(const SimctlArgs& args)
@@ -91,8 +94,10 @@ int Reset(const SimctlArgs& args)
 }
 
 SimctlCommand deviceCommand(L"nfc-device", L"present|absent|hold|release  whether GetDefault finds a radio; hold keeps callers waiting in it", Device);
-SimctlCommand touchCommand(L"nfc-touch", L"TYPE HEX  a peer comes near and sends a message of these bytes", Touch);
-SimctlCommand touchTextCommand(L"nfc-touch-text", L"TYPE TEXT  the same with the text as UTF-16LE bytes",
+SimctlCommand touchCommand(L"nfc-touch",
+                           L"HEX  a tag holding this NDEF message comes near; its first record decides who gets it",
+                           Touch);
+SimctlCommand touchTextCommand(L"nfc-touch-text", L"Windows.SUBTYPE TEXT  a PC sends the text as a Windows message",
                                TouchText);
 SimctlCommand refuseCommand(L"nfc-refuse", L"[TYPE]  subscriptions of TYPE fail from now on (none: all succeed)",
                             Refuse);

@@ -1,7 +1,7 @@
 #pragma once
 // simctl.exe drives and inspects the stand-ins. Each stand-in adds a source
 // file here that registers its commands with a static SimctlCommand:
-//   static SimctlCommand nfcTouch(L"nfc-touch", L"TYPE HEX  touch a tag", RunNfcTouch);
+//   static SimctlCommand nfcTouch(L"nfc-touch", L"HEX  touch a tag", RunNfcTouch);
 // A command gets its arguments (after its name) and returns the exit code.
 #include <functional>
 #include <string>

@@ -155,9 +155,10 @@ protected:
         EXPECT_EQ(-1, WaitForExit(agent_.get(), 0ms)) << "the agent ended";
         EXPECT_EQ(window_, FindWindowWithProperty(kAgentWindowProp));
         ClearHandlerStarts();
-        EXPECT_EQ(1, sim::BroadcastRadioRequest("touch\tNDEF\t01"));
+        const std::string message = TagMessage(L"NDEF", "01");
+        EXPECT_EQ(1, sim::BroadcastRadioRequest(TouchRequest(message)));
         ASSERT_TRUE(WaitForRecorders());
-        EXPECT_EQ(std::vector<std::wstring>{L"nfc-recorder.exe\t01"}, HandlerStarts());
+        EXPECT_EQ(std::vector<std::wstring>{L"nfc-recorder.exe\t" + sim::FromUtf8(message)}, HandlerStarts());
     }
 
     // Compares what the radio recorded since the last check with what the

@@ -2,6 +2,7 @@
 // handlers, and a second instance's "/Publish" payload is published.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cstdio>
 #include <thread>
@@ -25,10 +26,9 @@ const std::wstring& Agent()
     return path;
 }
 
-long Touch(const std::wstring& type, const std::string& hex)
-{
-    return sim::BroadcastRadioRequest("touch\t" + sim::ToUtf8(type) + "\t" + hex);
-}
+long Touch(const std::string& messageHex) { return sim::BroadcastRadioRequest(TouchRequest(messageHex)); }
+
+long Touch(const std::wstring& type, const std::string& payloadHex) { return Touch(TagMessage(type, payloadHex)); }
 
 class AgentWithRadio : public ::testing::Test {
 protected:
@@ -70,15 +70,25 @@ TEST_F(AgentWithRadio, TouchStartsTheRegisteredHandlerWithTheMessageData)
     ASSERT_TRUE(StartAgent(L"NDEF"));
     EXPECT_EQ(1, ActiveSubscriptions(L"Windows.VexaSample"));
 
-    EXPECT_EQ(0, Touch(L"NDEF:unregistered", "01"));
-    EXPECT_EQ(0, Touch(L"ndef", "01"));
-    EXPECT_EQ(1, Touch(L"NDEF", "01ab"));
+    // Bytes that are no NDEF message reach nobody, not even "NDEF".
+    EXPECT_EQ(0, Touch("01"));
+    EXPECT_EQ(0, Touch("d1010555ab"));
+    const std::string ext = TagMessage(L"NDEF:ext.vexa.com:sample", "01ab");
+    EXPECT_EQ(1, Touch(ext));
     ASSERT_TRUE(WaitForRecorders());
-    EXPECT_EQ(Starts{L"nfc-recorder.exe\t01ab"}, HandlerStarts());
+    EXPECT_EQ(Starts{L"nfc-recorder.exe\t" + sim::FromUtf8(ext)}, HandlerStarts());
 
-    EXPECT_EQ(1, Touch(L"Windows.VexaSample", Utf16Hex(L"open the door") + "0000" + Utf16Hex(L"hidden")));
+    // Another PC's Windows message is an NDEF message too: "NDEF" gets all
+    // of it, the Windows type its text.
+    const std::string windows =
+        TagMessage(L"Windows.VexaSample", Utf16Hex(L"open the door") + "0000" + Utf16Hex(L"hidden"));
+    EXPECT_EQ(2, Touch(windows));
     ASSERT_TRUE(WaitForRecorders());
-    EXPECT_EQ((Starts{L"nfc-recorder.exe\t01ab", L"nfc-recorder.exe\topen the door"}), HandlerStarts());
+    auto starts = HandlerStarts();
+    std::sort(starts.begin() + 1, starts.end());
+    EXPECT_EQ((Starts{L"nfc-recorder.exe\t" + sim::FromUtf8(ext), L"nfc-recorder.exe\t" + sim::FromUtf8(windows),
+                      L"nfc-recorder.exe\topen the door"}),
+              starts);
 }
 
 // A resident agent answers touches for months: what it holds must not grow
@@ -99,15 +109,15 @@ TEST_F(AgentWithRadio, AnsweredTouchesLeaveTheAgentsHandlesFlat)
 TEST_F(AgentWithRadio, RegistrationAddedWhileRunningTakesEffectWithoutRestart)
 {
     SetRadioPresent(true);
-    Register(L"First", L"NDEF", kRecorder);
-    ASSERT_TRUE(StartAgent(L"NDEF"));
+    Register(L"First", L"NDEF:Unknown", kRecorder);
+    ASSERT_TRUE(StartAgent(L"NDEF:Unknown"));
     Register(L"Second", L"NDEF:ext.vexa", kRecorder);
     ASSERT_TRUE(WaitUntil([] { return ActiveSubscriptions(L"NDEF:ext.vexa") == 1; }, 5s));
     // The agent records the type just after the radio shows the subscription:
     // a touch in between starts nothing, so touch until one starts.
     ASSERT_TRUE(WaitUntil(
         [] { return Touch(L"NDEF:ext.vexa", "beef") == 1 && WaitForRecorders() && !HandlerStarts().empty(); }, 5s));
-    EXPECT_EQ(Starts{L"nfc-recorder.exe\tbeef"}, HandlerStarts());
+    EXPECT_EQ(Starts{L"nfc-recorder.exe\t" + sim::FromUtf8(TagMessage(L"NDEF:ext.vexa", "beef"))}, HandlerStarts());
 
     Unregister(L"Second");
     ASSERT_TRUE(WaitUntil([] { return ActiveSubscriptions(L"NDEF:ext.vexa") == 0; }, 5s));
@@ -180,7 +190,7 @@ TEST_F(AgentWithRadio, MalformedPublishRequestsPublishNothing)
     // The agent took all of it and still answers.
     EXPECT_EQ(1, Touch(L"NDEF", "01"));
     ASSERT_TRUE(WaitForRecorders());
-    EXPECT_EQ(Starts{L"nfc-recorder.exe\t01"}, HandlerStarts());
+    EXPECT_EQ(Starts{L"nfc-recorder.exe\t" + sim::FromUtf8(TagMessage(L"NDEF", "01"))}, HandlerStarts());
 }
 
 // Started with the switch, the first instance becomes the agent and drops
@@ -265,8 +275,8 @@ TEST_F(AgentUsage, EachAnsweredTouchIsOneReceiveEventOfItsType)
 {
     EXPECT_EQ(1, Touch(L"NDEF", "01ab"));
     EXPECT_EQ(1, Touch(L"NDEF", "02"));
-    EXPECT_EQ(1, Touch(L"NDEF", ""));
-    EXPECT_EQ(0, Touch(L"NDEF:unregistered", "03"));
+    EXPECT_EQ(0, Touch(""));
+    EXPECT_EQ(0, Touch("03"));
     const Call receive = Event({L"NFCFunction", L"Receive", L"NDEF", L"Count"});
     ASSERT_TRUE(WaitUntil([&] { return CountCalls(receive) >= 2; }, 10s));
     // Every touch is an arrival; only the answered ones are received.
@@ -298,29 +308,29 @@ TEST_F(AgentWithRadio, TouchStormWhileRegistrationsChangeAndTheAgentHalts)
 {
     const std::wstring missing = kMissingHandler;
     SetRadioPresent(true);
-    Register(L"A", L"NDEF:storm", kRecorder);
-    Register(L"B", L"NDEF:storm.missing", missing);
+    Register(L"A", kStormType, kRecorder);
+    Register(L"B", L"NDEF:ext.storm.missing", missing);
     Register(L"C", L"Windows.Storm", kRecorder);
-    ASSERT_TRUE(StartAgent(L"NDEF:storm"));
+    ASSERT_TRUE(StartAgent(kStormType));
     const DWORD pid = ::GetProcessId(agent_.get());
 
     std::atomic<long> sequence{0};
     std::atomic<bool> stop{false};
     auto radio = [&] {
-        static const wchar_t* const others[] = {L"NDEF:storm.missing", L"NDEF:extra0", L"NDEF:extra1",
-                                                L"NDEF:unregistered"};
+        static const wchar_t* const others[] = {L"NDEF:ext.storm.missing", L"NDEF:ext.extra0", L"NDEF:ext.extra1",
+                                                L"NDEF:ext.unregistered"};
         while (!stop) {
             const long n = sequence++;
             char hex[16];
             std::snprintf(hex, sizeof(hex), "%08lx", n);
             std::string request;
             if (n % 128 == 0) {
-                request = std::string("touch\tNDEF:storm\t") + hex;
+                request = TouchRequest(TagMessage(kStormType, hex));
             } else if (n % 128 == 64) {
                 // The string form: the same eight digits as UTF-16LE text.
-                request = "touch\tWindows.Storm\t" + Utf16Hex(std::wstring(hex, hex + 8));
+                request = TouchRequest(TagMessage(L"Windows.Storm", Utf16Hex(std::wstring(hex, hex + 8))));
             } else {
-                request = "touch\t" + sim::ToUtf8(others[n % 4]) + "\t" + hex;
+                request = TouchRequest(TagMessage(others[n % 4], hex));
             }
             sim::SendRadioRequest(pid, request);
         }

@@ -30,11 +30,21 @@ public:
 };
 const auto* const runtime = ::testing::AddGlobalTestEnvironment(new RuntimeEnvironment);
 
-long TouchHere(const std::wstring& type, const std::string& hex)
+long TouchHere(const std::string& messageHex)
 {
-    const std::string reply =
-        sim::SendRadioRequest(::GetCurrentProcessId(), "touch\t" + sim::ToUtf8(type) + "\t" + hex);
+    const std::string reply = sim::SendRadioRequest(::GetCurrentProcessId(), TouchRequest(messageHex));
     return reply.rfind("ok ", 0) == 0 ? std::strtol(reply.c_str() + 3, nullptr, 10) : -1;
+}
+
+long TouchHere(const std::wstring& type, const std::string& payloadHex)
+{
+    return TouchHere(TagMessage(type, payloadHex));
+}
+
+// What the handler of an NDEF type is started with: the whole message.
+std::wstring Whole(const std::wstring& type, const std::string& payloadHex)
+{
+    return sim::FromUtf8(TagMessage(type, payloadHex));
 }
 
 long RequestHere(const char* request)
@@ -124,7 +134,8 @@ TEST_F(NfcWorld, ValuesOfAnyTypeAreReadAsTextUpToTheirFirstNul)
 
 TEST_F(NfcWorld, HundredsOfSubkeysAreAllRead)
 {
-    for (int i = 0; i < 300; ++i) Register(L"Handler" + std::to_wstring(i), L"NDEF:n" + std::to_wstring(i), kRecorder);
+    for (int i = 0; i < 300; ++i)
+        Register(L"Handler" + std::to_wstring(i), L"NDEF:ext.n" + std::to_wstring(i), kRecorder);
     NFCRegistrationList list;
     ASSERT_TRUE(ReadRegistrations(list));
     EXPECT_EQ(300u, list.size());
@@ -144,27 +155,27 @@ TEST_F(NfcWorld, WithoutARadioNothingIsSubscribed)
 
 TEST_F(NfcWorld, SameTypeTwiceIsSubscribedTwiceButTheFirstRegistrationAnswers)
 {
-    Register(L"1First", L"NDEF:same", L"C:\\first.exe");
-    Register(L"2Second", L"NDEF:same", L"C:\\second.exe");
-    Register(L"3Case", L"ndef:SAME", L"C:\\case.exe");
+    Register(L"1First", L"NDEF:ext.same", L"C:\\first.exe");
+    Register(L"2Second", L"NDEF:ext.same", L"C:\\second.exe");
+    Register(L"3Case", L"ndef:ext.SAME", L"C:\\case.exe");
     Register(L"4Empty", L"", L"C:\\empty.exe");
     ASSERT_TRUE(Open());
     ASSERT_TRUE(manager.SubscribeAll());
-    EXPECT_EQ(2, ActiveSubscriptions(L"NDEF:same"));
-    EXPECT_EQ(1, ActiveSubscriptions(L"ndef:SAME"));
+    EXPECT_EQ(2, ActiveSubscriptions(L"NDEF:ext.same"));
+    EXPECT_EQ(1, ActiveSubscriptions(L"ndef:ext.SAME"));
     EXPECT_EQ(2u, manager.RecordCount());
     EXPECT_EQ(4u, manager.RegistrationCount());
     std::wstring path;
-    ASSERT_TRUE(manager.FindApplicationPath(L"NDEF:same", path));
+    ASSERT_TRUE(manager.FindApplicationPath(L"NDEF:ext.same", path));
     EXPECT_EQ(L"C:\\first.exe", path);
-    ASSERT_TRUE(manager.FindApplicationPath(L"ndef:SAME", path));
+    ASSERT_TRUE(manager.FindApplicationPath(L"ndef:ext.SAME", path));
     EXPECT_EQ(L"C:\\case.exe", path);
-    EXPECT_FALSE(manager.FindApplicationPath(L"Ndef:same", path));
+    EXPECT_FALSE(manager.FindApplicationPath(L"Ndef:ext.same", path));
 
     // Close ends what the table records; the unrecorded duplicate stays with the device.
     manager.Close();
-    EXPECT_EQ(1, ActiveSubscriptions(L"NDEF:same"));
-    EXPECT_EQ(0, ActiveSubscriptions(L"ndef:SAME"));
+    EXPECT_EQ(1, ActiveSubscriptions(L"NDEF:ext.same"));
+    EXPECT_EQ(0, ActiveSubscriptions(L"ndef:ext.SAME"));
 }
 
 // --- Answering touches ---------------------------------------------------
@@ -183,8 +194,8 @@ using Starts = std::vector<std::wstring>;
 
 struct TouchCase {
     const wchar_t* type;
-    const char* hex;
-    const wchar_t* expected;
+    std::string message;
+    std::wstring expected;  // empty: the whole message
 };
 
 class NfcTouch : public NfcAnswer, public ::testing::WithParamInterface<TouchCase> {};
@@ -192,48 +203,56 @@ class NfcTouch : public NfcAnswer, public ::testing::WithParamInterface<TouchCas
 TEST_P(NfcTouch, HandlerGetsExactlyTheSpecifiedParameterString)
 {
     Start(GetParam().type, kRecorder);
-    EXPECT_EQ(1, TouchHere(GetParam().type, GetParam().hex));
+    EXPECT_EQ(1, TouchHere(GetParam().message));
     ASSERT_TRUE(WaitForRecorders());
-    EXPECT_EQ(Starts{std::wstring(L"nfc-recorder.exe\t") + GetParam().expected}, HandlerStarts());
+    const std::wstring expected =
+        GetParam().expected.empty() ? sim::FromUtf8(GetParam().message) : GetParam().expected;
+    EXPECT_EQ(Starts{L"nfc-recorder.exe\t" + expected}, HandlerStarts());
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Messages, NfcTouch,
-    ::testing::Values(TouchCase{L"NDEF", "01ab", L"01ab"}, TouchCase{L"NDEF:ext.vexa", "d1010b55", L"d1010b55"},
-                      TouchCase{L"Vexa.Custom", "00ff7f", L"00ff7f"},
+    ::testing::Values(TouchCase{L"NDEF", TagMessage(L"NDEF", "01ab"), L""},
+                      TouchCase{L"NDEF:ext.vexa", TagMessage(L"NDEF:ext.vexa", "d1010b55"), L""},
+                      // A later record is carried along, never split off.
+                      TouchCase{L"NDEF:Unknown", TagMessage(L"NDEF:Unknown", "00ff7f").replace(0, 2, "95") +
+                                                     TagMessage(L"NDEF:MIME.application/vnd.wfa.wsc", "1026")
+                                                         .replace(0, 2, "52"),
+                                L""},
                       // "a b" as UTF-16LE: a Windows type gets the string, blanks and all.
-                      TouchCase{L"Windows.Vexa", "61002000620020002200", L"a b \""},
-                      // The text ends at an embedded NUL.
-                      TouchCase{L"WindowsUri", "6800690000007800", L"hi"}));
+                      TouchCase{L"Windows.Vexa", TagMessage(L"Windows.Vexa", "61002000620020002200"), L"a b \""},
+                      // The text ends at an embedded NUL: a URI record's "hi", NUL, "x".
+                      TouchCase{L"WindowsUri", "d10105" "5500686900" "78", L"hi"}));
 
 TEST_F(NfcAnswer, EnvironmentReferencesInThePathAreExpanded)
 {
     Start(L"NDEF", L"%SystemDrive%\\tapdeck-sim\\bin\\nfc-recorder.exe");
     EXPECT_EQ(1, TouchHere(L"NDEF", "0a0b"));
     ASSERT_TRUE(WaitForRecorders());
-    EXPECT_EQ(Starts{L"nfc-recorder.exe\t0a0b"}, HandlerStarts());
+    EXPECT_EQ(Starts{L"nfc-recorder.exe\t" + Whole(L"NDEF", "0a0b")}, HandlerStarts());
 }
 
 TEST_F(NfcAnswer, MissingOrUnexpandableApplicationStartsNothing)
 {
-    Register(L"A", L"NDEF:missing", kMissingHandler);
-    Register(L"B", L"NDEF:nothing", L"%TAPDECK_NO_SUCH_VARIABLE_AT_ALL%");
-    Register(L"C", L"NDEF:control", kRecorder);
+    Register(L"A", L"NDEF:ext.missing", kMissingHandler);
+    Register(L"B", L"NDEF:ext.nothing", L"%TAPDECK_NO_SUCH_VARIABLE_AT_ALL%");
+    Register(L"C", L"NDEF:ext.control", kRecorder);
     ASSERT_TRUE(Open());
     ASSERT_TRUE(manager.SubscribeAll());
-    EXPECT_EQ(1, TouchHere(L"NDEF:missing", "01"));
-    EXPECT_EQ(1, TouchHere(L"NDEF:nothing", "02"));
-    EXPECT_EQ(0, TouchHere(L"NDEF:unregistered", "03"));
-    EXPECT_EQ(1, TouchHere(L"NDEF:control", "04"));
+    EXPECT_EQ(1, TouchHere(L"NDEF:ext.missing", "01"));
+    EXPECT_EQ(1, TouchHere(L"NDEF:ext.nothing", "02"));
+    EXPECT_EQ(0, TouchHere(L"NDEF:ext.unregistered", "03"));
+    EXPECT_EQ(1, TouchHere(L"NDEF:ext.control", "04"));
     ASSERT_TRUE(WaitForRecorders());
-    EXPECT_EQ(Starts{L"nfc-recorder.exe\t04"}, HandlerStarts());
+    EXPECT_EQ(Starts{L"nfc-recorder.exe\t" + Whole(L"NDEF:ext.control", "04")}, HandlerStarts());
 }
 
+// An NDEF message is never empty; a Windows message's text can be.
 TEST_F(NfcAnswer, EmptyDataStartsNothing)
 {
-    Start(L"NDEF", kRecorder);
-    EXPECT_EQ(1, TouchHere(L"NDEF", ""));
-    EXPECT_EQ(1, TouchHere(L"NDEF", "ff"));
+    Start(L"Windows.Vexa", kRecorder);
+    EXPECT_EQ(1, TouchHere(L"Windows.Vexa", ""));
+    EXPECT_EQ(1, TouchHere(L"Windows.Vexa", Utf16Hex(L"ff")));
     ASSERT_TRUE(WaitForRecorders());
     EXPECT_EQ(Starts{L"nfc-recorder.exe\tff"}, HandlerStarts());
 }
@@ -261,125 +280,125 @@ protected:
 
 TEST_F(NfcWatch, RegistrationAddedWhileRunningIsSubscribedOnceItsValuesAreWritten)
 {
-    StartWith({L"NDEF:one"});
+    StartWith({L"NDEF:ext.one"});
     // The installer's order: the subkey first, its values one by one after.
     unique_hkey key;
-    const std::wstring name = std::wstring(kNfcdb) + L"\\K-NDEF:two";
+    const std::wstring name = std::wstring(kNfcdb) + L"\\K-NDEF:ext.two";
     ::RegCreateKeyExW(HKEY_LOCAL_MACHINE, name.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, key.put(), nullptr);
     SetString(key.get(), L"ApplicationPath", kRecorder);
-    SetString(key.get(), L"MessageType", L"NDEF:two");
+    SetString(key.get(), L"MessageType", L"NDEF:ext.two");
     Reconcile();
     EXPECT_EQ(1u, manager.RecordCount());
-    EXPECT_EQ(0, ActiveSubscriptions(L"NDEF:two"));
+    EXPECT_EQ(0, ActiveSubscriptions(L"NDEF:ext.two"));
     SetString(key.get(), L"Version", L"1");
     ASSERT_TRUE(WaitUntil([&] { return manager.RecordCount() == 2; }, 5s));
-    EXPECT_EQ(1, ActiveSubscriptions(L"NDEF:two"));
-    EXPECT_EQ(1, TouchHere(L"NDEF:two", "2222"));
+    EXPECT_EQ(1, ActiveSubscriptions(L"NDEF:ext.two"));
+    EXPECT_EQ(1, TouchHere(L"NDEF:ext.two", "2222"));
     ASSERT_TRUE(WaitForRecorders());
-    EXPECT_EQ(Starts{L"nfc-recorder.exe\t2222"}, HandlerStarts());
+    EXPECT_EQ(Starts{L"nfc-recorder.exe\t" + Whole(L"NDEF:ext.two", "2222")}, HandlerStarts());
 }
 
 TEST_F(NfcWatch, TwoAddedAtOnceSubscribeOnlyTheFirstAndLaterChangesLeaveTheSecondOut)
 {
-    StartWith({L"NDEF:one"});
+    StartWith({L"NDEF:ext.one"});
     Register(L"Pending", L"Pending.Nothing", kRecorder, /*withVersion=*/false);
-    Register(L"K-NDEF:a", L"NDEF:a", kRecorder);
-    Register(L"K-NDEF:b", L"NDEF:b", kRecorder);
+    Register(L"K-NDEF:ext.a", L"NDEF:ext.a", kRecorder);
+    Register(L"K-NDEF:ext.b", L"NDEF:ext.b", kRecorder);
     Register(L"Pending", L"Pending.Nothing", kRecorder);
     ASSERT_TRUE(WaitUntil([&] { return manager.RegistrationCount() == 4; }, 5s));
     EXPECT_EQ(2u, manager.RecordCount());
-    // A change of equal count, then one of fewer: neither picks "NDEF:b" up.
-    Register(L"K-NDEF:b", L"NDEF:b", L"C:\\b.exe");
+    // A change of equal count, then one of fewer: neither picks "NDEF:ext.b" up.
+    Register(L"K-NDEF:ext.b", L"NDEF:ext.b", L"C:\\b.exe");
     Reconcile();
-    Unregister(L"K-NDEF:one");
+    Unregister(L"K-NDEF:ext.one");
     ASSERT_TRUE(WaitUntil([&] { return manager.RecordCount() == 1; }, 5s));
-    EXPECT_EQ(0, ActiveSubscriptions(L"NDEF:one"));
-    EXPECT_EQ(1, ActiveSubscriptions(L"NDEF:a"));
-    EXPECT_EQ(0, ActiveSubscriptions(L"NDEF:b"));
+    EXPECT_EQ(0, ActiveSubscriptions(L"NDEF:ext.one"));
+    EXPECT_EQ(1, ActiveSubscriptions(L"NDEF:ext.a"));
+    EXPECT_EQ(0, ActiveSubscriptions(L"NDEF:ext.b"));
 }
 
 // The added registration is not counted either: a later change of its type
 // still counts as an addition.
 TEST_F(NfcWatch, AddedRegistrationOfARecordedTypeSubscribesNothing)
 {
-    StartWith({L"NDEF:one"});
-    Register(L"K-Again", L"NDEF:one", L"C:\\again.exe");
+    StartWith({L"NDEF:ext.one"});
+    Register(L"K-Again", L"NDEF:ext.one", L"C:\\again.exe");
     Reconcile();
-    EXPECT_EQ(1, ActiveSubscriptions(L"NDEF:one"));
-    EXPECT_EQ(kRecorder, PathOf(L"NDEF:one"));
+    EXPECT_EQ(1, ActiveSubscriptions(L"NDEF:ext.one"));
+    EXPECT_EQ(kRecorder, PathOf(L"NDEF:ext.one"));
     EXPECT_EQ(1u, manager.RegistrationCount());
 
-    Register(L"K-Again", L"NDEF:later", kRecorder);
-    ASSERT_TRUE(WaitUntil([&] { return ActiveSubscriptions(L"NDEF:later") == 1; }, 5s));
-    EXPECT_EQ(1, ActiveSubscriptions(L"NDEF:one"));
+    Register(L"K-Again", L"NDEF:ext.later", kRecorder);
+    ASSERT_TRUE(WaitUntil([&] { return ActiveSubscriptions(L"NDEF:ext.later") == 1; }, 5s));
+    EXPECT_EQ(1, ActiveSubscriptions(L"NDEF:ext.one"));
 }
 
 // A registration whose subscription the radio refused has no record but is
 // counted, so one added later with the same type takes the record.
 TEST_F(NfcWatch, RefusedTypeIsLeftToALaterRegistration)
 {
-    sim::WriteStateFile(sim::kNfcArea, sim::kNfcRefuseFile, L"NDEF:late");
-    Register(L"K-1Refused", L"NDEF:late", L"C:\\refused.exe");
-    StartWith({L"NDEF:one"});
+    sim::WriteStateFile(sim::kNfcArea, sim::kNfcRefuseFile, L"NDEF:ext.late");
+    Register(L"K-1Refused", L"NDEF:ext.late", L"C:\\refused.exe");
+    StartWith({L"NDEF:ext.one"});
     EXPECT_EQ(2u, manager.RegistrationCount());
     EXPECT_EQ(1u, manager.RecordCount());
 
     sim::DeleteStateFile(sim::kNfcArea, sim::kNfcRefuseFile);
-    Register(L"K-0Later", L"NDEF:late", kRecorder);
+    Register(L"K-0Later", L"NDEF:ext.late", kRecorder);
     ASSERT_TRUE(WaitUntil([&] { return manager.RecordCount() == 2; }, 5s));
-    EXPECT_EQ(1, ActiveSubscriptions(L"NDEF:late"));
-    EXPECT_EQ(kRecorder, PathOf(L"NDEF:late"));
+    EXPECT_EQ(1, ActiveSubscriptions(L"NDEF:ext.late"));
+    EXPECT_EQ(kRecorder, PathOf(L"NDEF:ext.late"));
 }
 
 TEST_F(NfcWatch, RemovedRegistrationIsUnsubscribedButTheLastOneStays)
 {
-    StartWith({L"NDEF:one", L"NDEF:two"});
-    Unregister(L"K-NDEF:two");
+    StartWith({L"NDEF:ext.one", L"NDEF:ext.two"});
+    Unregister(L"K-NDEF:ext.two");
     ASSERT_TRUE(WaitUntil([&] { return manager.RecordCount() == 1; }, 5s));
-    EXPECT_EQ(0, ActiveSubscriptions(L"NDEF:two"));
-    EXPECT_EQ(0, TouchHere(L"NDEF:two", "02"));
+    EXPECT_EQ(0, ActiveSubscriptions(L"NDEF:ext.two"));
+    EXPECT_EQ(0, TouchHere(L"NDEF:ext.two", "02"));
 
-    Unregister(L"K-NDEF:one");
+    Unregister(L"K-NDEF:ext.one");
     Reconcile();
-    EXPECT_EQ(1, ActiveSubscriptions(L"NDEF:one"));
+    EXPECT_EQ(1, ActiveSubscriptions(L"NDEF:ext.one"));
     EXPECT_EQ(1u, manager.RecordCount());
 }
 
 // A remaining type that differs only in case keeps a removed one counted.
 TEST_F(NfcWatch, RemovalMatchesTypesWithoutRegardToCase)
 {
-    Register(L"Upper", L"ndef:CASE", kRecorder);
-    StartWith({L"NDEF:case", L"NDEF:other"});
+    Register(L"Upper", L"ndef:ext.CASE", kRecorder);
+    StartWith({L"NDEF:ext.case", L"NDEF:ext.other"});
     ASSERT_EQ(3u, manager.RecordCount());
     Unregister(L"Upper");
     Reconcile();
-    EXPECT_EQ(1, ActiveSubscriptions(L"ndef:CASE"));
+    EXPECT_EQ(1, ActiveSubscriptions(L"ndef:ext.CASE"));
     EXPECT_EQ(3u, manager.RegistrationCount());
 
-    // Still three counted: the next removal is "NDEF:other"'s.
-    Unregister(L"K-NDEF:other");
-    ASSERT_TRUE(WaitUntil([&] { return ActiveSubscriptions(L"NDEF:other") == 0; }, 5s));
-    EXPECT_EQ(1, ActiveSubscriptions(L"ndef:CASE"));
-    EXPECT_EQ(1, ActiveSubscriptions(L"NDEF:case"));
+    // Still three counted: the next removal is "NDEF:ext.other"'s.
+    Unregister(L"K-NDEF:ext.other");
+    ASSERT_TRUE(WaitUntil([&] { return ActiveSubscriptions(L"NDEF:ext.other") == 0; }, 5s));
+    EXPECT_EQ(1, ActiveSubscriptions(L"ndef:ext.CASE"));
+    EXPECT_EQ(1, ActiveSubscriptions(L"NDEF:ext.case"));
 }
 
 TEST_F(NfcWatch, ChangedPathWithEqualCountHasNoEffectUntilRestart)
 {
-    StartWith({L"NDEF:one"});
-    Register(L"K-NDEF:one", L"NDEF:one", L"C:\\elsewhere.exe");
+    StartWith({L"NDEF:ext.one"});
+    Register(L"K-NDEF:ext.one", L"NDEF:ext.one", L"C:\\elsewhere.exe");
     Reconcile();
-    EXPECT_EQ(kRecorder, PathOf(L"NDEF:one"));
+    EXPECT_EQ(kRecorder, PathOf(L"NDEF:ext.one"));
 }
 
 TEST_F(NfcWatch, DeletedKeyEndsNothingElse)
 {
-    StartWith({L"NDEF:one"});
+    StartWith({L"NDEF:ext.one"});
     ClearRegistrations();
     Reconcile();
     EXPECT_EQ(1u, manager.RecordCount());
-    EXPECT_EQ(1, TouchHere(L"NDEF:one", "01"));
+    EXPECT_EQ(1, TouchHere(L"NDEF:ext.one", "01"));
     ASSERT_TRUE(WaitForRecorders());
-    EXPECT_EQ(Starts{L"nfc-recorder.exe\t01"}, HandlerStarts());
+    EXPECT_EQ(Starts{L"nfc-recorder.exe\t" + Whole(L"NDEF:ext.one", "01")}, HandlerStarts());
 }
 
 // --- Publishing ------------------------------------------------------------
@@ -460,7 +479,7 @@ TEST_F(NfcPublish, CloseWithdrawsAMessageStillPublished)
 
 // Each call of the radio that the manager makes, failed once: what the
 // manager must do about it, and that it does the usual thing again once the
-// radio works. "NDEF" and "Windows.Vexa" are registered; the failure is
+// radio works. "NDEF:ext.vexa" and "Windows.Vexa" are registered; the failure is
 // armed before the device is opened, before it is subscribed, or after.
 enum class Armed { BeforeOpen, BeforeSubscribe, AfterSubscribe };
 
@@ -475,17 +494,19 @@ protected:
     void SetUp() override
     {
         NfcWorld::SetUp();
-        Register(L"A", L"NDEF", kRecorder);
+        // "NDEF" itself would receive the Windows message too.
+        Register(L"A", L"NDEF:ext.vexa", kRecorder);
         Register(L"B", L"Windows.Vexa", kRecorder);
     }
 };
 
-void ExpectTouchDroppedOnce(const wchar_t* type, const std::string& hex, const std::wstring& started)
+void ExpectTouchDroppedOnce(const wchar_t* type, const std::string& payloadHex, const std::wstring& started)
 {
-    EXPECT_EQ(1, TouchHere(type, hex));
+    const std::string hex = TagMessage(type, payloadHex);
+    EXPECT_EQ(1, TouchHere(hex));
     ASSERT_TRUE(WaitForRecorders());
     EXPECT_TRUE(HandlerStarts().empty()) << "a failed read still started the handler";
-    EXPECT_EQ(1, TouchHere(type, hex));
+    EXPECT_EQ(1, TouchHere(hex));
     ASSERT_TRUE(WaitForRecorders());
     EXPECT_EQ(Starts{L"nfc-recorder.exe\t" + started}, HandlerStarts());
 }
@@ -517,7 +538,7 @@ INSTANTIATE_TEST_SUITE_P(
                      [](CNFCManager& m) {
                          EXPECT_FALSE(m.OpenDevice());
                          EXPECT_FALSE(m.SubscribeAll());
-                         EXPECT_EQ(0, ActiveSubscriptions(L"NDEF"));
+                         EXPECT_EQ(0, ActiveSubscriptions(L"NDEF:ext.vexa"));
                          EXPECT_TRUE(m.OpenDevice());
                      }},
         // A refused subscription leaves no record, but the registration counts.
@@ -525,8 +546,8 @@ INSTANTIATE_TEST_SUITE_P(
                      [](CNFCManager& m) {
                          EXPECT_EQ(2u, m.RegistrationCount());
                          EXPECT_EQ(1u, m.RecordCount());
-                         EXPECT_EQ(0, ActiveSubscriptions(L"NDEF"));
-                         EXPECT_EQ(0, TouchHere(L"NDEF", "01"));
+                         EXPECT_EQ(0, ActiveSubscriptions(L"NDEF:ext.vexa"));
+                         EXPECT_EQ(0, TouchHere(L"NDEF:ext.vexa", "01"));
                          EXPECT_EQ(1, ActiveSubscriptions(L"Windows.Vexa"));
                      }},
         // A stop that fails keeps the record and the subscription; the
@@ -563,11 +584,17 @@ INSTANTIATE_TEST_SUITE_P(
                      }},
         // A message that cannot be read is dropped without a trace.
         RadioFailure{L"ProximityMessage.Data", Armed::AfterSubscribe,
-                     [](CNFCManager&) { ExpectTouchDroppedOnce(L"NDEF", "0a0b", L"0a0b"); }},
+                     [](CNFCManager&) {
+                         ExpectTouchDroppedOnce(L"NDEF:ext.vexa", "0a0b", Whole(L"NDEF:ext.vexa", "0a0b"));
+                     }},
         RadioFailure{L"EncodeToHexString", Armed::AfterSubscribe,
-                     [](CNFCManager&) { ExpectTouchDroppedOnce(L"NDEF", "0a0b", L"0a0b"); }},
+                     [](CNFCManager&) {
+                         ExpectTouchDroppedOnce(L"NDEF:ext.vexa", "0a0b", Whole(L"NDEF:ext.vexa", "0a0b"));
+                     }},
         RadioFailure{L"ProximityMessage.MessageType", Armed::AfterSubscribe,
-                     [](CNFCManager&) { ExpectTouchDroppedOnce(L"NDEF", "0a0b", L"0a0b"); }},
+                     [](CNFCManager&) {
+                         ExpectTouchDroppedOnce(L"NDEF:ext.vexa", "0a0b", Whole(L"NDEF:ext.vexa", "0a0b"));
+                     }},
         RadioFailure{L"ProximityMessage.DataAsString", Armed::AfterSubscribe,
                      [](CNFCManager&) { ExpectTouchDroppedOnce(L"Windows.Vexa", Utf16Hex(L"hi"), L"hi"); }}),
     [](const ::testing::TestParamInfo<RadioFailure>& info) {
@@ -581,8 +608,8 @@ INSTANTIATE_TEST_SUITE_P(
 // record stops. Their late calls reach nothing that was freed.
 TEST_F(NfcWorld, HandlersTheRadioStillHoldsAreHarmlessAfterTheManagerEnds)
 {
-    Register(L"1First", L"NDEF:dup", kRecorder);
-    Register(L"2Second", L"NDEF:dup", kRecorder);
+    Register(L"1First", L"NDEF:ext.dup", kRecorder);
+    Register(L"2Second", L"NDEF:ext.dup", kRecorder);
     {
         UsageUser otherUsage;
         CNFCManager other(otherUsage);
@@ -592,12 +619,12 @@ TEST_F(NfcWorld, HandlersTheRadioStillHoldsAreHarmlessAfterTheManagerEnds)
         ASSERT_TRUE(other.PublishHex(L"NDEF", L"02"));
         other.Close();
     }
-    EXPECT_EQ(1, ActiveSubscriptions(L"NDEF:dup"));
+    EXPECT_EQ(1, ActiveSubscriptions(L"NDEF:ext.dup"));
     // Other blocks now take the freed memory's place.
     std::vector<std::unique_ptr<CNFCManager>> reuse;
     for (int i = 0; i < 8; ++i) reuse.push_back(std::make_unique<CNFCManager>(usage));
     EXPECT_GE(RequestHere("transmit"), 1);
-    EXPECT_GE(TouchHere(L"NDEF:dup", "01"), 1);
+    EXPECT_GE(TouchHere(L"NDEF:ext.dup", "01"), 1);
     EXPECT_EQ(1, CountPrefix(RadioRecords(sim::kNfcPublishedFile), L"withdraw"));
     ASSERT_TRUE(WaitForRecorders());
     EXPECT_TRUE(HandlerStarts().empty());
@@ -620,7 +647,8 @@ TEST_F(NfcWorld, CloseWhileRadioThreadsDeliverNeverStartsAHandlerAfterwards)
             }
         });
     }
-    for (int i = 0; i < 3; ++i) Register(L"Extra" + std::to_wstring(i), L"NDEF:extra" + std::to_wstring(i), kRecorder);
+    for (int i = 0; i < 3; ++i)
+        Register(L"Extra" + std::to_wstring(i), L"NDEF:ext.extra" + std::to_wstring(i), kRecorder);
     // The watch takes them in while the radio threads deliver.
     EXPECT_TRUE(WaitUntil([&] { return manager.RegistrationCount() == 4; }, 5s));
     manager.Close();
@@ -642,8 +670,8 @@ namespace {
 TEST_F(NfcWorld, TouchStormWhileRegistrationsChangeAndTheManagerCloses)
 {
     const std::wstring missing = kMissingHandler;
-    Register(L"A", L"NDEF:storm", kRecorder);
-    Register(L"B", L"NDEF:storm.missing", missing);
+    Register(L"A", L"NDEF:ext.storm", kRecorder);
+    Register(L"B", L"NDEF:ext.storm.missing", missing);
     Register(L"C", L"Windows.Storm", missing);
     ASSERT_TRUE(Open());
     ASSERT_TRUE(manager.SubscribeAll());
@@ -652,13 +680,13 @@ TEST_F(NfcWorld, TouchStormWhileRegistrationsChangeAndTheManagerCloses)
     std::atomic<bool> stop{false};
     std::atomic<long> rejected{0};
     auto radio = [&] {
-        static const wchar_t* const others[] = {L"NDEF:storm.missing", L"Windows.Storm", L"NDEF:extra0",
-                                                L"NDEF:extra1", L"NDEF:unregistered"};
+        static const wchar_t* const others[] = {L"NDEF:ext.storm.missing", L"Windows.Storm", L"NDEF:ext.extra0",
+                                                L"NDEF:ext.extra1", L"NDEF:ext.unregistered"};
         while (!stop) {
             const long n = sequence++;
             char hex[16];
             std::snprintf(hex, sizeof(hex), "%08lx", n);
-            const wchar_t* type = n % 64 == 0 ? L"NDEF:storm" : others[n % 5];
+            const wchar_t* type = n % 64 == 0 ? L"NDEF:ext.storm" : others[n % 5];
             if (TouchHere(type, hex) < 0) ++rejected;
         }
     };

@@ -188,7 +188,7 @@ bool Soak::HaltAgentDuringPairwell()
         s.connectSucceeds = false;
     });
     const int connects = pairwell_.CountWlanEvents(L"connect ");
-    sim::BroadcastRadioRequest("touch\t" + sim::ToUtf8(kCameraType) + "\t" + sim::ToUtf8(test::CameraPayload()));
+    sim::BroadcastRadioRequest(test::TouchRequest(sim::ToUtf8(test::CameraPayload())));
     if (!test::WaitUntil([&] { return pairwell_.CountWlanEvents(L"connect ") > connects; }, 15s))
         faults_.Add("final halt: Pairwell did not start connecting within 15 s of the touch");
     const unique_handle pairwell = OpenRunning(L"Pairwell.exe");

@@ -22,11 +22,11 @@
 namespace tapdeck::soak {
 
 // Registered to the recorder for the whole soak: every answered touch must start it.
-inline constexpr wchar_t kFixedType[] = L"NDEF:soak.fixed";
+inline constexpr wchar_t kFixedType[] = L"NDEF:ext.soak.fixed";
 // The same with the text form of a message, which the handler gets as text.
 inline constexpr wchar_t kTextType[] = L"Windows.SoakText";
 // Registered to a program that does not exist.
-inline constexpr wchar_t kMissingType[] = L"NDEF:soak.missing";
+inline constexpr wchar_t kMissingType[] = L"NDEF:ext.soak.missing";
 inline constexpr wchar_t kCameraType[] = L"NDEF:MIME.application/x-vexa-kox";
 // The registration actor's slots: each adds, changes (to its other type or
 // handler) and removes a registration of its own, so that no two
@@ -34,7 +34,7 @@ inline constexpr wchar_t kCameraType[] = L"NDEF:MIME.application/x-vexa-kox";
 inline constexpr int kChurnSlots = 4;
 inline std::wstring ChurnType(int slot, bool other)
 {
-    return L"NDEF:soak.churn" + std::to_wstring(slot) + (other ? L".b" : L".a");
+    return L"NDEF:ext.soak.churn" + std::to_wstring(slot) + (other ? L".b" : L".a");
 }
 inline constexpr unsigned kRadioThreads = 3;
 

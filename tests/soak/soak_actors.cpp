@@ -49,8 +49,8 @@ void Soak::RadioActor(unsigned index)
 {
     std::mt19937 random(seed_ * 31 + index);
     const DWORD pid = ::GetProcessId(agent_.get());
-    static const wchar_t* const unregistered[] = {L"NDEF:soak.none", L"ndef:soak.fixed", L"NDEF:soak.fixe",
-                                                  L"Windows.SoakTex"};
+    static const wchar_t* const unregistered[] = {L"NDEF:ext.soak.none", L"NDEF:MIME.soak/fixed",
+                                                  L"NDEF:ext.soak.fixe", L"Windows.SoakTex"};
     while (!Stopping(100, 400, random)) {
         const long serial = nextMarker_++;
         std::vector<BYTE> bytes = {static_cast<BYTE>(serial >> 24), static_cast<BYTE>(serial >> 16),
@@ -58,8 +58,6 @@ void Soak::RadioActor(unsigned index)
         for (unsigned extra = random() % 25; extra > 0; --extra) bytes.push_back(static_cast<BYTE>(random()));
         TouchRecord touch;
         const unsigned kind = random() % 10;
-        std::string hex = Hex(bytes, random() % 2 == 0);
-        touch.argument = sim::FromUtf8(Hex(bytes, false));
         if (kind < 4) {
             touch.type = kFixedType;
             touch.recorderMayStart = true;
@@ -69,14 +67,25 @@ void Soak::RadioActor(unsigned index)
         } else if (kind == 6) {
             touch.type = kTextType;
             touch.recorderMayStart = true;
-            touch.argument = L"soak text " + std::to_wstring(serial);
-            hex = test::Utf16Hex(touch.argument);
         } else if (kind == 7) {
             touch.type = kMissingType;
         } else {
             touch.type = unregistered[random() % 4];
         }
-        const long called = Called(sim::SendRadioRequest(pid, "touch\t" + sim::ToUtf8(touch.type) + "\t" + hex));
+        // The tag's message: an NDEF type's handler gets all of it, a
+        // Windows type's the text alone.
+        std::vector<BYTE> message;
+        if (kind == 6) {
+            touch.argument = L"soak text " + std::to_wstring(serial);
+            std::vector<BYTE> text;
+            sim::FromHex(sim::FromUtf8(test::Utf16Hex(touch.argument)), text);
+            message = sim::MessageRoutedTo(touch.type, text);
+        } else {
+            message = sim::MessageRoutedTo(touch.type, bytes);
+            touch.argument = sim::FromUtf8(Hex(message, false));
+        }
+        const std::string hex = Hex(message, random() % 2 == 0);
+        const long called = Called(sim::SendRadioRequest(pid, test::TouchRequest(hex)));
         if (called < 0) faults_.Add("radio: the agent's radio did not answer a touch");
         touch.mustStart = called > 0 && (touch.type == kFixedType || touch.type == kTextType);
         if (called > 0 && !touch.recorderMayStart && touch.type != kMissingType)
@@ -254,8 +263,8 @@ void Soak::PairwellRun(int kind)
     });
     const int connects = pairwell_.CountWlanEvents(L"connect ");
     const size_t activations = pairwell_.Activations().size();
-    const long called = Called(sim::SendRadioRequest(::GetProcessId(agent_.get()), "touch\t" + sim::ToUtf8(kCameraType) +
-                                                                                 "\t" + sim::ToUtf8(test::CameraPayload())));
+    const long called = Called(
+        sim::SendRadioRequest(::GetProcessId(agent_.get()), test::TouchRequest(sim::ToUtf8(test::CameraPayload()))));
     if (called != 1) {
         faults_.Add("Pairwell: the camera's touch was not answered");
         return;
