@@ -4,6 +4,7 @@
 
 #include "../dropwatch/dropwatch_exports.h"
 #include "agent_messages.h"
+#include "compare_no_case.h"
 #include "installation.h"
 #include "main_dlg.h"
 #include "nfc/publish.h"
@@ -16,7 +17,7 @@ namespace {
 
 constexpr DWORD kDialogThreadWaitMs = 300;
 
-bool IsSwitch(const wchar_t* commandLine, const wchar_t* name) { return ::lstrcmpiW(commandLine, name) == 0; }
+bool IsSwitch(const wchar_t* commandLine, const wchar_t* name) { return EqualsNoCase(commandLine, name); }
 
 BOOL CALLBACK RemoveProp(HWND window, LPWSTR name, HANDLE, ULONG_PTR)
 {

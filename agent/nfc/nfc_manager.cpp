@@ -1,28 +1,16 @@
 #include "nfc_manager.h"
 
-#include <cwctype>
 #include <new>
 #include <utility>
 #include <vector>
 
+#include "compare_no_case.h"
 #include "nfc_message_type.h"
 #include "nfc_registry.h"
 #include "unique_hstring.h"
 #include "usage_stats.h"
 
 namespace tapdeck {
-namespace {
-
-bool EqualIgnoringCase(const std::wstring& a, const std::wstring& b)
-{
-    if (a.size() != b.size()) return false;
-    for (size_t i = 0; i < a.size(); ++i) {
-        if (std::towlower(a[i]) != std::towlower(b[i])) return false;
-    }
-    return true;
-}
-
-}  // namespace
 
 CNFCManager::~CNFCManager()
 {
@@ -260,7 +248,7 @@ void CNFCManager::RemoveDroppedRegistration(NFCRegistrationList& fresh)
         for (const auto& registration : registrations_) {
             bool present = false;
             for (const auto& candidate : fresh) {
-                if (EqualIgnoringCase(registration.messageType, candidate.messageType)) {
+                if (EqualsNoCase(registration.messageType, candidate.messageType)) {
                     present = true;
                     break;
                 }
