@@ -152,7 +152,7 @@ HRESULT CNFCManager::AnswerMessage(const std::wstring& messageType, const std::w
     return S_OK;
 }
 
-void CNFCManager::WithdrawPublishedMessage()
+void CNFCManager::WithdrawPublishedMessage(INT64 transmittedId)
 {
     INT64 id = -1;
     com_ptr<sdk::IProximityDevice> device;
@@ -160,6 +160,9 @@ void CNFCManager::WithdrawPublishedMessage()
         std::lock_guard lock(lock_);
         id = publishedMessageId_;
         if (id == -1 || !deviceContext_) return;
+        // A peer that read an earlier message, whose id a later publication
+        // replaced, has not read the one we hold: that one stays published.
+        if (transmittedId != -1 && transmittedId != id) return;
         device = deviceContext_->device;
     }
     if (!device) return;
