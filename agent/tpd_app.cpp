@@ -218,6 +218,9 @@ void CTPDApp::OnDeviceRetryTimer()
 
 void CTPDApp::CloseAgentUnlessDialogOpen()
 {
+    // Remembered before looking: a dialog that ends after it was found
+    // still sees the close it held back, and carries it out.
+    closeDeferred_ = true;
     if (!FindMainDialog()) PostCloseToAgent();
 }
 
@@ -254,7 +257,7 @@ DWORD WINAPI CTPDApp::MainDialogThread(void* param)
     }
     dialog.ReleaseClassAndFont();
     self->EndMainDialogThread();
-    if (self->retryCount_ >= kDeviceRetryLimit && !self->subscribed_) self->PostCloseToAgent();
+    if (self->closeDeferred_) self->PostCloseToAgent();
     return 0;
 }
 
