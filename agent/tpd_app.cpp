@@ -4,6 +4,7 @@
 
 #include "../dropwatch/dropwatch_exports.h"
 #include "agent_messages.h"
+#include "compare_no_case.h"
 #include "installation.h"
 #include "main_dlg.h"
 #include "nfc/publish.h"
@@ -16,7 +17,7 @@ namespace {
 
 constexpr DWORD kDialogThreadWaitMs = 300;
 
-bool IsSwitch(const wchar_t* commandLine, const wchar_t* name) { return ::lstrcmpiW(commandLine, name) == 0; }
+bool IsSwitch(const wchar_t* commandLine, const wchar_t* name) { return EqualsNoCase(commandLine, name); }
 
 BOOL CALLBACK RemoveProp(HWND window, LPWSTR name, HANDLE, ULONG_PTR)
 {
@@ -217,6 +218,9 @@ void CTPDApp::OnDeviceRetryTimer()
 
 void CTPDApp::CloseAgentUnlessDialogOpen()
 {
+    // Remembered before looking: a dialog that ends after it was found
+    // still sees the close it held back, and carries it out.
+    closeDeferred_ = true;
     if (!FindMainDialog()) PostCloseToAgent();
 }
 
@@ -253,7 +257,7 @@ DWORD WINAPI CTPDApp::MainDialogThread(void* param)
     }
     dialog.ReleaseClassAndFont();
     self->EndMainDialogThread();
-    if (self->retryCount_ >= kDeviceRetryLimit && !self->subscribed_) self->PostCloseToAgent();
+    if (self->closeDeferred_) self->PostCloseToAgent();
     return 0;
 }
 

@@ -75,6 +75,7 @@ private:
     BOOL deviceOpened_ = FALSE;
     std::atomic<BOOL> subscribed_{FALSE};
     std::atomic<bool> closeRequested_{false};
+    std::atomic<bool> closeDeferred_{false};  // the agent is to end once the main dialog has
     unique_mutex instanceMutex_;
     bool oneShotFailed_ = false;
 

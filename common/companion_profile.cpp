@@ -9,6 +9,7 @@
 #include <cstdlib>
 
 #include "com_ptr.h"
+#include "compare_no_case.h"
 #include "xml_no_element.h"
 
 namespace tapdeck {
@@ -104,7 +105,7 @@ bool CompanionProfileReader::ReadProfile(const std::wstring& path)
             entries_.clear();
             return false;
         }
-        if (::_wcsicmp(name, kAppInfo) == 0) {
+        if (EqualsNoCase(name, kAppInfo)) {
             ++appInfoCount;
             AppInfoEntry entry;
             if (ReadAppInfo(reader.get(), entry)) entries_.push_back(std::move(entry));

@@ -5,6 +5,7 @@
 #include <utility>
 #include <vector>
 
+#include "compare_no_case.h"
 #include "unique_handle.h"
 
 namespace tapdeck {
@@ -22,7 +23,7 @@ public:
     {
         std::lock_guard lock(lock_);
         for (const auto& [name, module] : modules_) {
-            if (::CompareStringOrdinal(name.c_str(), -1, language.c_str(), -1, TRUE) == CSTR_EQUAL)
+            if (EqualsNoCase(name, language))
                 return module.get();
         }
         unique_hmodule module(Load(language));

@@ -1,6 +1,7 @@
 #pragma once
 // The security of the cross-process named objects: everybody may open, wait
-// on and signal them; nobody may rewrite their DACL or take their ownership.
+// on and signal them; nobody, their owner included, may rewrite their DACL
+// or take their ownership.
 #include <windows.h>
 
 #include "unique_handle.h"

@@ -11,12 +11,6 @@ const wchar_t* Flag(bool value) { return value ? L"true" : L"false"; }
 
 }  // namespace
 
-bool EqualsNoCase(std::wstring_view a, std::wstring_view b) noexcept
-{
-    return ::CompareStringOrdinal(a.data(), static_cast<int>(a.size()), b.data(), static_cast<int>(b.size()),
-                                  TRUE) == CSTR_EQUAL;
-}
-
 void FillProfileParams(WlanProfileParams& params, const std::wstring& ssid, const std::wstring& passphrase,
                        std::wstring_view security)
 {

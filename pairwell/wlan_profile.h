@@ -3,6 +3,9 @@
 #include <string>
 #include <string_view>
 
+// Security names, profile names and switches are compared as the service does.
+#include "compare_no_case.h"
+
 namespace tapdeck::pairwell {
 
 struct WlanProfileParams {
@@ -21,10 +24,6 @@ struct WlanProfileParams {
     bool protectedKey = false;
     std::wstring keyMaterial;
 };
-
-// Names as Pairwell and the service compare them (security names, profile
-// names, switches): ordinal, without regard to case.
-bool EqualsNoCase(std::wstring_view a, std::wstring_view b) noexcept;
 
 // The camera payload names no security type: Pairwell always asks for this.
 inline constexpr wchar_t kCameraSecurity[] = L"WPA2 PSK";

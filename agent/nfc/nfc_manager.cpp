@@ -1,28 +1,16 @@
 #include "nfc_manager.h"
 
-#include <cwctype>
 #include <new>
 #include <utility>
 #include <vector>
 
+#include "compare_no_case.h"
 #include "nfc_message_type.h"
 #include "nfc_registry.h"
 #include "unique_hstring.h"
 #include "usage_stats.h"
 
 namespace tapdeck {
-namespace {
-
-bool EqualIgnoringCase(const std::wstring& a, const std::wstring& b)
-{
-    if (a.size() != b.size()) return false;
-    for (size_t i = 0; i < a.size(); ++i) {
-        if (std::towlower(a[i]) != std::towlower(b[i])) return false;
-    }
-    return true;
-}
-
-}  // namespace
 
 CNFCManager::~CNFCManager()
 {
@@ -164,7 +152,7 @@ HRESULT CNFCManager::AnswerMessage(const std::wstring& messageType, const std::w
     return S_OK;
 }
 
-void CNFCManager::WithdrawPublishedMessage()
+void CNFCManager::WithdrawPublishedMessage(INT64 transmittedId)
 {
     INT64 id = -1;
     com_ptr<sdk::IProximityDevice> device;
@@ -172,6 +160,9 @@ void CNFCManager::WithdrawPublishedMessage()
         std::lock_guard lock(lock_);
         id = publishedMessageId_;
         if (id == -1 || !deviceContext_) return;
+        // A peer that read an earlier message, whose id a later publication
+        // replaced, has not read the one we hold: that one stays published.
+        if (transmittedId != -1 && transmittedId != id) return;
         device = deviceContext_->device;
     }
     if (!device) return;
@@ -260,7 +251,7 @@ void CNFCManager::RemoveDroppedRegistration(NFCRegistrationList& fresh)
         for (const auto& registration : registrations_) {
             bool present = false;
             for (const auto& candidate : fresh) {
-                if (EqualIgnoringCase(registration.messageType, candidate.messageType)) {
+                if (EqualsNoCase(registration.messageType, candidate.messageType)) {
                     present = true;
                     break;
                 }

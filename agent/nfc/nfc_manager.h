@@ -47,7 +47,9 @@ public:
 
     // For the handlers, on the platform's threads, inside their gate.
     HRESULT AnswerMessage(const std::wstring& messageType, const std::wstring& data);
-    void WithdrawPublishedMessage();
+    // A departure withdraws the published message; a transmission only
+    // when it is the message transmitted (-1: any).
+    void WithdrawPublishedMessage(INT64 transmittedId = -1);
     UsageUser& Usage() noexcept { return usage_; }
     HexCodec& Hex() noexcept { return hex_; }
 

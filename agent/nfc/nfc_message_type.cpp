@@ -1,24 +1,12 @@
 #include "nfc_message_type.h"
 
-#include <cwctype>
+#include "compare_no_case.h"
 
 namespace tapdeck {
-namespace {
 
-bool StartsWithIgnoringCase(std::wstring_view text, std::wstring_view prefix) noexcept
-{
-    if (text.size() < prefix.size()) return false;
-    for (size_t i = 0; i < prefix.size(); ++i) {
-        if (std::towlower(text[i]) != std::towlower(prefix[i])) return false;
-    }
-    return true;
-}
+bool IsNdefType(std::wstring_view type) noexcept { return StartsWithNoCase(type, L"NDEF"); }
 
-}  // namespace
-
-bool IsNdefType(std::wstring_view type) noexcept { return StartsWithIgnoringCase(type, L"NDEF"); }
-
-bool IsWindowsType(std::wstring_view type) noexcept { return StartsWithIgnoringCase(type, L"Windows"); }
+bool IsWindowsType(std::wstring_view type) noexcept { return StartsWithNoCase(type, L"Windows"); }
 
 bool UsesStringForm(std::wstring_view type) noexcept { return !IsNdefType(type) && IsWindowsType(type); }
 

@@ -4,10 +4,10 @@
 
 namespace tapdeck {
 
-HRESULT CNFCTransmittedHandler::Invoke(sdk::IProximityDevice*, INT64)
+HRESULT CNFCTransmittedHandler::Invoke(sdk::IProximityDevice*, INT64 messageId)
 {
     CNFCCallGate::Scope scope(gate_);
-    if (scope) manager_.WithdrawPublishedMessage();
+    if (scope) manager_.WithdrawPublishedMessage(messageId);
     return S_OK;
 }
 

@@ -8,6 +8,8 @@
 // followed by a blank and the performance counter read just before the
 // first handler was called. "census" writes the radio's census
 // record of that process now and answers "ok <alive> <underflows>".
+// "transmit" has a peer read every published message, "transmit\t<id>" only
+// that one; each is reported to its own transmitted handler with its id.
 #include <windows.h>
 #include <string>
 #include <vector>

@@ -1,6 +1,7 @@
 #include "sim_device.h"
 
 #include <objbase.h>
+#include <cstdlib>
 #include <functional>
 #include <new>
 
@@ -320,7 +321,7 @@ long CSimDevice::Deliver(const std::function<bool(const std::wstring&, std::vect
     return static_cast<long>(deliveries.size());
 }
 
-long CSimDevice::Transmit()
+long CSimDevice::Transmit(INT64 only)
 {
     struct Delivery {
         INT64 id;
@@ -331,6 +332,7 @@ long CSimDevice::Transmit()
     {
         std::lock_guard lock(lock_);
         for (auto& [id, publication] : publications_) {
+            if (only != -1 && id != only) continue;
             read.push_back(id);
             if (publication.handler) deliveries.push_back(Delivery{id, Held(publication.handler)});
         }
@@ -356,7 +358,7 @@ std::string CSimDevice::Serve(const std::string& request)
     } else if (fields[0] == "depart") {
         called = Depart();
     } else if (fields[0] == "transmit") {
-        called = Transmit();
+        called = Transmit(fields.size() == 2 ? std::strtoll(fields[1].c_str(), nullptr, 10) : -1);
     } else if (fields[0] == "census") {
         // Written now for a reader in another process; the answer counts
         // the objects alive and the underflows.

@@ -57,7 +57,8 @@ public:
     long Touch(const std::vector<BYTE>& bytes, LARGE_INTEGER* delivered = nullptr);
     long Arrive();
     long Depart();
-    long Transmit();
+    // A peer reads every message published, or only the one with that id.
+    long Transmit(INT64 only = -1);
 
 private:
     const wchar_t* ClassName() const override { return L"Windows.Networking.Proximity.ProximityDevice"; }

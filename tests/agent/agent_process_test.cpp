@@ -55,14 +55,22 @@ INSTANTIATE_TEST_SUITE_P(Switches, OneShotSwitch,
                          ::testing::Values(L"/CreateDesktopShortcut", L"/Install", L"/HaltAll", L"/Uninstall",
                                            L"/install", L"/HALTALL"));
 
-TEST(AgentDispatch, SwitchWithATrailingBlankStartsTheAgent)
+// Only the exact switch, in any case, is one: a trailing blank, or a
+// character that a comparison by the user's language passes over, makes an
+// ordinary start.
+class NotASwitch : public ::testing::TestWithParam<const wchar_t*> {};
+
+TEST_P(NotASwitch, StartsTheAgent)
 {
-    unique_handle process = StartProgram(Agent(), L"/Install ");
+    unique_handle process = StartProgram(Agent(), GetParam());
     ASSERT_TRUE(process);
     EXPECT_TRUE(WaitUntil(AgentWindowExists, 10s));
     EXPECT_EQ(0, RunProgram(Agent(), L"/HaltAll"));
     EXPECT_EQ(0, WaitForExit(process.get(), 10s));
 }
+
+INSTANTIATE_TEST_SUITE_P(CommandLines, NotASwitch,
+                         ::testing::Values(L"/Install ", L"/In\u00ADstall", L"/Halt\u2060All"));
 
 TEST(AgentSingleInstance, SecondManualStartAsksTheRunningAgentForItsDialog)
 {

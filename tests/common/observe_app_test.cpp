@@ -169,7 +169,8 @@ std::vector<AceView> ReadDacl(HANDLE object)
     return aces;
 }
 
-TEST(SharedObjects, CarryTheDenyThenAllowDaclForEveryone)
+// The owner too: without an entry for OWNER RIGHTS it could rewrite the DACL.
+TEST(SharedObjects, CarryTheDenyThenAllowDaclForEveryoneAndTheOwner)
 {
     const auto identity = UniqueIdentity("dacl");
     CObserveApp observer(identity.c_str());
@@ -179,14 +180,17 @@ TEST(SharedObjects, CarryTheDenyThenAllowDaclForEveryone)
                           observer.AllMutex()}) {
         ASSERT_NE(nullptr, object);
         const auto aces = ReadDacl(object);
-        ASSERT_EQ(2u, aces.size());
-        EXPECT_EQ(ACCESS_DENIED_ACE_TYPE, aces[0].type);
-        EXPECT_EQ(static_cast<ACCESS_MASK>(WRITE_DAC | WRITE_OWNER), aces[0].mask);
+        ASSERT_EQ(3u, aces.size());
+        for (size_t i : {0u, 1u}) {
+            EXPECT_EQ(ACCESS_DENIED_ACE_TYPE, aces[i].type);
+            EXPECT_EQ(static_cast<ACCESS_MASK>(WRITE_DAC | WRITE_OWNER), aces[i].mask);
+        }
         EXPECT_EQ(L"S-1-1-0", aces[0].sid);
-        EXPECT_EQ(ACCESS_ALLOWED_ACE_TYPE, aces[1].type);
+        EXPECT_EQ(L"S-1-3-4", aces[1].sid);
+        EXPECT_EQ(ACCESS_ALLOWED_ACE_TYPE, aces[2].type);
         // The system maps GENERIC_ALL to the object's full rights when it stores the ACE.
-        EXPECT_NE(0u, aces[1].mask);
-        EXPECT_EQ(L"S-1-1-0", aces[1].sid);
+        EXPECT_NE(0u, aces[2].mask);
+        EXPECT_EQ(L"S-1-1-0", aces[2].sid);
     }
 }
 

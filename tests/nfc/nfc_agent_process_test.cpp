@@ -152,6 +152,19 @@ TEST_F(AgentWithRadio, RadioAppearingOnTheFifthRetryEndsTheRetriesAndSubscribesO
     EXPECT_EQ(-1, WaitForExit(agent_.get(), 0ms));
 }
 
+// Found on a retry with nothing to subscribe while the main dialog is open:
+// the agent ends once the user has closed the dialog.
+TEST_F(AgentWithRadio, RadioWithoutRegistrationsFoundOnARetryEndsTheAgentAfterTheDialog)
+{
+    agent_ = StartProgram(Agent(), L"");
+    ASSERT_TRUE(WaitUntil(MainDialogOpen, 15s));
+    SetRadioPresent(true);
+    ::SendMessageW(FindWindowWithProperty(kAgentWindowProp), WM_TIMER, TIMER_DEVICE_RETRY, 0);
+    EXPECT_EQ(-1, WaitForExit(agent_.get(), 0ms));
+    ::PostMessageW(FindWindowWithProperty(kMainDialogProp), WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+    EXPECT_EQ(0, WaitForExit(agent_.get(), 10s));
+}
+
 TEST_F(AgentWithRadio, RadioWithoutRegistrationsEndsTheAgentAtStart)
 {
     SetRadioPresent(true);

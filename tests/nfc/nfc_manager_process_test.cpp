@@ -458,8 +458,13 @@ INSTANTIATE_TEST_SUITE_P(Texts, NfcBadHex, ::testing::Values(L"abc", L"0g", L"01
 TEST_F(NfcPublish, TwoPublicationsKeepOnlyTheSecondId)
 {
     ASSERT_TRUE(manager.PublishHex(L"NDEF", L"01"));
+    const INT64 first = manager.PublishedMessageId();
     ASSERT_TRUE(manager.PublishHex(L"NDEF", L"02"));
     const INT64 second = manager.PublishedMessageId();
+    // A peer that read only the first has not had the second.
+    EXPECT_EQ(1, RequestHere(("transmit\t" + std::to_string(first)).c_str()));
+    EXPECT_EQ(second, manager.PublishedMessageId());
+    EXPECT_EQ(0, CountPrefix(RadioRecords(sim::kNfcPublishedFile), L"withdraw"));
     EXPECT_GE(RequestHere("transmit"), 2);
     const auto records = RadioRecords(sim::kNfcPublishedFile);
     EXPECT_EQ(1, CountPrefix(records, L"withdraw"));
