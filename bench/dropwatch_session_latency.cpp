@@ -1,9 +1,10 @@
 // How long the companion app waits for its answer: from "App.Info" written
 // to "Session.info" complete, median over 200 writes, beside the floor of a
-// minimal directory watcher that writes a file on the same notification.
-// Both sides learn of their reply the same way, from a change notification
-// of its folder; a reply that does not come within 5 s is a failure, and
-// any failure makes the benchmark end with exit code 1.
+// minimal directory watcher that does what any answer must on the same
+// notification: read the identifier from "App.Info" and write "Session.info"
+// with XmlLite. Both sides learn of their reply the same way, from a change
+// notification of its folder; a reply that does not come within 5 s is a
+// failure, and any failure makes the benchmark end with exit code 1.
 #include <windows.h>
 #include <shlobj.h>
 
@@ -17,6 +18,7 @@
 #include "companion_files.h"
 #include "folder_watch.h"
 #include "monitor_state.h"
+#include "session_info.h"
 #include "unique_handle.h"
 
 using namespace tapdeck;
@@ -100,12 +102,10 @@ bool Answers(const Exchange& exchange, bench::FolderWatch& watch)
 
 std::string AppInfoFor(int i) { return sim::AppInfoXml(L"bench-" + std::to_wstring(i)); }
 std::string SessionMarkerFor(int i) { return "<SessionID>bench-" + std::to_string(i) + "</SessionID>"; }
-std::string FloorRequestFor(int i) { return "request " + std::to_string(i); }
-std::string FloorMarkerFor(int i) { return "reply " + std::to_string(i) + "."; }
-
 // The floor: a minimal watcher of its folder. Like Dropwatch it reads one
 // change notification at a time, looks at every record of it and answers
-// each file named once, with one small file written.
+// each "App.Info" named once: the same reader and writer as Dropwatch's, with
+// no photo editor to look up and no monitor around them.
 DWORD WINAPI FloorWatcher(void* param)
 {
     const std::wstring folder = *static_cast<std::wstring*>(param);
@@ -126,13 +126,13 @@ DWORD WINAPI FloorWatcher(void* param)
         for (DWORD offset = 0; offset + offsetof(FILE_NOTIFY_INFORMATION, FileName) <= bytes;) {
             const auto* record = reinterpret_cast<const FILE_NOTIFY_INFORMATION*>(buffer + offset);
             if (offset + offsetof(FILE_NOTIFY_INFORMATION, FileName) + record->FileNameLength > bytes) break;
-            requested = requested || std::wstring(record->FileName, record->FileNameLength / 2) == L"Request";
+            requested = requested || std::wstring(record->FileName, record->FileNameLength / 2) == L"App.Info";
             if (record->NextEntryOffset == 0) break;
             offset += record->NextEntryOffset;
         }
         if (!requested) continue;
-        const std::string request = ReadFileBytes(folder + L"\\Request");
-        if (request.rfind("request ", 0) == 0) WriteFileBytes(folder + L"\\Reply", "reply " + request.substr(8) + ".");
+        std::wstring id;
+        if (ReadSessionId(folder + L"\\App.Info", id)) WriteSessionInfo(folder + L"\\Session.info", id, L"0", L"");
     }
 }
 
@@ -164,7 +164,8 @@ int wmain()
     unique_thread floorThread(
         ::CreateThread(nullptr, 0, FloorWatcher, const_cast<std::wstring*>(&floorFolder), 0, nullptr));
 
-    const Exchange floorExchange{floorFolder, L"Request", L"Reply", ".", FloorRequestFor, FloorMarkerFor};
+    const Exchange floorExchange{floorFolder, L"App.Info", L"Session.info", "</SessionInfo>", AppInfoFor,
+                                 SessionMarkerFor};
     const Exchange sessionExchange{localState, L"App.Info", L"Session.info", "</SessionInfo>", AppInfoFor,
                                    SessionMarkerFor};
     bench::FolderWatch floorWatch(floorFolder);
@@ -195,7 +196,7 @@ int wmain()
     const double sessionMs = bench::Median(sessionSamples);
     std::printf("App.Info -> Session.info complete: median %.2f ms over %zu writes, %zu timed out\n", sessionMs,
                 sessionSamples.size(), sessionFailures);
-    std::printf("minimal directory watcher floor:   median %.2f ms over %zu writes, %zu timed out\n", floorMs,
+    std::printf("read App.Info, write Session.info: median %.2f ms over %zu writes, %zu timed out\n", floorMs,
                 floorSamples.size(), floorFailures);
     std::printf("ratio to the floor: %.2f\n", floorMs > 0 ? sessionMs / floorMs : 0.0);
     bench::PrintRow("App.Info -> Session.info", "ms", sessionMs, floorMs, sessionSamples.size(),
