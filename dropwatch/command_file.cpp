@@ -4,6 +4,7 @@
 
 #include "bounded_read.h"
 #include "com_ptr.h"
+#include "companion_file_open.h"
 #include "xml_node_reader.h"
 
 namespace tapdeck {
@@ -17,6 +18,11 @@ enum class Scan { Done, Failed, Broken };
 
 constexpr int kWriterWaits = 5;
 constexpr DWORD kWriterWaitMs = 10;
+
+// What one file may ask for: a few pictures, a disconnect or two. Every
+// element counts, used or not.
+constexpr size_t kMaxCommands = 16;
+constexpr size_t kMaxArguments = 64;
 
 bool MarkForDeletion(HANDLE file)
 {
@@ -42,9 +48,9 @@ bool ClearReadOnly(HANDLE file)
 }
 
 // The arguments after a "Command" start tag, up to the first "ArgumentList"
-// end tag. Failed when nothing at all follows the start tag; Broken when the
-// document breaks off meanwhile.
-Scan ScanArguments(XmlNodeReader& reader, std::vector<Argument>& arguments)
+// end tag, each counted in seen. Failed when nothing at all follows the start
+// tag; Broken when the document breaks off meanwhile or holds too many.
+Scan ScanArguments(XmlNodeReader& reader, std::vector<Argument>& arguments, size_t& seen)
 {
     bool first = true;
     for (;;) {
@@ -54,6 +60,7 @@ Scan ScanArguments(XmlNodeReader& reader, std::vector<Argument>& arguments)
         if (reader.IsEndElementNamed(kArgumentList)) return first ? Scan::Failed : Scan::Done;
         first = false;
         if (reader.IsElementNamed(kArgument)) {
+            if (++seen > kMaxArguments) return Scan::Broken;
             Argument argument{reader.Attribute(L"name"), reader.Attribute(L"value")};
             if (!argument.name.empty() && !argument.value.empty()) arguments.push_back(std::move(argument));
         }
@@ -69,6 +76,7 @@ bool ReadCommandStream(IStream* stream, std::vector<Command>& commands)
     if (!reader.Open(stream)) return false;
 
     size_t counted = 0;
+    size_t arguments = 0;
     for (;;) {
         const XmlNodeReader::Step step = reader.Next();
         if (step == XmlNodeReader::Step::End) break;
@@ -77,12 +85,15 @@ bool ReadCommandStream(IStream* stream, std::vector<Command>& commands)
             return false;
         }
         if (!reader.IsElementNamed(kCommand)) continue;
-        ++counted;
+        if (++counted > kMaxCommands) {
+            commands.clear();
+            return false;
+        }
         Command command;
         command.name = reader.Attribute(L"name");
         // The argument scan runs even for a nameless command, so that the
         // outer reading goes on where it ends.
-        const Scan scan = ScanArguments(reader, command.arguments);
+        const Scan scan = ScanArguments(reader, command.arguments, arguments);
         if (scan == Scan::Broken) {
             commands.clear();
             return false;
@@ -112,11 +123,15 @@ bool CommandFile::Read(const std::wstring& path, std::vector<Command>& commands)
     commands.clear();
     bytes_.clear();
     path_ = path;
-    if (path.empty()) return false;
-    file_.reset(::CreateFileW(path.c_str(), GENERIC_READ | DELETE | FILE_WRITE_ATTRIBUTES,
-                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
-                              FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file_ || !ReadBounded(file_.get(), bytes_)) return false;
+    held_ = false;
+    // Reading asks for no more than a writer shares by default; the deletion
+    // step asks for the rest once the writer has let go.
+    file_ = OpenCompanionFile(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, OPEN_EXISTING);
+    if (!file_) {
+        held_ = ::GetLastError() == ERROR_SHARING_VIOLATION;
+        return false;
+    }
+    if (!ReadBounded(file_.get(), bytes_)) return false;
     com_ptr<IStream> stream = MemoryStream(bytes_);
     return stream && ReadCommandStream(stream.get(), commands);
 }
@@ -132,14 +147,16 @@ CommandFile::Deletion CommandFile::DeleteIfUnchanged()
     file_.reset();
     unique_file file;
     for (int attempt = 0; attempt < kWriterWaits && !file; ++attempt) {
-        file.reset(::CreateFileW(path_.c_str(), GENERIC_READ | DELETE | FILE_WRITE_ATTRIBUTES,
-                                 FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL,
-                                 nullptr));
+        file = OpenCompanionFile(path_, GENERIC_READ | DELETE | FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_DELETE,
+                                 OPEN_EXISTING);
         if (!file && ::GetLastError() != ERROR_SHARING_VIOLATION) return Deletion::Failed;
         if (!file) ::Sleep(kWriterWaitMs);
     }
-    // Still being written: its own write will be read at its notification.
-    if (!file) return Deletion::Changed;
+    // Still held by its writer, whose close may raise no notification.
+    if (!file) {
+        held_ = true;
+        return Deletion::Held;
+    }
     std::string now;
     if (!ReadBounded(file.get(), now)) return Deletion::Failed;
     if (now != bytes_) return Deletion::Changed;

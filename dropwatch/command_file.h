@@ -22,7 +22,8 @@ struct Command {
 
 // Reads the commands of one document; true with the list filled, false
 // with it empty. A document that does not end cleanly (a reader error, a
-// truncated file) fails: it may be half written.
+// truncated file) fails: it may be half written. So does one with more than
+// 16 commands or 64 arguments in all: one file starts only a few programs.
 bool ReadCommandStream(IStream* stream, std::vector<Command>& commands);
 // The same for a file, opened read-only.
 bool ReadCommandFile(const std::wstring& path, std::vector<Command>& commands);
@@ -32,16 +33,23 @@ bool ReadCommandFile(const std::wstring& path, std::vector<Command>& commands);
 // read stays for the next notification.
 class CommandFile {
 public:
-    enum class Deletion { Deleted, Changed, Failed };
+    enum class Deletion { Deleted, Changed, Held, Failed };
 
+    // A document with more than 16 commands or 64 arguments in all fails
+    // like a broken one. The file must be one name of a plain file.
     bool Read(const std::wstring& path, std::vector<Command>& commands);
     // Deletes the file when it still holds what was read; a read-only
     // attribute does not keep it. Closes it in every case: nothing of it may
-    // stay open while its commands run. Only Deleted lets them run.
+    // stay open while its commands run. Only Deleted lets them run; Held
+    // when its writer still has it open.
     Deletion DeleteIfUnchanged();
+    // True after a read or deletion that its writer kept from the file: it
+    // is worth trying again shortly.
+    bool WriterHolds() const noexcept { return held_; }
 
 private:
     std::wstring path_;
+    bool held_ = false;
     unique_file file_;
     std::string bytes_;
 };

@@ -6,32 +6,56 @@
 
 #include "command_file.h"
 #include "monitor_state.h"
+#include "picture_path.h"
 #include "unique_handle.h"
 
 namespace tapdeck {
+namespace {
 
-void OnCommandInfoChanged(MonitorState& state, const std::wstring& packageFamilyName)
+// Glimpser only shows the desktop; one that hangs must not keep the
+// watcher from the app's next files for long.
+constexpr DWORD kGlimpserWaitMs = 60000;
+
+}  // namespace
+
+bool OnCommandInfoChanged(MonitorState& state, const std::wstring& packageFamilyName)
 {
     std::wstring path;
-    if (!state.Paths().LocalStateFile(packageFamilyName, L"Command.Info", path)) return;
-    if (!::PathFileExistsW(path.c_str())) return;
+    if (!state.Paths().LocalStateFile(packageFamilyName, L"Command.Info", path)) return false;
+    if (!::PathFileExistsW(path.c_str())) return false;
     std::vector<Command> commands;
     CommandFile file;
-    if (!file.Read(path, commands)) return;
+    if (!file.Read(path, commands)) return file.WriterHolds();
     // Deleted before anything runs: a command must never run twice. A file
     // that stays would be read and run again at the next notification; one
     // rewritten since the read is run at its own.
-    if (file.DeleteIfUnchanged() != CommandFile::Deletion::Deleted) return;
+    if (file.DeleteIfUnchanged() != CommandFile::Deletion::Deleted) return file.WriterHolds();
 
+    // A network dropped once stays dropped: asking again in a row starts
+    // Pairwell no more.
+    const std::wstring* disconnected = nullptr;
     for (const Command& command : commands) {
         if (_wcsicmp(command.name.c_str(), L"WiFiDisconnect") == 0) {
             // Without a network name Pairwell would match no connection.
-            if (!command.arguments.empty()) RunDisconnect(state, command.arguments.front().value);
-        } else if (_wcsicmp(command.name.c_str(), L"LaunchPS") == 0) {
+            if (command.arguments.empty()) {
+                disconnected = nullptr;
+                continue;
+            }
+            const std::wstring& network = command.arguments.front().value;
+            if (!disconnected || *disconnected != network) RunDisconnect(state, network);
+            disconnected = &network;
+            continue;
+        }
+        disconnected = nullptr;
+        if (_wcsicmp(command.name.c_str(), L"LaunchPS") == 0) {
             RunGlimpser(state);
-            for (const Argument& argument : command.arguments) state.Photoshop().LaunchPhotoshop(argument.value);
+            // Anything but one picture is skipped like an argument without a value.
+            std::wstring picture;
+            for (const Argument& argument : command.arguments)
+                if (PictureArgument(argument.value, picture)) state.Photoshop().LaunchPhotoshop(picture);
         }
     }
+    return false;
 }
 
 void RunDisconnect(MonitorState& state, const std::wstring& value)
@@ -48,13 +72,15 @@ void RunGlimpser(MonitorState& state)
     if (glimpser.empty()) return;
     SHELLEXECUTEINFOW info{};
     info.cbSize = sizeof(info);
-    info.fMask = SEE_MASK_NOCLOSEPROCESS;
+    // No error box for a missing or blocked Glimpser: it would sit on this
+    // thread, and the watcher with it, until someone closed it.
+    info.fMask = SEE_MASK_NOCLOSEPROCESS | SEE_MASK_FLAG_NO_UI;
     info.lpVerb = L"open";
     info.lpFile = glimpser.c_str();
     info.nShow = SW_SHOWNORMAL;
     const bool started = ::ShellExecuteExW(&info) != FALSE;
     unique_handle process(info.hProcess);
-    if (started && process) ::WaitForSingleObject(process.get(), INFINITE);
+    if (started && process) ::WaitForSingleObject(process.get(), kGlimpserWaitMs);
 }
 
 }  // namespace tapdeck

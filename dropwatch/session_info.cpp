@@ -5,33 +5,37 @@
 
 #include "bounded_read.h"
 #include "com_ptr.h"
+#include "companion_file_open.h"
 #include "monitor_state.h"
 #include "unique_handle.h"
 #include "xml_node_reader.h"
 
 namespace tapdeck {
 
-void OnAppInfoChanged(MonitorState& state, const std::wstring& packageFamilyName)
+bool OnAppInfoChanged(MonitorState& state, const std::wstring& packageFamilyName)
 {
     std::wstring request;
-    if (!state.Paths().LocalStateFile(packageFamilyName, L"App.Info", request)) return;
-    if (!::PathFileExistsW(request.c_str())) return;
+    if (!state.Paths().LocalStateFile(packageFamilyName, L"App.Info", request)) return false;
+    if (!::PathFileExistsW(request.c_str())) return false;
     std::wstring id;
-    if (!ReadSessionId(request, id)) return;
+    bool held = false;
+    if (!ReadSessionId(request, id, &held)) return held;
     std::wstring installStatus;
     std::wstring version;
     FillPhotoshopInfo(state.Photoshop(), installStatus, version);
     std::wstring reply;
-    if (!state.Paths().LocalStateFile(packageFamilyName, L"Session.info", reply)) return;
+    if (!state.Paths().LocalStateFile(packageFamilyName, L"Session.info", reply)) return false;
     WriteSessionInfo(reply, id, installStatus, version);
+    return false;
 }
 
-bool ReadSessionId(const std::wstring& path, std::wstring& id)
+bool ReadSessionId(const std::wstring& path, std::wstring& id, bool* held)
 {
     id.clear();
-    if (path.empty()) return false;
-    unique_file file(::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                   nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (held) *held = false;
+    unique_file file = OpenCompanionFile(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                         OPEN_EXISTING);
+    if (!file && held) *held = ::GetLastError() == ERROR_SHARING_VIOLATION;
     std::string bytes;
     if (!file || !ReadBounded(file.get(), bytes)) return false;
     file.reset();
@@ -109,15 +113,33 @@ HRESULT WriteSessionDocument(IXmlWriter* writer, const std::wstring& id, const s
     return hr;
 }
 
+// The document is made in memory first: the file is opened only as one
+// plain file of its own, which a stream over a path cannot promise.
 bool WriteSessionInfo(const std::wstring& path, const std::wstring& id, const std::wstring& installStatus,
                       const std::wstring& version)
 {
-    com_ptr<IStream> stream;
-    if (FAILED(::SHCreateStreamOnFileW(path.c_str(), STGM_CREATE | STGM_WRITE, stream.put()))) return false;
-    com_ptr<IXmlWriter> writer;
-    if (FAILED(::CreateXmlWriter(__uuidof(IXmlWriter), writer.put_void(), nullptr)) || !writer) return false;
-    if (FAILED(writer->SetOutput(stream.get()))) return false;
-    return SUCCEEDED(WriteSessionDocument(writer.get(), id, installStatus, version));
+    com_ptr<IStream> stream = com_ptr<IStream>::attach(::SHCreateMemStream(nullptr, 0));
+    if (!stream) return false;
+    {
+        com_ptr<IXmlWriter> writer;
+        if (FAILED(::CreateXmlWriter(__uuidof(IXmlWriter), writer.put_void(), nullptr)) || !writer) return false;
+        if (FAILED(writer->SetOutput(stream.get()))) return false;
+        if (FAILED(WriteSessionDocument(writer.get(), id, installStatus, version))) return false;
+    }
+    STATSTG stat{};
+    if (FAILED(stream->Stat(&stat, STATFLAG_NONAME)) || stat.cbSize.QuadPart > kMaxCompanionFileBytes) return false;
+    std::string bytes(static_cast<size_t>(stat.cbSize.QuadPart), '\0');
+    ULONG read = 0;
+    const LARGE_INTEGER start{};
+    if (FAILED(stream->Seek(start, STREAM_SEEK_SET, nullptr)) ||
+        FAILED(stream->Read(bytes.data(), static_cast<ULONG>(bytes.size()), &read)) || read != bytes.size())
+        return false;
+
+    unique_file file = OpenCompanionFile(path, GENERIC_WRITE, FILE_SHARE_READ, OPEN_ALWAYS);
+    DWORD written = 0;
+    return file && ::SetEndOfFile(file.get()) &&
+           ::WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
+           written == bytes.size();
 }
 
 }  // namespace tapdeck

@@ -141,6 +141,18 @@ bool WriteCompanionFile(const std::wstring& family, const std::wstring& name, co
     return true;
 }
 
+bool WriteCompanionFileHeld(const std::wstring& family, const std::wstring& name, const std::string& bytes,
+                            unsigned long holdMs)
+{
+    const std::wstring path = CompanionLocalState(family) + L"\\" + name;
+    unique_file file(
+        ::CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    DWORD written = 0;
+    if (!file || !::WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr)) return false;
+    ::Sleep(holdMs);
+    return true;
+}
+
 bool ReadCompanionFile(const std::wstring& family, const std::wstring& name, std::string& bytes)
 {
     bytes.clear();

@@ -28,6 +28,11 @@ std::string CommandInfoXml(const std::vector<CompanionCommand>& commands);
 // the rest, through one handle, as a slow writer would.
 bool WriteCompanionFile(const std::wstring& family, const std::wstring& name, const std::string& bytes,
                         bool partial = false);
+// Writes one file whole and keeps it open holdMs longer, sharing reading
+// only, as the common file APIs do by default: meanwhile nobody else may
+// write, rename or delete it.
+bool WriteCompanionFileHeld(const std::wstring& family, const std::wstring& name, const std::string& bytes,
+                            unsigned long holdMs);
 // The file's bytes; false when it is missing.
 bool ReadCompanionFile(const std::wstring& family, const std::wstring& name, std::string& bytes);
 bool DeleteCompanionFile(const std::wstring& family, const std::wstring& name);

@@ -1,6 +1,8 @@
 // simctl companion-*: the companion Store app's side of its LocalState folder.
 #include <windows.h>
 
+#include <cwchar>
+
 #include "companion_files.h"
 #include "sim_state.h"
 #include "simctl_command.h"
@@ -8,10 +10,11 @@
 namespace tapdeck::sim {
 namespace {
 
-// Takes "--pfn NAME" and "--partial" out of the arguments.
+// Takes "--pfn NAME", "--partial" and "--hold MS" out of the arguments.
 struct CompanionOptions {
     std::wstring family;
     bool partial = false;
+    long holdMs = -1;
     SimctlArgs rest;
 
     explicit CompanionOptions(const SimctlArgs& args)
@@ -21,6 +24,8 @@ struct CompanionOptions {
                 family = args[++i];
             else if (args[i] == L"--partial")
                 partial = true;
+            else if (args[i] == L"--hold" && i + 1 < args.size())
+                holdMs = std::wcstol(args[++i].c_str(), nullptr, 10);
             else
                 rest.push_back(args[i]);
         }
@@ -66,7 +71,9 @@ int RunCommand(const SimctlArgs& args)
             commands.back().values.push_back(arg);
         }
     }
-    return WriteCompanionFile(options.family, L"Command.Info", CommandInfoXml(commands), options.partial) ? 0 : 1;
+    const std::string xml = CommandInfoXml(commands);
+    if (options.holdMs >= 0) return WriteCompanionFileHeld(options.family, L"Command.Info", xml, options.holdMs) ? 0 : 1;
+    return WriteCompanionFile(options.family, L"Command.Info", xml, options.partial) ? 0 : 1;
 }
 
 int RunSession(const SimctlArgs& args)
@@ -108,7 +115,8 @@ SimctlCommand folders(L"companion-folders", L"absent|package|localstate [--pfn N
                       RunFolders);
 SimctlCommand appInfo(L"companion-app-info", L"ID [--partial] [--pfn NAME]  write App.Info", RunAppInfo);
 SimctlCommand command(L"companion-command",
-                      L"NAME [VALUE...] [-- NAME VALUE...] [--partial] [--pfn NAME]  write Command.Info", RunCommand);
+                      L"NAME [VALUE...] [-- NAME VALUE...] [--partial | --hold MS] [--pfn NAME]  write Command.Info "
+                      L"(--hold: kept open MS longer, sharing reading only)", RunCommand);
 SimctlCommand session(L"companion-session", L"[--pfn NAME]  print Session.info", RunSession);
 SimctlCommand files(L"companion-files", L"[--pfn NAME]  list the files in LocalState", RunFiles);
 SimctlCommand clear(L"companion-clear", L"[--pfn NAME]  delete the three LocalState files", RunClear);

@@ -5,6 +5,8 @@
 #include <shlwapi.h>
 
 #include <chrono>
+#include <functional>
+#include <iterator>
 
 #include "bounded_read.h"
 #include "com_ptr.h"
@@ -55,6 +57,27 @@ const std::string kTwoLaunches = R"(<?xml version="1.0" encoding="utf-8"?>
     <Argument name="a" value="three.jpg"/><Argument name="b" value="four.jpg"/>
   </ArgumentList></Command>
 </CommandInfo>)";
+
+// n commands named name, each with arguments values "v"; and what they read as.
+std::string Flood(int n, const char* name, int arguments)
+{
+    std::string xml = "<r>";
+    for (int i = 0; i < n; ++i) {
+        xml += std::string("<Command name=\"") + name + "\"><ArgumentList>";
+        for (int a = 0; a < arguments; ++a) xml += "<Argument name=\"n\" value=\"v\"/>";
+        xml += "</ArgumentList></Command>";
+    }
+    return xml + "</r>";
+}
+std::string FloodRead(int n, const char* name, int arguments)
+{
+    std::string text;
+    for (int i = 0; i < n; ++i) {
+        text += std::string(i ? ";" : "") + name + ":";
+        for (int a = 0; a < arguments; ++a) text += a ? ",v" : "v";
+    }
+    return text;
+}
 
 class CommandFileRead : public ::testing::TestWithParam<ReadCase> {};
 
@@ -111,24 +134,18 @@ INSTANTIATE_TEST_SUITE_P(
         ReadCase{"cut_inside_a_comment", R"(<r><Command name="A"><ArgumentList></ArgumentList></Command><!-- a)",
                  false, ""},
         ReadCase{"root_left_open", R"(<r><Command name="A"><ArgumentList></ArgumentList></Command>)", false, ""},
+        // A file may start only a few programs: beyond its limits nothing runs.
+        ReadCase{"sixteen_commands", Flood(16, "A", 4), true, FloodRead(16, "A", 4)},
+        ReadCase{"seventeen_commands", Flood(17, "A", 0), false, ""},
+        ReadCase{"sixty_four_arguments", Flood(2, "LaunchPS", 32), true, FloodRead(2, "LaunchPS", 32)},
+        ReadCase{"sixty_five_arguments", Flood(1, "LaunchPS", 65), false, ""},
+        ReadCase{"three_hundred_disconnects", Flood(300, "WiFiDisconnect", 1), false, ""},
+        ReadCase{"five_hundred_commands", Flood(500, "C", 1), false, ""},
+        ReadCase{"a_mebibyte_of_commands", Flood(16000, "LaunchPS", 0), false, ""},
         ReadCase{"utf16_with_bom",
                  Utf16WithBom(LR"(<r><Command name="Z"><ArgumentList/></Command></r>)"),
                  true, "Z:"}),
     [](const ::testing::TestParamInfo<ReadCase>& info) { return std::string(info.param.label); });
-
-TEST(CommandFileRead, HundredsOfCommandsAreAllRead)
-{
-    std::string xml = "<r>";
-    for (int i = 0; i < 500; ++i)
-        xml += "<Command name=\"C" + std::to_string(i) + "\"><ArgumentList><Argument name=\"n\" value=\"" +
-               std::to_string(i) + "\"/></ArgumentList></Command>";
-    xml += "</r>";
-    std::vector<Command> commands;
-    ASSERT_TRUE(ReadBytesAsCommands(xml, commands));
-    ASSERT_EQ(500u, commands.size());
-    EXPECT_EQ(L"C499", commands.back().name);
-    EXPECT_EQ(L"499", commands.back().arguments.front().value);
-}
 
 class CommandFileOnDisk : public ::testing::Test {
 protected:
@@ -152,6 +169,9 @@ struct DeletionCase {
     bool rewritten;  // by the app, after the read
     CommandFile::Deletion result;
     bool writerOpen = false;  // the app opened it after the read and writes only after the deletion step
+    // The writer's sharing; it opened the file before the read.
+    DWORD writerShare = FILE_SHARE_READ | FILE_SHARE_DELETE;
+    bool writerFirst = false;
 };
 
 class CommandFileDeletion : public CommandFileOnDisk, public ::testing::WithParamInterface<DeletionCase> {};
@@ -163,18 +183,24 @@ TEST_P(CommandFileDeletion, DeletesWhatWasReadAndLetsGoOfTheRest)
     const std::string next = R"(<r><Command name="WiFiDisconnect"><ArgumentList><Argument name="n" value="Cam"/></ArgumentList></Command></r>)";
     ASSERT_TRUE(WriteBytes(path_, kTwoLaunches));
     ASSERT_TRUE(::SetFileAttributesW(path_.c_str(), GetParam().attributes));
+    unique_file writer;
+    const auto openWriter = [&] {
+        writer.reset(::CreateFileW(path_.c_str(), GENERIC_WRITE, GetParam().writerShare, nullptr, OPEN_EXISTING, 0,
+                                   nullptr));
+        return static_cast<bool>(writer);
+    };
+    if (GetParam().writerOpen && GetParam().writerFirst) {
+        ASSERT_TRUE(openWriter());
+    }
     std::vector<Command> commands;
     CommandFile file;
-    ASSERT_TRUE(file.Read(path_, commands));
+    ASSERT_TRUE(file.Read(path_, commands)) << "reading asks for no more than the writer shares";
     EXPECT_EQ(2u, commands.size());
     if (GetParam().rewritten) {
         ASSERT_TRUE(WriteBytes(path_, next));
     }
-    unique_file writer;
-    if (GetParam().writerOpen) {
-        writer.reset(::CreateFileW(path_.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr,
-                                   OPEN_EXISTING, 0, nullptr));
-        ASSERT_TRUE(writer);
+    if (GetParam().writerOpen && !GetParam().writerFirst) {
+        ASSERT_TRUE(openWriter());
     }
 
     EXPECT_EQ(GetParam().result, file.DeleteIfUnchanged());
@@ -202,8 +228,10 @@ INSTANTIATE_TEST_SUITE_P(
                       DeletionCase{"read_only_hidden", FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN, false,
                                    CommandFile::Deletion::Deleted},
                       DeletionCase{"rewritten", FILE_ATTRIBUTE_NORMAL, true, CommandFile::Deletion::Changed},
-                      DeletionCase{"being_rewritten", FILE_ATTRIBUTE_NORMAL, false, CommandFile::Deletion::Changed,
-                                   true}),
+                      DeletionCase{"being_rewritten", FILE_ATTRIBUTE_NORMAL, false, CommandFile::Deletion::Held,
+                                   true},
+                      DeletionCase{"held_by_a_writer_sharing_reading_only", FILE_ATTRIBUTE_NORMAL, false,
+                                   CommandFile::Deletion::Held, true, FILE_SHARE_READ, true}),
     [](const ::testing::TestParamInfo<DeletionCase>& info) { return std::string(info.param.label); });
 
 TEST_F(CommandFileOnDisk, EnormousFileIsNotReadNorDeleted)
@@ -219,13 +247,24 @@ TEST_F(CommandFileOnDisk, EnormousFileIsNotReadNorDeleted)
     EXPECT_TRUE(Exists(path_));
 }
 
+// A half-written file, and another name of a file that lives elsewhere too:
+// through it the agent would read, and delete, what the app cannot.
 TEST_F(CommandFileOnDisk, FailedReadLeavesTheFile)
 {
-    ASSERT_TRUE(WriteBytes(path_, kTwoLaunches.substr(0, 100)));
-    std::vector<Command> commands;
-    CommandFile file;
-    EXPECT_FALSE(file.Read(path_, commands));
-    EXPECT_TRUE(Exists(path_));
+    const std::wstring target = folder_.Join(L"target.xml");
+    ASSERT_TRUE(WriteBytes(target, kTwoLaunches));
+    const std::function<bool()> makers[] = {
+        [&] { return WriteBytes(path_, kTwoLaunches.substr(0, 100)); },
+        [&] { return ::CreateHardLinkW(path_.c_str(), target.c_str(), nullptr) != FALSE; },
+    };
+    for (size_t row = 0; row < std::size(makers); ++row) {
+        ::DeleteFileW(path_.c_str());
+        ASSERT_TRUE(makers[row]()) << "row " << row << " error " << ::GetLastError();
+        std::vector<Command> commands;
+        CommandFile file;
+        EXPECT_FALSE(file.Read(path_, commands)) << "row " << row;
+        EXPECT_TRUE(Exists(path_)) << "row " << row;
+    }
 }
 
 }  // namespace

@@ -73,10 +73,12 @@ private:
 // its starts show up in the record; put back at the end.
 class RecorderInPlaceOf {
 public:
-    explicit RecorderInPlaceOf(const wchar_t* name) : path_(InstalledPath(name)), saved_(path_ + L".saved")
+    // recorder false: the program is only taken away.
+    explicit RecorderInPlaceOf(const wchar_t* name, bool recorder = true)
+        : path_(InstalledPath(name)), saved_(path_ + L".saved")
     {
         moved_ = ::MoveFileExW(path_.c_str(), saved_.c_str(), MOVEFILE_REPLACE_EXISTING) != FALSE;
-        copied_ = ::CopyFileW(sim::RecorderPath(L"11.0").c_str(), path_.c_str(), FALSE) != FALSE;
+        copied_ = recorder ? ::CopyFileW(sim::RecorderPath(L"11.0").c_str(), path_.c_str(), FALSE) != FALSE : moved_;
     }
     ~RecorderInPlaceOf()
     {
@@ -102,6 +104,8 @@ protected:
         sim::DeleteCompanionFile(Family(), L"Command.Info");
         sim::DeleteCompanionFile(Family(), L"Command.Info.tmp");
         sim::DeleteCompanionFile(Family(), L"Session.info");
+        for (int photo = 0; photo < 200; ++photo)
+            sim::DeleteCompanionFile(Family(), L"photo-" + std::to_wstring(photo) + L".jpg");
         sim::ClearLaunches();
     }
     void TearDown() override
@@ -319,6 +323,10 @@ const std::vector<DispatchRow> kDispatch = {
     {{L"WiFiDisconnect", {}}, {}},
     {{L"WiFiDisconnect", {L"Cam \"4\" /HaltAll", L"second"}}, {{kPairwell, L"/Disconnect /Cam \"4\" /HaltAll"}}},
     {{L"WiFiDisconnect", {L" /HaltAll"}}, {{kPairwell, L"/Disconnect / /HaltAll"}}},
+    // One network is dropped once however often the app asks in a row.
+    {{L"WiFiDisconnect", {L" /HaltAll"}}, {}},
+    {{L"wifidisconnect", {L" /HaltAll", L"other"}}, {}},
+    {{L"WiFiDisconnect", {L"Cam 1"}}, {{kPairwell, L"/Disconnect /Cam 1"}}},
     // Waited for, so every start above has been asked for by then.
     {{L"LaunchPS", {}}, {{kGlimpser, L""}}},
 };
@@ -357,6 +365,9 @@ TEST_F(DropwatchProcess, BothFilesWrittenDuringACommandAreAnswered)
     ASSERT_TRUE(WaitUntil([] { return Starts(kGlimpser) == 1; }, 10s));
     ASSERT_TRUE(sim::WriteCompanionFile(Family(), L"App.Info", sim::AppInfoXml(L"both")));
     ASSERT_TRUE(sim::WriteCompanionFile(Family(), L"Command.Info", launch));
+    // More changes than the watcher's buffer holds: the records are lost.
+    for (int photo = 0; photo < 200; ++photo)
+        ASSERT_TRUE(sim::WriteCompanionFile(Family(), L"photo-" + std::to_wstring(photo) + L".jpg", "jpeg"));
     hold.Release(2);
     EXPECT_TRUE(WaitUntil([] { return Starts(kGlimpser) == 2 && SessionInfoHolds("<SessionID>both</SessionID>"); },
                           10s));
@@ -383,22 +394,55 @@ TEST_F(DropwatchProcess, ReadOnlyCommandFileRunsOnceAndGoes)
     EXPECT_FALSE(Exists(command));
 }
 
+// What a picture value may be, and what the editor is given for it (nothing:
+// the value is skipped). The value reaches no program but as one picture.
+struct PictureRow {
+    std::wstring value;
+    std::wstring parameters;
+};
+
 TEST_F(DropwatchProcess, LaunchPhotosShowsTheDesktopFirstEachTime)
 {
     RecorderInPlaceOf glimpser(L"Glimpser.exe");
     ASSERT_TRUE(glimpser.Ready());
     ASSERT_TRUE(sim::RegisterEditor({L"10.0", L"11.0"}));
-    StartAgent();
-    ASSERT_EQ(0, RunProgram(kSimctl, L"companion-command LaunchPS \"C:\\My Pictures\\a b.jpg\" two.jpg -- "
-                                     L"LaunchPS three.jpg \"x & y | z.jpg\""));
-    ASSERT_TRUE(WaitUntil([] { return sim::ReadLaunches().size() >= 6; }, 20s));
+    TestFolder pictures(L"pictures");
+    const std::wstring camera = pictures.Join(L"My Camera");
+    const std::wstring blank = camera + L"\\a b.jpg";
+    const std::wstring plain = pictures.Join(L"two.jpg");
+    ASSERT_TRUE(::CreateDirectoryW(camera.c_str(), nullptr));
+    ASSERT_TRUE(WriteBytes(blank, "jpeg") && WriteBytes(plain, "jpeg"));
+    ASSERT_TRUE(::CreateSymbolicLinkW(pictures.Join(L"link").c_str(), camera.c_str(), SYMBOLIC_LINK_FLAG_DIRECTORY));
+    const std::vector<std::vector<PictureRow>> launches = {
+        {{blank, L"\"" + blank + L"\""},
+         {L"\\\\nowhere.invalid\\share\\a.jpg /openEverything", L""},
+         {L"//nowhere.invalid/share/a.jpg", L""},
+         {L"\\\\?\\" + plain, L""},
+         {L"\\\\.\\" + plain, L""},
+         {plain + L" /switch", L""},
+         {L"\"" + plain + L"\"", L"\"" + plain + L"\""}},
+        {{camera, L""},
+         {pictures.Join(L"missing.jpg"), L""},
+         {L"two.jpg", L""},
+         {L"C:\\" + std::wstring(32764, L'a'), L""},
+         {pictures.Join(L"link\\a b.jpg"), L""},
+         {L"\"" + plain, L""},
+         {plain, L"\"" + plain + L"\""}}};
+    std::vector<sim::CompanionCommand> commands;
     const std::wstring editor = L"11.0\\PhotoshopElementsEditor.exe";
-    const std::vector<sim::Launch> expected = {{kGlimpser, L""},
-                                               {editor, L"C:\\My Pictures\\a b.jpg"},
-                                               {editor, L"two.jpg"},
-                                               {kGlimpser, L""},
-                                               {editor, L"three.jpg"},
-                                               {editor, L"x & y | z.jpg"}};
+    std::vector<sim::Launch> expected;
+    for (const std::vector<PictureRow>& rows : launches) {
+        commands.push_back({L"LaunchPS", {}});
+        expected.push_back({kGlimpser, L""});
+        for (const PictureRow& row : rows) {
+            commands.back().values.push_back(row.value);
+            if (!row.parameters.empty()) expected.push_back({editor, row.parameters});
+        }
+    }
+    StartAgent();
+    ASSERT_TRUE(sim::WriteCompanionFile(Family(), L"Command.Info", sim::CommandInfoXml(commands)));
+    ASSERT_TRUE(WaitUntil([&] { return sim::ReadLaunches().size() >= expected.size(); }, 20s));
+    std::this_thread::sleep_for(500ms);  // a start too many would show by now
     EXPECT_EQ(expected, sim::ReadLaunches());
     EXPECT_FALSE(Exists(LocalStateFile(L"Command.Info")));
     // Each editor starts only once the Glimpser before it has ended.
@@ -410,6 +454,24 @@ TEST_F(DropwatchProcess, LaunchPhotosShowsTheDesktopFirstEachTime)
             EXPECT_GE(span.created, glimpserEnded);
         EXPECT_NE(0u, glimpserEnded);
     }
+}
+
+// A Glimpser that cannot start must not leave an error box on the watcher's
+// thread: the pictures open and the watcher answers on.
+TEST_F(DropwatchProcess, PicturesOpenWithoutGlimpser)
+{
+    RecorderInPlaceOf glimpser(L"Glimpser.exe", false);
+    ASSERT_TRUE(glimpser.Ready());
+    TestFolder pictures(L"pictures");
+    const std::wstring picture = pictures.Join(L"a.jpg");
+    ASSERT_TRUE(WriteBytes(picture, "jpeg"));
+    StartAgent();
+    ASSERT_TRUE(sim::WriteCompanionFile(Family(), L"Command.Info", sim::CommandInfoXml({{L"LaunchPS", {picture}}})));
+    EXPECT_TRUE(WaitUntil([&] { return !sim::ReadLaunches().empty(); }, 20s));
+    EXPECT_EQ((std::vector<sim::Launch>{{L"11.0\\PhotoshopElementsEditor.exe", L"\"" + picture + L"\""}}),
+              sim::ReadLaunches());
+    EXPECT_TRUE(WriteUntil(LocalStateFile(L"App.Info"), sim::AppInfoXml(L"after"),
+                           [] { return SessionInfoHolds("<SessionID>after</SessionID>"); }));
 }
 
 }  // namespace

@@ -10,8 +10,10 @@
 #include <atomic>
 #include <chrono>
 #include <functional>
+#include <thread>
 
 #include "bounded_read.h"
+#include "local_state_watcher.h"
 #include "companion_files.h"
 #include "monitor_state.h"
 #include "photoeditor_record.h"
@@ -295,13 +297,15 @@ TEST_P(MonitorLeavesUnanswered, AndWatchesOn)
     ASSERT_EQ(1u, monitor.StartMonitor());
     ASSERT_TRUE(WriteUntil(LocalState() + L"\\App.Info", sim::AppInfoXml(L"ready"),
                            [this] { return SessionInfoHolds("ready"); }));
+    // A command file written afterwards is handled afterwards: its deletion
+    // shows that the files before it have had their turn (the writes above
+    // may still be answered again, as lost changes are).
+    const std::wstring command = LocalState() + L"\\Command.Info";
+    ASSERT_TRUE(WriteUntil(command, sim::CommandInfoXml({}), [&] { return !Exists(command); }));
     ASSERT_TRUE(::DeleteFileW(SessionInfo().c_str()));
 
     const std::wstring path = LocalState() + L"\\" + GetParam().name;
     ASSERT_TRUE(WriteBytes(path, GetParam().bytes));
-    // A command file written afterwards is handled afterwards: its deletion
-    // shows that the file before it has had its turn.
-    const std::wstring command = LocalState() + L"\\Command.Info";
     ASSERT_TRUE(WriteUntil(command, sim::CommandInfoXml({}), [&] { return !Exists(command); }));
     EXPECT_FALSE(Exists(SessionInfo()));
     std::string bytes;
@@ -317,6 +321,103 @@ INSTANTIATE_TEST_SUITE_P(
                       UnansweredCase{"oversized_app_info", L"App.Info",
                                      sim::AppInfoXml(std::wstring(kMaxCompanionFileBytes, L'x'))}),
     [](const ::testing::TestParamInfo<UnansweredCase>& info) { return std::string(info.param.label); });
+
+// Changes lost to a full buffer (a read of 0 bytes) or a failed read do not
+// say which file changed: both handlers run.
+TEST_F(MonitorTest, LostChangesRunBothHandlers)
+{
+    MakeLocalState();
+    MonitorState& monitor = Monitor();
+    ASSERT_TRUE(monitor.LoadMonitorProfile());
+    ASSERT_TRUE(WriteBytes(LocalState() + L"\\App.Info", sim::AppInfoXml(L"lost")));
+    ASSERT_TRUE(WriteBytes(LocalState() + L"\\Command.Info", sim::CommandInfoXml({})));
+    DispatchChanges(monitor, L"Vexa.Test_first", nullptr, 0);
+    EXPECT_TRUE(SessionInfoHolds("<SessionID>lost</SessionID>"));
+    EXPECT_FALSE(Exists(LocalState() + L"\\Command.Info"));
+}
+
+// The app reset or reinstalled while the agent runs: its new LocalState is
+// watched like the old one.
+TEST_F(MonitorTest, LocalStateRemovedAndMadeAgainIsWatchedAgain)
+{
+    MakeLocalState();
+    MonitorState& monitor = Monitor();
+    ASSERT_EQ(1u, monitor.StartMonitor());
+    ASSERT_TRUE(WriteUntil(LocalState() + L"\\App.Info", sim::AppInfoXml(L"ready"),
+                           [this] { return SessionInfoHolds("ready"); }));
+    for (int round = 0; round < 2; ++round) {
+        // Moved off first: a folder deleted while watched keeps its name
+        // until the watcher lets go of it.
+        const std::wstring old = Package() + L"\\LocalState." + std::to_wstring(round);
+        ASSERT_TRUE(::MoveFileExW(LocalState().c_str(), old.c_str(), 0)) << "round " << round;
+        RemoveTree(old);
+        ASSERT_TRUE(::CreateDirectoryW(LocalState().c_str(), nullptr)) << "round " << round;
+        const std::string id = "again-" + std::to_string(round);
+        EXPECT_TRUE(WriteUntil(LocalState() + L"\\App.Info", sim::AppInfoXml(std::wstring(id.begin(), id.end())),
+                               [&] { return SessionInfoHolds(id); }))
+            << "round " << round;
+    }
+    EXPECT_TRUE(WatcherOnly());
+}
+
+// How the app writes "Command.Info": the file runs once, as soon as its
+// writer lets go, without a further notification.
+struct WriterCase {
+    const char* label;
+    DWORD share;   // the writer's sharing while it holds the file
+    DWORD holdMs;  // how long it keeps the file after writing; INFINITE: for good
+    bool renamed;  // written under another name, then renamed into place
+};
+
+class MonitorCommandWriter : public MonitorTest, public ::testing::WithParamInterface<WriterCase> {};
+
+TEST_P(MonitorCommandWriter, RunsTheFileOnceItsWriterLetsGo)
+{
+    ASSERT_TRUE(::CopyFileW(sim::RecorderPath(L"11.0").c_str(), (programFiles + L"\\Vexa\\Tapdeck\\Pairwell.exe").c_str(),
+                            FALSE));
+    sim::ClearLaunches();
+    MakeLocalState();
+    MonitorState& monitor = Monitor();
+    ASSERT_EQ(1u, monitor.StartMonitor());
+    ASSERT_TRUE(WriteUntil(LocalState() + L"\\App.Info", sim::AppInfoXml(L"ready"),
+                           [this] { return SessionInfoHolds("ready"); }));
+    const std::wstring command = LocalState() + L"\\Command.Info";
+    const std::wstring written = GetParam().renamed ? LocalState() + L"\\incoming.tmp" : command;
+    const std::string xml = sim::CommandInfoXml({{L"WiFiDisconnect", {L"Cam"}}});
+    unique_file writer(
+        ::CreateFileW(written.c_str(), GENERIC_WRITE, GetParam().share, nullptr, CREATE_ALWAYS, 0, nullptr));
+    DWORD bytes = 0;
+    ASSERT_TRUE(writer && ::WriteFile(writer.get(), xml.data(), static_cast<DWORD>(xml.size()), &bytes, nullptr));
+    const std::vector<sim::Launch> once = {{L"Tapdeck\\Pairwell.exe", L"/Disconnect /Cam"}};
+    if (GetParam().holdMs == INFINITE) {
+        EXPECT_TRUE(WriteUntil(LocalState() + L"\\App.Info", sim::AppInfoXml(L"meanwhile"),
+                               [this] { return SessionInfoHolds("meanwhile"); }))
+            << "the watcher answers on";
+        std::this_thread::sleep_for(2s);
+        EXPECT_TRUE(sim::ReadLaunches().empty());
+        const auto before = std::chrono::steady_clock::now();
+        monitor.StopMonitor();
+        EXPECT_LT(std::chrono::steady_clock::now() - before, 1s);
+        EXPECT_TRUE(WaitUntil([&] { return !monitor.WatcherRunning(); }, 2s));
+        return;
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(GetParam().holdMs));
+    writer.reset();
+    if (GetParam().renamed) {
+        ASSERT_TRUE(::MoveFileExW(written.c_str(), command.c_str(), MOVEFILE_REPLACE_EXISTING));
+    }
+    EXPECT_TRUE(WaitUntil([&] { return !Exists(command) && !sim::ReadLaunches().empty(); }, 10s));
+    std::this_thread::sleep_for(1s);  // a second run would show by now
+    EXPECT_EQ(once, sim::ReadLaunches());
+}
+
+INSTANTIATE_TEST_SUITE_P(Writers, MonitorCommandWriter,
+                         ::testing::Values(WriterCase{"shares_reading_holds_0_6_s", FILE_SHARE_READ, 600, false},
+                                           WriterCase{"shares_reading_holds_5_s", FILE_SHARE_READ, 5000, false},
+                                           WriterCase{"shares_nothing_holds_0_6_s", 0, 600, false},
+                                           WriterCase{"never_closes", FILE_SHARE_READ, INFINITE, false},
+                                           WriterCase{"renamed_into_place", 0, 0, true}),
+                         [](const ::testing::TestParamInfo<WriterCase>& info) { return std::string(info.param.label); });
 
 // A stop request that meets a hand-off must still end every worker: the
 // hand-off must not start one with fresh events that nothing will signal.

@@ -189,9 +189,19 @@ TEST(SessionInfoFile, WrittenFileHoldsTheAnswerAndReplacesTheLastOne)
     EXPECT_EQ('>', bytes.back()) << "no line end after the last tag";
 }
 
+// Nor is the reply written through another name of a file: the agent's
+// rights would reach files that the app cannot write.
 TEST(SessionInfoFile, UnwritableFolderReportsFailure)
 {
     EXPECT_FALSE(WriteSessionInfo(L"C:\\no-such-folder-tapdeck\\Session.info", L"id", L"0", L""));
+    TestFolder folder(L"sessionlink");
+    const std::wstring path = folder.Join(L"Session.info");
+    const std::wstring target = folder.Join(L"users-file.txt");
+    ASSERT_TRUE(WriteBytes(target, "the user's own"));
+    ASSERT_TRUE(::CreateHardLinkW(path.c_str(), target.c_str(), nullptr));
+    EXPECT_FALSE(WriteSessionInfo(path, L"id", L"0", L""));
+    std::string bytes;
+    EXPECT_TRUE(ReadBytes(target, bytes) && bytes == "the user's own");
 }
 
 struct IdCase {

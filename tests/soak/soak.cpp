@@ -39,6 +39,10 @@ bool Soak::Prepare()
     for (const wchar_t* name : {L"App.Info", L"Command.Info", L"Session.info"}) sim::DeleteCompanionFile(family_, name);
     sim::ClearLaunches();
     if (!sim::RegisterEditor({L"11.0"})) return false;
+    wchar_t temp[MAX_PATH] = {};
+    ::GetTempPathW(MAX_PATH, temp);
+    pictures_ = std::wstring(temp) + L"tapdeck soak pictures";
+    ::CreateDirectoryW(pictures_.c_str(), nullptr);
 
     test::ClearRegistrations();
     test::CreateNfcdb();
@@ -65,6 +69,14 @@ void Soak::Restore()
     test::ClearRegistrations();
     test::ResetRadio();
     for (const wchar_t* name : {L"App.Info", L"Command.Info", L"Session.info"}) sim::DeleteCompanionFile(family_, name);
+    WIN32_FIND_DATAW found{};
+    const HANDLE find = ::FindFirstFileW((pictures_ + L"\\soak-*.jpg").c_str(), &found);
+    if (find != INVALID_HANDLE_VALUE) {
+        do ::DeleteFileW((pictures_ + L"\\" + found.cFileName).c_str());
+        while (::FindNextFileW(find, &found));
+        ::FindClose(find);
+    }
+    ::RemoveDirectoryW(pictures_.c_str());
 }
 
 bool Soak::Stopping(unsigned lowMs, unsigned highMs, std::mt19937& random)

@@ -50,7 +50,7 @@ struct TouchRecord {
 
 // One Command.Info the companion wrote: its marker, whether a later write
 // replaced it at once (then it runs once or never), and whether it was
-// left cut off until then (then it must never run).
+// left cut off or over-long until then (then it must never run).
 struct CommandWrite {
     long marker = 0;
     bool replaced = false;
@@ -105,6 +105,8 @@ private:
     void PairwellRun(int kind);
     bool WriteAppInfo(int kind);
     bool WriteCommandFile(int kind);
+    // "<pictures>\soak-<marker>.jpg", made so that the agent finds it.
+    std::wstring Picture(long marker);
     bool HaltAgentDuringPairwell();
     // Waits until every command file written has been taken and its
     // editor start recorded, and every handler has ended.
@@ -113,6 +115,7 @@ private:
     unsigned seed_;
     test::PairwellWorld pairwell_;
     std::wstring family_;
+    std::wstring pictures_;  // the pictures the companion names, a blank in its path
     unique_handle agent_;
     unique_event stop_;          // set: every actor ends
     unique_event watcherStop_;   // set: the removal watcher ends

@@ -175,7 +175,7 @@ void Soak::CompanionActor()
 {
     std::mt19937 random(seed_ * 31 + 303);
     while (!Stopping(300, 1500, random)) {
-        const int kind = static_cast<int>(random() % 8);
+        const int kind = static_cast<int>(random() % 9);
         if (kind < 3)
             WriteAppInfo(kind);
         else
@@ -206,9 +206,17 @@ bool Soak::WriteAppInfo(int kind)
     return true;
 }
 
-// Each file asks for the photo editor with a file name of its own, so that
+std::wstring Soak::Picture(long marker)
+{
+    const std::wstring path = pictures_ + L"\\soak-" + std::to_wstring(marker) + L".jpg";
+    unique_file(::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    return path;
+}
+
+// Each file asks for the photo editor with a picture of its own, so that
 // the editor's starts show which file ran. Kinds: whole, in two halves,
-// replaced at once, and cut off for good before a whole one replaces it.
+// replaced at once, cut off for good or over-long before a whole one
+// replaces it, and held by its writer for a while after it is written.
 bool Soak::WriteCommandFile(int kind)
 {
     const std::wstring path = sim::CompanionLocalState(family_) + L"\\Command.Info";
@@ -216,34 +224,37 @@ bool Soak::WriteCommandFile(int kind)
         faults_.Add("Command.Info: a command file was still there 20 s after it was written");
         return false;
     }
-    auto xml = [](long marker) {
-        return sim::CommandInfoXml({{L"LaunchPS", {L"soak-" + std::to_wstring(marker) + L".jpg"}}});
-    };
+    auto xml = [this](long marker) { return sim::CommandInfoXml({{L"LaunchPS", {Picture(marker)}}}); };
     const long first = nextMarker_++;
-    if (kind == 2 || kind == 3) {
-        const std::string bytes = xml(first);
-        sim::WriteCompanionFile(family_, L"Command.Info", kind == 2 ? bytes : bytes.substr(0, bytes.size() / 2));
-        if (kind == 3) ::Sleep(300);  // long enough for the watcher to read the cut-off file
+    if (kind == 2 || kind == 3 || kind == 5) {
+        std::string bytes = xml(first);
+        if (kind == 3) bytes = bytes.substr(0, bytes.size() / 2);
+        // More commands than a file may hold: nothing of it runs.
+        if (kind == 5) bytes = sim::CommandInfoXml(std::vector<sim::CompanionCommand>(17, {L"LaunchPS", {Picture(first)}}));
+        sim::WriteCompanionFile(family_, L"Command.Info", bytes);
+        if (kind != 2) ::Sleep(300);  // long enough for the watcher to read the file that must not run
         const long second = nextMarker_++;
         // The agent keeps writers out while it deletes a file it has read:
         // the app learns that its write failed, and nothing is expected of it.
         const bool written = sim::WriteCompanionFile(family_, L"Command.Info", xml(second));
         if (!written) actions_.Add("Command.Info writes refused while the agent deleted the file before");
-        actions_.Add(kind == 2 ? "Command.Info rewritten at once" : "Command.Info cut off, then written whole");
+        const char* how = kind == 2 ? "replaced at once" : kind == 3 ? "cut off" : "over-long";
+        actions_.Add(std::string("Command.Info ") + how + ", then written whole");
         std::lock_guard<std::mutex> lock(recordLock_);
-        commands_.push_back({first, true, kind == 3, kind == 2 ? "replaced at once" : "cut off"});
-        if (written)
-            commands_.push_back(
-                {second, false, false, kind == 2 ? "written at once over another" : "written over a cut-off one"});
+        commands_.push_back({first, kind == 2, kind != 2, how});
+        if (written) commands_.push_back({second, false, false, "written whole over another"});
         return true;
     }
-    if (!sim::WriteCompanionFile(family_, L"Command.Info", xml(first), kind == 1)) {
+    const bool written = kind == 4 ? sim::WriteCompanionFileHeld(family_, L"Command.Info", xml(first), 200 + first % 1300)
+                                   : sim::WriteCompanionFile(family_, L"Command.Info", xml(first), kind == 1);
+    if (!written) {
         actions_.Add("Command.Info writes refused while the agent deleted the file before");
         return false;
     }
-    actions_.Add(kind == 1 ? "Command.Info half-written" : "Command.Info written");
+    const char* how = kind == 1 ? "half-written" : kind == 4 ? "held by its writer" : "written whole";
+    actions_.Add(std::string("Command.Info ") + how);
     std::lock_guard<std::mutex> lock(recordLock_);
-    commands_.push_back({first, false, false, kind == 1 ? "half-written" : "written whole"});
+    commands_.push_back({first, false, false, how});
     return true;
 }
 

@@ -18,11 +18,12 @@ namespace {
 
 constexpr wchar_t kEditor[] = L"11.0\\PhotoshopElementsEditor.exe";
 
-// The marker of an editor start "soak-<marker>.jpg"; 0 for any other.
+// The marker of an editor start for "<pictures>\soak-<marker>.jpg"; 0 for any other.
 long EditorMarker(const sim::Launch& launch)
 {
-    if (launch.program != kEditor || launch.parameters.rfind(L"soak-", 0) != 0) return 0;
-    return std::wcstol(launch.parameters.c_str() + 5, nullptr, 10);
+    const size_t name = launch.parameters.rfind(L"\\soak-");
+    if (launch.program != kEditor || name == std::wstring::npos) return 0;
+    return std::wcstol(launch.parameters.c_str() + name + 6, nullptr, 10);
 }
 
 long EditorRuns()
@@ -115,7 +116,7 @@ void Soak::CheckCommandFiles()
     for (const auto& [how, count] : neverByHow) std::printf("  never ran: %ld %s\n", count, how.c_str());
     if (twice) faults_.Add("Command.Info: a command file ran more than once", twice);
     if (never) faults_.Add("Command.Info: a command file written whole never ran", never);
-    if (cutOffRan) faults_.Add("Command.Info: a cut-off command file ran", cutOffRan);
+    if (cutOffRan) faults_.Add("Command.Info: a cut-off or over-long command file ran", cutOffRan);
     if (total != commandRemovals_) faults_.Add("Command.Info: the files run and the files deleted differ");
     std::printf("command files: %zu written, %ld run (%ld of them replaced at once but read first), %ld deletions "
                 "seen in the folder; run twice %ld, never run %ld, cut-off ones run %ld\n",

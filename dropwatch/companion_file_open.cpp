@@ -1,0 +1,25 @@
+#include "companion_file_open.h"
+
+namespace tapdeck {
+
+unique_file OpenCompanionFile(const std::wstring& path, DWORD access, DWORD share, DWORD disposition)
+{
+    if (path.empty()) {
+        ::SetLastError(ERROR_FILE_NOT_FOUND);
+        return {};
+    }
+    // The link itself is opened, never what it points at.
+    unique_file file(::CreateFileW(path.c_str(), access | FILE_READ_ATTRIBUTES, share, nullptr, disposition,
+                                   FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+    if (!file) return file;
+    BY_HANDLE_FILE_INFORMATION info{};
+    if (!::GetFileInformationByHandle(file.get(), &info) ||
+        (info.dwFileAttributes & (FILE_ATTRIBUTE_REPARSE_POINT | FILE_ATTRIBUTE_DIRECTORY)) ||
+        info.nNumberOfLinks > 1) {
+        file.reset();
+        ::SetLastError(ERROR_ACCESS_DENIED);
+    }
+    return file;
+}
+
+}  // namespace tapdeck
