@@ -89,13 +89,18 @@ step "$current: Pairwell's toast shown, and dropped once the shortcut is gone"
 current="halt waits for every program of the folder"
 # A program of the folder that holds no presence mutex and does not hear the halt.
 cp "$drive/windows/system32/notepad.exe" "$install_dir/Lingering.exe"
-wine 'C:\Program Files\Vexa\Tapdeck\Lingering.exe' &
+wine 'C:\Program Files\Vexa\Tapdeck\Lingering.exe' & lingering=$!
 wait_for '[ -n "$(agent_pids Lingering.exe)" ]' || fail "the lingering program did not start"
+running_agent="$(agent_pids)"
 wine "$agent_exe" /HaltAllAndWait & halt=$!
-wait_for '[ -z "$(agent_pids)" ]' || fail "the agent was not halted"
+for p in $running_agent; do wait_for "[ ! -d /proc/$p ]" || fail "the agent was not halted"; done
 sleep 1
-kill -0 "$halt" 2>/dev/null || fail "the halt ended while a program of the folder ran"
+if ! kill -0 "$halt" 2>/dev/null; then
+    wait "$halt"
+    fail "the halt ended (exit code $?) while a program of the folder ran ($(agent_pids Lingering.exe))"
+fi
 kill $(agent_pids Lingering.exe)
+wait "$lingering" 2>/dev/null
 wait "$halt"; code=$?
 [ "$code" = 0 ] || fail "the halt exited with $code"
 rm -f "$install_dir/Lingering.exe"
