@@ -130,6 +130,8 @@ HRESULT SetAuthor(ITaskDefinition* task)
     return info->put_Author(author.get());
 }
 
+constexpr int kNormalPriority = 4;
+
 HRESULT SetSettings(ITaskDefinition* task)
 {
     com_ptr<ITaskSettings> settings;
@@ -147,7 +149,12 @@ HRESULT SetSettings(ITaskDefinition* task)
     if (FAILED(hr)) return hr;
     hr = settings->put_AllowHardTerminate(VARIANT_TRUE);
     if (FAILED(hr)) return hr;
-    return settings->put_StartWhenAvailable(VARIANT_TRUE);
+    hr = settings->put_StartWhenAvailable(VARIANT_TRUE);
+    if (FAILED(hr)) return hr;
+    // The scheduler's default, 7, starts the agent and all it starts (Pairwell,
+    // the photo editor) at below-normal CPU, I/O and memory priority; 4 is
+    // normal in all three.
+    return settings->put_Priority(kNormalPriority);
 }
 
 HRESULT AddLogonTrigger(ITaskDefinition* task)

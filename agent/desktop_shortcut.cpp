@@ -51,18 +51,20 @@ HRESULT SetDefaultStartPinOption(IPropertyStore* store)
 
 }  // namespace
 
-bool GetDesktopShortcutPath(std::wstring& path)
+bool GetShortcutPathIn(REFKNOWNFOLDERID folder, std::wstring& path)
 {
     path.clear();
-    PWSTR desktop = nullptr;
-    if (SUCCEEDED(::SHGetKnownFolderPath(FOLDERID_PublicDesktop, 0, nullptr, &desktop)) && desktop)
-        path = std::wstring(desktop) + L"\\" + L"Tapdeck" + L".lnk";
-    ::CoTaskMemFree(desktop);
+    PWSTR folderPath = nullptr;
+    if (SUCCEEDED(::SHGetKnownFolderPath(folder, 0, nullptr, &folderPath)) && folderPath)
+        path = std::wstring(folderPath) + L"\\" + L"Tapdeck" + L".lnk";
+    ::CoTaskMemFree(folderPath);
     return !path.empty();
 }
 
+bool GetDesktopShortcutPath(std::wstring& path) { return GetShortcutPathIn(FOLDERID_PublicDesktop, path); }
+
 HRESULT CreateShortcut(const std::wstring& linkPath, const std::wstring& appUserModelId, const std::wstring& target,
-                       const std::wstring& arguments)
+                       const std::wstring& arguments, const std::wstring& workingFolder)
 {
     com_ptr<IShellLinkW> link;
     HRESULT hr = ::CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW, link.put_void());
@@ -71,6 +73,10 @@ HRESULT CreateShortcut(const std::wstring& linkPath, const std::wstring& appUser
     if (FAILED(hr)) return hr;
     hr = link->SetArguments(arguments.c_str());
     if (FAILED(hr)) return hr;
+    if (!workingFolder.empty()) {
+        hr = link->SetWorkingDirectory(workingFolder.c_str());
+        if (FAILED(hr)) return hr;
+    }
 
     com_ptr<IPropertyStore> store;
     hr = link.as(IID_IPropertyStore, store);

@@ -2,6 +2,7 @@
 // The agent's shortcut on the public desktop, carrying the application
 // user model id that the toast notifications use too.
 #include <windows.h>
+#include <shtypes.h>
 #include <string>
 
 namespace tapdeck {
@@ -10,13 +11,16 @@ class CTPDApp;
 
 constexpr wchar_t kAppUserModelId[] = L"Vexa.Quor.Tapdeck";
 
+// "<known folder>\Tapdeck.lnk"; false (and empty) without that folder.
+bool GetShortcutPathIn(REFKNOWNFOLDERID folder, std::wstring& path);
 // "<public desktop>\Tapdeck.lnk"; false (and empty) without a public desktop.
 bool GetDesktopShortcutPath(std::wstring& path);
 
 // Writes a shell link with its application user model id and the default
-// start-pin option; the first failing call's result.
+// start-pin option, and its working folder when one is given; the first
+// failing call's result.
 HRESULT CreateShortcut(const std::wstring& linkPath, const std::wstring& appUserModelId, const std::wstring& target,
-                       const std::wstring& arguments);
+                       const std::wstring& arguments, const std::wstring& workingFolder = {});
 
 // True when the shortcut was written.
 bool CreateDesktopShortcut(CTPDApp& app);

@@ -1,7 +1,9 @@
 #include "installation.h"
 
 #include "auto_run_set.h"
+#include "installation_folder.h"
 #include "program_files.h"
+#include "start_menu_shortcut.h"
 #include "tpd_app.h"
 
 namespace tapdeck {
@@ -24,12 +26,18 @@ bool Install(CTPDApp& app)
     bool registered = false;
     for (int attempt = 0; attempt < kRegisterAttempts && !registered; ++attempt)
         registered = CAutoRunSet().Register(path);
-    return registered;
+    // Without its task the product is not installed: no shortcut either.
+    return registered && CreateStartMenuShortcut(app);
 }
 
-void UnregisterAutoRun() { CAutoRunSet().Unregister(); }
+void Uninstall()
+{
+    CAutoRunSet().Unregister();
+    DeleteDesktopShortcut();
+    DeleteStartMenuShortcut();
+}
 
-void HaltAllAndWait(CObserveApp& agentObserver)
+bool HaltAllAndWait(CObserveApp& agentObserver, std::wstring& programFilesPath)
 {
     CObserveApp pairwellObserver(kPairwellIdentity);
     agentObserver.SetShutdownAll();
@@ -39,8 +47,14 @@ void HaltAllAndWait(CObserveApp& agentObserver)
         const ULONGLONG now = ::GetTickCount64();
         return now < deadline ? static_cast<DWORD>(deadline - now) : 0;
     };
-    agentObserver.WaitUntilNoneRuns(left());
-    pairwellObserver.WaitUntilNoneRuns(left());
+    // The mutex's first owner is only one of them: the programs of the
+    // folder, found by their image paths in every session, are what must end
+    // before the files go (an agent still unloads Dropwatch after it let go).
+    bool ended = agentObserver.WaitUntilNoneRuns(left());
+    ended = pairwellObserver.WaitUntilNoneRuns(left()) && ended;
+    const std::wstring agent = AgentExecutablePath(programFilesPath);
+    if (agent.empty()) return false;
+    return WaitUntilFolderIdle(agent.substr(0, agent.rfind(L'\\')), left()) && ended;
 }
 
 bool RunLogonTask()

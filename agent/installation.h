@@ -16,15 +16,18 @@ class CTPDApp;
 // use; empty when the Program Files folder is unavailable.
 std::wstring AgentExecutablePath(std::wstring& programFilesPath);
 
-// Registers the autostart task, trying up to ten times; true on success.
+// Registers the autostart task, trying up to ten times, and writes the
+// Start-menu shortcut; true when both were done.
 bool Install(CTPDApp& app);
-void UnregisterAutoRun();
+// Removes the autostart task and both shortcuts.
+void Uninstall();
 
 // For installers, before they replace or remove the files: asks every agent
 // and every Pairwell of every session to close and waits, at most
-// kHaltWaitMs in all, until none of them runs any more.
+// kHaltWaitMs in all, until no process of any session runs a program of the
+// install folder any more (Glimpser too); false when one still runs then.
 constexpr DWORD kHaltWaitMs = 30000;
-void HaltAllAndWait(CObserveApp& agentObserver);
+bool HaltAllAndWait(CObserveApp& agentObserver, std::wstring& programFilesPath);
 
 // Starts the logon task now in the caller's logon session, so that the agent
 // runs as that session's user and not elevated, whoever the caller is. An

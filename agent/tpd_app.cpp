@@ -51,10 +51,9 @@ CTPDApp::OneShot CTPDApp::RunOneShotSwitch(const wchar_t* commandLine)
         observer_.SetShutdownAll();
     } else if (IsSwitch(commandLine, L"/Uninstall")) {
         observer_.SetShutdownAll();
-        UnregisterAutoRun();
-        DeleteDesktopShortcut();
+        Uninstall();
     } else if (IsSwitch(commandLine, L"/HaltAllAndWait")) {
-        HaltAllAndWait(observer_);
+        return HaltAllAndWait(observer_, ProgramFilesPath()) ? OneShot::Done : OneShot::Failed;
     } else if (IsSwitch(commandLine, L"/RunLogonTask")) {
         RunLogonTask();
     } else {

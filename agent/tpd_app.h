@@ -32,7 +32,8 @@ public:
 
     // The exit code of a one-shot switch: 0, or kOneShotFailed when "/Install"
     // or "/CreateDesktopShortcut" could not do its work, so that an installer
-    // that runs them can fail and roll back.
+    // that runs them can fail and roll back, or when "/HaltAllAndWait" gave up
+    // with a program of the install folder still running.
     int OneShotExitCode() const noexcept { return oneShotFailed_ ? kOneShotFailed : 0; }
     static constexpr int kOneShotFailed = 1;
 

@@ -57,6 +57,13 @@ struct file_handle_traits {
     static void close(type value) noexcept { ::CloseHandle(value); }
 };
 
+// A FindFirstFileW search: INVALID_HANDLE_VALUE when none was opened.
+struct find_handle_traits {
+    using type = HANDLE;
+    static type invalid() noexcept { return INVALID_HANDLE_VALUE; }
+    static void close(type value) noexcept { ::FindClose(value); }
+};
+
 inline void close_local(HLOCAL value) noexcept { ::LocalFree(value); }
 inline void close_sid(PSID value) noexcept { ::FreeSid(value); }
 inline void close_window(HWND value) noexcept { ::DestroyWindow(value); }
@@ -73,6 +80,7 @@ using unique_event = unique_handle;
 using unique_mutex = unique_handle;
 using unique_thread = unique_handle;
 using unique_file = unique_any<file_handle_traits>;
+using unique_find = unique_any<find_handle_traits>;
 using unique_hkey = unique_any<handle_traits<HKEY, close_hkey>>;
 using unique_hmodule = unique_any<handle_traits<HMODULE, close_module>>;
 using unique_hicon = unique_any<handle_traits<HICON, close_icon>>;

@@ -5,10 +5,11 @@
 #   2. the programs signed, then staged with the language files and the
 #      companion profile exactly as they are installed;
 #   3. TapdeckSetup.msi (VERSION) and upgrade/TapdeckSetup.msi (UPGRADE_VERSION,
-#      the same files, to try an upgrade) compiled by wixl and signed.
+#      the same files, to try an upgrade) compiled by wixl and signed; both
+#      record PROGRAM_VERSION, the programs' own, in their registrations.
 # Signing uses CERT and KEY (with PASS_FILE and TIMESTAMP_URL when given); when
 # CERT is empty a test certificate made here, in test-signing/, signs.
-# Inputs (-D): OUT, WXS, VERSION, UPGRADE_VERSION, ICON, PROGRAMS and
+# Inputs (-D): OUT, WXS, VERSION, UPGRADE_VERSION, PROGRAM_VERSION, ICON, PROGRAMS and
 # LANGUAGE_FILES (<language>/<file>=<path> entries) each joined by "|",
 # PROFILE, OBJCOPY, WIXL, MSIBUILD, OSSLSIGNCODE, OPENSSL, CERT, KEY,
 # PASS_FILE, TIMESTAMP_URL.
@@ -24,6 +25,8 @@ function(run)
 endfunction()
 
 if(NOT CERT)
+    message(STATUS "Signed with the test certificate ${OUT}/test-signing/cert.pem: on Windows this build's "
+                   "Pairwell starts only where that certificate is trusted.")
     set(CERT "${OUT}/test-signing/cert.pem")
     set(KEY "${OUT}/test-signing/key.pem")
     if(NOT EXISTS "${CERT}" OR NOT EXISTS "${KEY}")
@@ -72,11 +75,15 @@ function(package version msi)
     get_filename_component(folder "${msi}" DIRECTORY)
     file(MAKE_DIRECTORY "${folder}")
     set(unsigned "${OUT}/unsigned/TapdeckSetup-${version}.msi")
-    run("${WIXL}" -a x64 -D "Version=${version}" -D StageDir=payload -D IconFile=Tapdeck.ico -o "${unsigned}" "${WXS}")
-    # wixl makes Execute="rollback" an immediate action: give it its rollback
+    run("${WIXL}" -a x64 -D "Version=${version}" -D "ProgramVersion=${PROGRAM_VERSION}" -D StageDir=payload -D IconFile=Tapdeck.ico -o "${unsigned}" "${WXS}")
+    # wixl makes Execute="rollback" an immediate action: give each its rollback
     # type (18 program from an installed file + 64 ignore result + 256 rollback
-    # + 1024 in script + 2048 not impersonated).
-    run("${MSIBUILD}" "${unsigned}" -q "UPDATE CustomAction SET Type=3410 WHERE Action='RollbackAgent'")
+    # + 1024 in script, + 2048 not impersonated but for the agent's restart,
+    # which runs as the installing user).
+    foreach(action RollbackAgent RestoreAgent RestoreShortcut)
+        run("${MSIBUILD}" "${unsigned}" -q "UPDATE CustomAction SET Type=3410 WHERE Action='${action}'")
+    endforeach()
+    run("${MSIBUILD}" "${unsigned}" -q "UPDATE CustomAction SET Type=1362 WHERE Action='RestartAgent'")
     sign("${unsigned}" "${msi}")
 endfunction()
 package("${VERSION}" "${OUT}/TapdeckSetup.msi")

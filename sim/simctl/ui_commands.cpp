@@ -216,7 +216,7 @@ int DialogInfo(const SimctlArgs&)
 const SimctlCommand toastClick(L"toast-click", L"  click the toast on screen", ToastClick);
 const SimctlCommand toastDismiss(L"toast-dismiss", L"  dismiss the toast on screen", ToastDismiss);
 const SimctlCommand toastShown(L"toast-shown", L"  the toast on screen (exit 1: none)", ToastShown);
-const SimctlCommand toastRecords(L"toast-records", L"  shown, hidden, clicked and dismissed toasts", ToastRecords);
+const SimctlCommand toastRecords(L"toast-records", L"  shown, dropped (no Start-menu shortcut has the app id), hidden, clicked and dismissed toasts", ToastRecords);
 const SimctlCommand activationRecords(L"activation-records", L"  app activations", ActivationRecords);
 const SimctlCommand appVisibilitySet(L"appvis-set", L"LAUNCHER MODE  Start screen 0|1, monitors 0|1|2",
                                      AppVisibilitySet);

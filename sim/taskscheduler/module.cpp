@@ -1,4 +1,9 @@
 // The in-process server registered for CLSID_TaskScheduler in the test prefix.
+//
+// Rules of Windows it keeps, among others: a task's program starts at the
+// priority class of the task's Priority, default 7 (below normal), from the
+// table of "Priority (settingsType) Element"; the I/O and memory priorities
+// of that table are not modelled.
 #include <windows.h>
 #include <taskschd.h>
 

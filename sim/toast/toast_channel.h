@@ -8,7 +8,8 @@ namespace tapdeck::sim::toast {
 inline constexpr wchar_t kArea[] = L"toast";
 // The census records of the host: "toast-<pid>.txt" in C:\tapdeck-sim\census.
 inline constexpr wchar_t kCensus[] = L"toast";
-// One line per event: "shown\t<app id>\t<text>...", "hidden\t<app id>",
+// One line per event: "shown\t<app id>\t<text>...", "dropped\t<app id>\t<text>..."
+// (no Start-menu shortcut carries the id), "hidden\t<app id>",
 // "activated\t<app id>", "dismissed\t<app id>", and after each handler of a
 // click or dismissal returned, "handled\t<app id>\t<HRESULT as 0x%08x>".
 inline constexpr wchar_t kRecords[] = L"records.txt";

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "sim_state.h"
+#include "start_menu_ids.h"
 #include "toast_channel.h"
 #include "unique_handle.h"
 
@@ -32,6 +33,14 @@ ToastHost& ToastHost::Get()
 void ToastHost::Show(const std::wstring& appId, ToastNotification* notification)
 {
     const std::wstring texts = Joined(notification->Texts());
+    if (!StartMenuCarries(appId)) {
+        {
+            std::lock_guard lock(lock_);
+            everShown_.push_back(notification);
+        }
+        Record(L"dropped\t" + appId + texts);
+        return;
+    }
     {
         std::lock_guard lock(lock_);
         notification->AddRef();

@@ -11,6 +11,8 @@ class ToastHost {
 public:
     static ToastHost& Get();
 
+    // Puts the toast on screen, or records it as dropped when no Start-menu
+    // shortcut carries the app id, as Windows does for a desktop program.
     void Show(const std::wstring& appId, ToastNotification* notification);
     // False when this notification was never shown.
     bool Hide(const std::wstring& appId, ToastNotification* notification);

@@ -50,14 +50,18 @@ std::wstring TaskFile(const std::wstring& name) { return TasksDir() + L"\\Vexa C
 
 bool Exists(const std::wstring& path) { return ::GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
 
-std::wstring ShortcutPath()
+std::wstring LinkIn(REFKNOWNFOLDERID id)
 {
-    PWSTR desktop = nullptr;
+    PWSTR folder = nullptr;
     std::wstring path;
-    if (SUCCEEDED(::SHGetKnownFolderPath(FOLDERID_PublicDesktop, 0, nullptr, &desktop))) path = desktop;
-    ::CoTaskMemFree(desktop);
+    if (SUCCEEDED(::SHGetKnownFolderPath(id, 0, nullptr, &folder))) path = folder;
+    ::CoTaskMemFree(folder);
     return path + L"\\Tapdeck.lnk";
 }
+
+std::wstring ShortcutPath() { return LinkIn(FOLDERID_PublicDesktop); }
+// The shortcut that toasts need: all users' Start menu, Programs.
+std::wstring StartMenuPath() { return LinkIn(FOLDERID_CommonPrograms); }
 
 std::wstring ReadUtf16File(const std::wstring& path)
 {
@@ -175,11 +179,15 @@ protected:
     {
         ResetScheduler();
         ::DeleteFileW(ShortcutPath().c_str());
+        ::DeleteFileW(StartMenuPath().c_str());
     }
+    // The prefix is left registered as its set-up made it, by the product's
+    // own install step, for the tests that follow.
     void TearDown() override
     {
         ResetScheduler();
         ::DeleteFileW(ShortcutPath().c_str());
+        EXPECT_EQ(0, RunProgram(Agent(), L"/Install"));
     }
     static void Run(const wchar_t* arguments) { ASSERT_EQ(0, RunProgram(Agent(), arguments)); }
 };
@@ -216,6 +224,7 @@ TEST_F(Installation, InstallRegistersTheLogonTaskAsSpecifiedInItsXml)
         {L"Task/Settings/AllowStartOnDemand", L"true"},
         {L"Task/Settings/AllowHardTerminate", L"true"},
         {L"Task/Settings/StartWhenAvailable", L"true"},
+        {L"Task/Settings/Priority", L"4"},  // normal CPU, I/O and memory priority
         {L"Task/Actions/Exec/Command", Agent()},
         {L"Task/Actions/Exec/Arguments", L"/AutoStart"},
         {L"Task/Actions/Exec/WorkingDirectory", AgentFolder()},
@@ -229,7 +238,7 @@ TEST_F(Installation, InstallRegistersTheLogonTaskAsSpecifiedInItsXml)
     EXPECT_TRUE(ValuesAt(xml, L"Task/Principals/Principal/LogonType").empty());
     EXPECT_EQ(1u, ValuesAt(xml, L"Task/Triggers/LogonTrigger@id").size());
     EXPECT_EQ(1u, ValuesAt(xml, L"Task/Actions/Exec/Command").size());
-    for (const wchar_t* untouched : {L"Task/Settings/Priority", L"Task/Settings/Hidden", L"Task/Settings/WakeToRun",
+    for (const wchar_t* untouched : {L"Task/Settings/Hidden", L"Task/Settings/WakeToRun",
                                      L"Task/Settings/RunOnlyIfNetworkAvailable", L"Task/RegistrationInfo/Description"})
         EXPECT_TRUE(ValuesAt(xml, untouched).empty()) << untouched;
 }
@@ -293,11 +302,14 @@ TEST_F(Installation, UninstallRemovesTaskFolderAndShortcutButKeepsTheVendorFolde
     Run(L"/CreateDesktopShortcut");
     ASSERT_TRUE(Exists(ShortcutPath()));
 
+    ASSERT_TRUE(Exists(StartMenuPath()));
+
     Run(L"/Uninstall");
     EXPECT_FALSE(Exists(TaskFile(L"NFC Logon Start")));
     EXPECT_FALSE(Exists(TasksDir() + L"\\Vexa Corporation\\Tapdeck"));
     EXPECT_TRUE(Exists(TasksDir() + L"\\Vexa Corporation"));
     EXPECT_FALSE(Exists(ShortcutPath()));
+    EXPECT_FALSE(Exists(StartMenuPath()));
 }
 
 TEST_F(Installation, UninstallKeepsAFolderThatHoldsAnotherTask)
@@ -340,8 +352,11 @@ TEST_F(Installation, RunLogonTaskStartsTheAgentThroughTheTaskInTheCallersSession
               runs[0].substr(runs[0].find(L':')));
 
     // The started agent is the one that an installer's halt ends.
-    unique_handle agent(::OpenProcess(SYNCHRONIZE, FALSE, std::wcstoul(runs[0].c_str() + asked.size(), nullptr, 10)));
+    unique_handle agent(::OpenProcess(SYNCHRONIZE | PROCESS_QUERY_LIMITED_INFORMATION, FALSE,
+                                      std::wcstoul(runs[0].c_str() + asked.size(), nullptr, 10)));
     ASSERT_TRUE(agent);
+    // What the agent starts (Pairwell, the photo editor) inherits it.
+    EXPECT_EQ(static_cast<DWORD>(NORMAL_PRIORITY_CLASS), ::GetPriorityClass(agent.get()));
     WaitUntil([&] { return FindAgentWindow() || ::WaitForSingleObject(agent.get(), 0) == WAIT_OBJECT_0; }, 20s);
     Run(L"/HaltAllAndWait");
     // The presence mutex comes free as the agent's last thread ends; the
@@ -374,21 +389,38 @@ TEST_P(HaltAllAndWait, AsksToCloseAndWaitsUntilTheHolderOfTheAllSessionsMutexLet
 
 INSTANTIATE_TEST_SUITE_P(AgentAndPairwell, HaltAllAndWait, ::testing::Values(kAgentIdentity, kPairwellIdentity));
 
+// The public desktop's shortcut, and the Start menu's that "/Install" writes
+// (the one Windows reads the app id from for toasts).
 TEST_F(Installation, ShortcutFileHoldsTargetAndBothPropertiesInItsPropertyStoreBlock)
 {
-    Run(L"/CreateDesktopShortcut");
-    sim::LinkLayout link;
-    ASSERT_TRUE(sim::ParseLink(sim::ReadWholeFile(ShortcutPath()), link));
-    EXPECT_EQ(Agent(), link.localBasePath);
-    EXPECT_EQ(L"", link.arguments);
-    ASSERT_EQ(2u, link.properties.size());
-    for (const auto& p : link.properties) EXPECT_TRUE(::IsEqualGUID(PKEY_AppUserModel_ID.fmtid, p.formatId));
-    EXPECT_EQ(PKEY_AppUserModel_ID.pid, link.properties[0].id);
-    EXPECT_EQ(VT_LPWSTR, link.properties[0].type);
-    EXPECT_EQ(L"Vexa.Quor.Tapdeck", link.properties[0].text);
-    EXPECT_EQ(sdk::PKEY_AppUserModel_StartPinOption.pid, link.properties[1].id);
-    EXPECT_EQ(VT_UI4, link.properties[1].type);
-    EXPECT_EQ(0u, link.properties[1].number);
+    const std::pair<const wchar_t*, std::wstring> shortcuts[] = {{L"/CreateDesktopShortcut", ShortcutPath()},
+                                                                  {L"/Install", StartMenuPath()}};
+    for (const auto& [command, path] : shortcuts) {
+        SCOPED_TRACE(path);
+        Run(command);
+        sim::LinkLayout link;
+        ASSERT_TRUE(sim::ParseLink(sim::ReadWholeFile(path), link));
+        EXPECT_EQ(Agent(), link.localBasePath);
+        EXPECT_EQ(L"", link.arguments);
+        ASSERT_EQ(2u, link.properties.size());
+        for (const auto& p : link.properties) EXPECT_TRUE(::IsEqualGUID(PKEY_AppUserModel_ID.fmtid, p.formatId));
+        EXPECT_EQ(PKEY_AppUserModel_ID.pid, link.properties[0].id);
+        EXPECT_EQ(VT_LPWSTR, link.properties[0].type);
+        EXPECT_EQ(L"Vexa.Quor.Tapdeck", link.properties[0].text);
+        EXPECT_EQ(sdk::PKEY_AppUserModel_StartPinOption.pid, link.properties[1].id);
+        EXPECT_EQ(VT_UI4, link.properties[1].type);
+        EXPECT_EQ(0u, link.properties[1].number);
+    }
+    // Started from the Start menu, the agent runs in its install folder.
+    com_ptr<IShellLinkW> link;
+    ASSERT_HRESULT_SUCCEEDED(
+        ::CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW, link.put_void()));
+    com_ptr<IPersistFile> file;
+    ASSERT_HRESULT_SUCCEEDED(link.as(IID_IPersistFile, file));
+    ASSERT_HRESULT_SUCCEEDED(file->Load(StartMenuPath().c_str(), STGM_READ));
+    wchar_t folder[MAX_PATH] = {};
+    ASSERT_HRESULT_SUCCEEDED(link->GetWorkingDirectory(folder, MAX_PATH));
+    EXPECT_EQ(AgentFolder(), folder);
 }
 
 TEST_F(Installation, ShortcutReadsBackThroughTheShellsPropertyStore)

@@ -1,12 +1,16 @@
 #!/usr/bin/env bash
 # Reads both packages back as Windows Installer will see them (msiinfo
 # export, never the source: wixl miscomputes what it is not told exactly),
-# and checks every Authenticode signature and that the installed programs
-# carry no debug information but name their symbol files.
+# evaluates their custom actions' conditions as Windows Installer would for
+# each kind of run, and checks every Authenticode signature, that the
+# installed programs carry no debug information but name their symbol files,
+# and that a release build cannot be made without its certificate and time
+# stamps.
 # Arguments: the build tree, the certificate that signed.
 set -uo pipefail
 dir="$(cd "$1" && pwd)/installer"
 cert="$(realpath "$2")"
+signing="$(dirname "$(realpath "${BASH_SOURCE[0]}")")/../../installer/signing.cmake"
 # msiinfo export writes a table's binary streams (the icon) into folders here.
 mkdir -p "$dir/check" && cd "$dir/check" || exit 1
 failures=0
@@ -21,9 +25,58 @@ expect_rows() {
     done
 }
 tab=$'\t'
+# The programs' own version, from Tapdeck.exe's version record. Windows
+# Installer compares only three fields: the build number is the package's third.
+program_version="$(strings -el "$dir/payload/Tapdeck.exe" | grep -x -A1 FileVersion | tail -1)"
+IFS=. read -r major minor patch build <<<"$program_version"
+[ "$patch" = 0 ] || fail "programs' version $program_version"
+base_version=""
+# Whether Windows Installer runs an action whose condition is $1 with the
+# properties $2 ("NAME=value ..."): NOT, AND, OR, NAME, NAME="text", NAME~="text".
+runs() {
+    python3 - "$1" "$2" <<'PY'
+import re, sys
+props = dict(p.split("=", 1) for p in sys.argv[2].split())
+def term(m):
+    name, op, text = m.group(1), m.group(2), m.group(3)
+    if name in ("NOT", "AND", "OR"):
+        return " " + name.lower() + " "
+    value = props.get(name, "")
+    if op == "~=":
+        return repr(value.lower() == text.lower())
+    if op == "=":
+        return repr(value == text)
+    return repr(value != "")
+python = re.sub(r'([A-Za-z_][A-Za-z_0-9.]*)\s*(?:(~=|=)\s*"([^"]*)")?', term, sys.argv[1] or "True")
+sys.exit(0 if eval(python) else 1)
+PY
+}
+# Who runs what: a first install, the new version of an upgrade, the older
+# version's removal inside it, a repair, an uninstall. What the halt and
+# "/Uninstall" take has its undoing scheduled wherever they run; "/Uninstall"
+# on rollback only where nothing was there before.
+scenarios=("" "WIX_UPGRADE_DETECTED={OLD}" "Installed=1 REMOVE=ALL UPGRADINGPRODUCTCODE={NEW}"
+           "Installed=1 REINSTALL=ALL REINSTALLMODE=amus" "Installed=1 REMOVE=ALL")
+expected_runs="HaltProduct 0 0 1 1 1
+RestartAgent 0 0 1 1 1
+RestoreAgent 0 0 1 1 1
+RestoreShortcut 0 0 1 1 1
+UnregisterAgent 0 0 1 0 1
+RollbackAgent 1 1 0 0 0
+RegisterAgent 1 1 0 1 0
+CreateShortcut 1 1 0 1 0
+StartAgent 1 1 0 1 0"
 
 for msi in "$dir/TapdeckSetup.msi" "$dir/upgrade/TapdeckSetup.msi"; do
     version="$(table "$msi" Property | awk -F'\t' '$1 == "ProductVersion" { print $2 }')"
+    if [ -z "$base_version" ]; then
+        base_version="$version"
+        [ "$version" = "$major.$minor.$build" ] || fail "ProductVersion $version for programs $program_version"
+    else
+        # Only the build number differs: a major upgrade of the first all the same.
+        [ "${version%.*}" = "${base_version%.*}" ] && [ "${version##*.}" -gt "${base_version##*.}" ] ||
+            fail "upgrade ProductVersion $version beside $base_version"
+    fi
 
     # Every file, in its folder, and nothing else (none of the stand-ins).
     [ "$(table "$msi" File | cut -f1,2,3 | sort)" = "$(sort <<EOF
@@ -56,45 +109,61 @@ EOF
     [ "$(table "$msi" Registry | cut -f2- | sort)" = "$(sort <<EOF
 2${tab}SOFTWARE\\Vexa Corporation\\Tapdeck\\NFCDB\\Pairwell\\${tab}ApplicationPath${tab}[INSTALLDIR]Pairwell.exe${tab}PairwellRegistration
 2${tab}SOFTWARE\\Vexa Corporation\\Tapdeck\\NFCDB\\Pairwell\\${tab}MessageType${tab}NDEF:MIME.application/x-vexa-kox${tab}PairwellRegistration
-2${tab}SOFTWARE\\Vexa Corporation\\Tapdeck\\NFCDB\\Pairwell\\${tab}Version${tab}${version}${tab}PairwellRegistration
+2${tab}SOFTWARE\\Vexa Corporation\\Tapdeck\\NFCDB\\Pairwell\\${tab}Version${tab}${program_version}${tab}PairwellRegistration
 2${tab}SOFTWARE\\Vexa Corporation\\Tapdeck\\NFCDB\\PairwellWifiTag\\${tab}ApplicationPath${tab}[INSTALLDIR]Pairwell.exe${tab}PairwellWifiTagRegistration
 2${tab}SOFTWARE\\Vexa Corporation\\Tapdeck\\NFCDB\\PairwellWifiTag\\${tab}MessageType${tab}NDEF:MIME.application/vnd.wfa.wsc${tab}PairwellWifiTagRegistration
-2${tab}SOFTWARE\\Vexa Corporation\\Tapdeck\\NFCDB\\PairwellWifiTag\\${tab}Version${tab}${version}${tab}PairwellWifiTagRegistration
+2${tab}SOFTWARE\\Vexa Corporation\\Tapdeck\\NFCDB\\PairwellWifiTag\\${tab}Version${tab}${program_version}${tab}PairwellWifiTagRegistration
 EOF
 )" ] || fail "Registry table: $(table "$msi" Registry | cut -f2-)"
 
     # Custom actions: installed Tapdeck.exe (18) with its switch; deferred
-    # (1024) and not impersonated (2048) unless noted; 64 ignores the result.
+    # (1024) and not impersonated (2048) unless noted; 64 ignores the result;
+    # 256 on rollback only (the agent's restart as the installing user).
     [ "$(table "$msi" CustomAction | sort)" = "$(sort <<EOF
 HaltProduct${tab}3154${tab}Tapdeck.exe${tab}/HaltAllAndWait${tab}
 UnregisterAgent${tab}3154${tab}Tapdeck.exe${tab}/Uninstall${tab}
+RestartAgent${tab}1362${tab}Tapdeck.exe${tab}/RunLogonTask${tab}
+RestoreAgent${tab}3410${tab}Tapdeck.exe${tab}/Install${tab}
+RestoreShortcut${tab}3410${tab}Tapdeck.exe${tab}/CreateDesktopShortcut${tab}
 RollbackAgent${tab}3410${tab}Tapdeck.exe${tab}/Uninstall${tab}
 RegisterAgent${tab}3090${tab}Tapdeck.exe${tab}/Install${tab}
 CreateShortcut${tab}3090${tab}Tapdeck.exe${tab}/CreateDesktopShortcut${tab}
 StartAgent${tab}82${tab}Tapdeck.exe${tab}/RunLogonTask${tab}
 EOF
 )" ] || fail "CustomAction table: $(table "$msi" CustomAction | tr '\n\t' '; ')"
-    expect_rows "$msi" InstallExecuteSequence <<EOF
-RemoveExistingProducts${tab}${tab}1401
-HaltProduct${tab}REMOVE~="ALL" OR REINSTALL${tab}1610
-UnregisterAgent${tab}REMOVE~="ALL"${tab}1620
-RollbackAgent${tab}NOT REMOVE~="ALL"${tab}6010
-RegisterAgent${tab}NOT REMOVE~="ALL"${tab}6020
-CreateShortcut${tab}NOT REMOVE~="ALL"${tab}6030
-StartAgent${tab}NOT REMOVE~="ALL"${tab}6610
-EOF
-    # Where they sit among the standard actions: the older version goes before
-    # anything is installed; the halt and "/Uninstall" before any file goes;
-    # the rollback before what it undoes; "/Install" after the files and
-    # keys; deferred actions inside the script; the agent's start after it.
     sequence="$(table "$msi" InstallExecuteSequence)"
     at() { awk -F'\t' -v a="$1" '$1 == a { print $3 }' <<<"$sequence"; }
-    for pair in InstallValidate:RemoveExistingProducts RemoveExistingProducts:InstallInitialize \
-        InstallInitialize:HaltProduct HaltProduct:UnregisterAgent UnregisterAgent:RemoveRegistryValues \
-        UnregisterAgent:RemoveFiles WriteRegistryValues:RollbackAgent RollbackAgent:RegisterAgent \
-        RegisterAgent:CreateShortcut CreateShortcut:InstallFinalize InstallFinalize:StartAgent; do
+    condition() { awk -F'\t' -v a="$1" '$1 == a { print $2 }' <<<"$sequence"; }
+    while read -r action expected; do
+        [ -n "$(at "$action")" ] || { fail "$action is not sequenced"; continue; }
+        got=""
+        for properties in "${scenarios[@]}"; do
+            if runs "$(condition "$action")" "$properties"; then got="$got 1"; else got="$got 0"; fi
+        done
+        [ "${got# }" = "$expected" ] || fail "$action ($(condition "$action")) in first install, upgrade," \
+            "older version's removal, repair, uninstall: ${got# }, not $expected"
+    done <<<"$expected_runs"
+    # Where they sit among the standard actions: the older version's removal
+    # inside the script before any other action writes to it, so that a
+    # failing upgrade rolls it back too; each undoing before what it undoes
+    # (the agent's restart before the halt, the task's and shortcuts' return
+    # before "/Uninstall", "/Uninstall" before "/Install"); the halt and
+    # "/Uninstall" before any file goes; "/Install" after the files and keys;
+    # deferred actions inside the script; the agent's start after it.
+    [ -z "$(awk -F'\t' -v lo="$(at InstallInitialize)" -v hi="$(at RemoveExistingProducts)" \
+        '$3 > lo && $3 < hi' <<<"$sequence")" ] || fail "an action comes between InstallInitialize and RemoveExistingProducts"
+    for pair in InstallValidate:InstallInitialize InstallInitialize:RemoveExistingProducts \
+        RemoveExistingProducts:ProcessComponents RemoveExistingProducts:RestartAgent RestartAgent:HaltProduct \
+        HaltProduct:RestoreAgent RestoreAgent:UnregisterAgent RestoreShortcut:UnregisterAgent \
+        UnregisterAgent:RemoveRegistryValues UnregisterAgent:RemoveFiles WriteRegistryValues:RollbackAgent \
+        RollbackAgent:RegisterAgent RegisterAgent:CreateShortcut CreateShortcut:InstallFinalize \
+        InstallFinalize:StartAgent; do
         [ "$(at "${pair%:*}")" -lt "$(at "${pair#*:}")" ] 2>/dev/null || fail "${pair%:*} does not come before ${pair#*:}"
     done
+    # The Start-menu shortcut is the agent's own ("/Install"): none of the
+    # package's, which Wine would write without its app id and Windows beside
+    # the agent's.
+    [ -z "$(table "$msi" Shortcut 2>/dev/null)" ] || fail "the package has a Shortcut table"
     expect_rows "$msi" Upgrade <<EOF
 {9933F047-6155-4648-B4A1-2B548264429F}${tab}${tab}${version}${tab}${tab}1${tab}${tab}WIX_UPGRADE_DETECTED
 {9933F047-6155-4648-B4A1-2B548264429F}${tab}${version}${tab}${tab}${tab}2${tab}${tab}WIX_DOWNGRADE_DETECTED
@@ -133,6 +202,14 @@ done
 cp "$dir/payload/Glimpser.exe" "$dir/tampered.exe" && printf 'x' | dd of="$dir/tampered.exe" bs=1 seek=1024 conv=notrunc 2>/dev/null
 osslsigncode verify -CAfile "$cert" -in "$dir/tampered.exe" >/dev/null 2>&1 && fail "a tampered program verifies"
 rm -f "$dir/tampered.exe"
+
+# A release build refuses to be made without its certificate, key and time
+# stamps, and is allowed with them.
+release() { cmake -DTAPDECK_RELEASE=ON "$@" -P "$signing" >/dev/null 2>&1; }
+release -DTAPDECK_SIGNING_CERT="$cert" -DTAPDECK_SIGNING_KEY="$cert" && fail "a release without time stamps is allowed"
+release -DTAPDECK_TIMESTAMP_URL=http://ts.invalid && fail "a release without its certificate is allowed"
+release -DTAPDECK_SIGNING_CERT="$cert" -DTAPDECK_SIGNING_KEY="$cert" -DTAPDECK_TIMESTAMP_URL=http://ts.invalid ||
+    fail "a complete release signing is refused"
 
 [ "$failures" = 0 ] && echo "package: both packages' tables, all signatures and the stripped programs are as intended"
 exit $((failures > 0))
