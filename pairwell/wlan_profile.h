@@ -26,6 +26,12 @@ struct WlanProfileParams {
 // names, switches): ordinal, without regard to case.
 bool EqualsNoCase(std::wstring_view a, std::wstring_view b) noexcept;
 
+// The SSID's bytes as hexadecimal digits when one of them is outside
+// printable ASCII: without <hex> the service turns <name> into ASCII and
+// looks for another network. Empty for a printable ASCII SSID, whose
+// profile names it by <name> alone.
+std::wstring SsidHex(std::string_view ssidBytes);
+
 // The camera payload names no security type: Pairwell always asks for this.
 inline constexpr wchar_t kCameraSecurity[] = L"WPA2 PSK";
 
