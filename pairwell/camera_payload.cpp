@@ -101,9 +101,15 @@ bool TakeField(std::wstring_view tag, std::wstring& remaining, std::wstring& val
 
 bool HexToText(std::wstring_view valueText, std::wstring& text)
 {
+    std::string bytes;
+    return HexToText(valueText, text, bytes);
+}
+
+bool HexToText(std::wstring_view valueText, std::wstring& text, std::string& bytes)
+{
     const size_t count = valueText.size() / 2;
     if (count == 0) return false;
-    std::string bytes;
+    bytes.clear();
     bytes.reserve(count);
     bool ascii = true;
     for (size_t i = 0; i < count; ++i) {
@@ -122,12 +128,19 @@ bool HexToText(std::wstring_view valueText, std::wstring& text)
 
 bool DecodeCameraPayload(std::wstring_view commandLine, std::wstring& ssid, std::wstring& passphrase)
 {
+    std::string ssidBytes;
+    return DecodeCameraPayload(commandLine, ssid, passphrase, ssidBytes);
+}
+
+bool DecodeCameraPayload(std::wstring_view commandLine, std::wstring& ssid, std::wstring& passphrase,
+                         std::string& ssidBytes)
+{
     std::wstring remaining;
     if (commandLine.size() > kRecordHeaderChars) remaining = commandLine.substr(kRecordHeaderChars);
 
     std::wstring value;
     if (!TakeField(L"0001", remaining, value)) return false;
-    if (!TakeField(L"1000", remaining, value) || !HexToText(value, ssid)) return false;
+    if (!TakeField(L"1000", remaining, value) || !HexToText(value, ssid, ssidBytes)) return false;
     if (!TakeField(L"1001", remaining, value) || !HexToText(value, passphrase)) return false;
     return true;
 }

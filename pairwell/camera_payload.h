@@ -15,6 +15,10 @@ namespace tapdeck {
 // code (Latin-1). A value holding a 0x00 byte is refused: it cannot be held
 // in a profile, and cutting it short would name another network.
 bool DecodeCameraPayload(std::wstring_view commandLine, std::wstring& ssid, std::wstring& passphrase);
+// The same, also giving the SSID's bytes as the camera sent them (the text
+// cannot always tell them: Latin-1 and UTF-8 overlap).
+bool DecodeCameraPayload(std::wstring_view commandLine, std::wstring& ssid, std::wstring& passphrase,
+                         std::string& ssidBytes);
 
 // Takes the field with the tag from the remaining text: true and its value
 // text when found with a non-empty value; removes 8 + value length
@@ -28,6 +32,7 @@ long ReadFieldLength(std::wstring_view text, std::wstring_view tag, bool& found)
 // floor(length / 2) bytes, two digits each; false when that is 0 (or a byte
 // is 0x00, see above).
 bool HexToText(std::wstring_view valueText, std::wstring& text);
+bool HexToText(std::wstring_view valueText, std::wstring& text, std::string& bytes);
 
 // A digit's value as the camera's tags are read: below 'a' counts from '0',
 // from 'a' on counts as 'a' = 10; nothing is rejected.

@@ -35,7 +35,7 @@ void ConnectionRun::RunConnection(const wchar_t* commandLineText)
 
 void ConnectionRun::RunCamera()
 {
-    if (DecodeCameraPayload(commandLine, ssid, passphrase) && ReadCompanionProfile() && CheckCompanionInstalled() &&
+    if (DecodeCameraPayload(commandLine, ssid, passphrase, ssidBytes) && ReadCompanionProfile() && CheckCompanionInstalled() &&
         CheckRadioOn() && OpenInterface()) {
         if (ConfirmDisconnect(*this)) {
             ShowConnectingToast(toast_, [this] { LaunchCompanion(); });
@@ -146,7 +146,12 @@ void ConnectionRun::DisconnectCamera(const std::wstring& profileName)
 {
     if (wlan.OpenFirstInterface()) {
         WlanLink radio;
-        if (radio.IsRadioOn() && wlan.IsConnectedWith(profileName)) wlan.Disconnect();
+        // Only a network known by name is dropped: one that is connected
+        // but withheld may be another.
+        if (radio.IsRadioOn() && wlan.QueryCurrentConnection() == CurrentLink::Connected &&
+            EqualsNoCase(wlan.CurrentProfileName(), profileName)) {
+            wlan.Disconnect();
+        }
     }
     wlan.Close();
 }
@@ -162,7 +167,7 @@ void ConnectionRun::SignalConnected(const GUID& interfaceGuid, const std::wstrin
 {
     // The interface and the ssid are set before the notification is
     // registered and stay while it is.
-    if (!::IsEqualGUID(interfaceGuid, wlan.InterfaceGuid()) || !EqualsNoCase(profileName, ssid)) return;
+    if (!::IsEqualGUID(interfaceGuid, wlan.InterfaceGuid()) || profileName != ssid) return;
     std::lock_guard<std::mutex> lock(eventLock_);
     if (connectEvent_) ::SetEvent(connectEvent_.get());
 }

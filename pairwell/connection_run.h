@@ -72,6 +72,8 @@ public:
     // The profile's name (the network's name) and key material.
     std::wstring ssid;
     std::wstring passphrase;
+    // The camera's SSID as the bytes it sent.
+    std::string ssidBytes;
     // A standard tag's run: its profile is tagProfile, and the companion
     // app, which belongs to the camera, plays no part.
     bool standardTag = false;

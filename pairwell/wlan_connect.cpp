@@ -3,6 +3,7 @@
 #include "connection_run.h"
 #include "dialogs.h"
 #include "wlan_profile.h"
+#include "wsc_profile.h"
 
 namespace tapdeck::pairwell {
 namespace {
@@ -42,11 +43,34 @@ DWORD AttemptWait(int seconds)
     return milliseconds >= INFINITE ? INFINITE - 1 : static_cast<DWORD>(milliseconds);
 }
 
+// The profile to connect with, written. The camera's is written afresh
+// each time. A standard tag's network that has a profile already keeps the
+// user's profile (its mode, its other settings), with the tag's key put in
+// only when it differs; a new network gets a profile of its own, which must
+// not replace one that appeared meanwhile.
+bool WriteProfile(ConnectionRun& run)
+{
+    if (!run.standardTag) {
+        WlanProfileParams params;
+        FillProfileParams(params, run.ssid, run.passphrase);
+        params.ssidHex = SsidHex(run.ssidBytes);
+        return run.wlan.SetProfile(BuildProfileXml(params));
+    }
+    std::wstring userXml;
+    if (run.wlan.GetProfile(run.tagProfile.profileName, userXml)) {
+        const std::wstring updated = UserProfileWithKey(userXml, run.tagProfile);
+        return updated.empty() || run.wlan.SetProfile(updated);
+    }
+    return run.wlan.SetProfile(BuildProfileXml(run.tagProfile), false);
+}
+
 }  // namespace
 
 bool ConfirmDisconnect(ConnectionRun& run)
 {
-    if (!run.wlan.QueryCurrentConnection()) return true;
+    // Connected to a network that is not named (location withheld) is still
+    // connected: the user is asked before anything is dropped.
+    if (run.wlan.QueryCurrentConnection() == CurrentLink::NotConnected) return true;
     if (!NotShowAgainSet()) {
         const ConnectedDlgOutcome outcome =
             run.standardTag ? ShowTagConnectedDlg(run.Instance()) : ShowConnectedDlg(run.Instance());
@@ -56,7 +80,7 @@ bool ConfirmDisconnect(ConnectionRun& run)
     // The dialog may have stood open for a while: the app or the radio may
     // be gone by now.
     if ((!run.standardTag && !run.CheckCompanionInstalled()) || !run.CheckRadioOn()) return false;
-    if (!run.wlan.QueryCurrentConnection()) return true;
+    if (run.wlan.QueryCurrentConnection() == CurrentLink::NotConnected) return true;
     return run.wlan.Disconnect();
 }
 
@@ -64,13 +88,7 @@ HRESULT ConnectWithRetries(ConnectionRun& run)
 {
     HRESULT result = E_FAIL;
     if (run.CreateConnectEvents()) {
-        WlanProfileParams params;
-        if (run.standardTag) {
-            params = run.tagProfile;
-        } else {
-            FillProfileParams(params, run.ssid, run.passphrase);
-        }
-        if (run.wlan.SetProfile(BuildProfileXml(params)) && run.wlan.RegisterConnectNotification(run)) {
+        if (WriteProfile(run) && run.wlan.RegisterConnectNotification(run)) {
             if (!run.profile.empty()) {
                 const int attempts = run.profile.front().retryTimes;
                 const DWORD wait = AttemptWait(run.profile.front().retryInterval);
@@ -89,10 +107,13 @@ HRESULT ConnectWithRetries(ConnectionRun& run)
                         result = kConnectCancelled;
                         break;
                     }
-                    // Connected elsewhere (a preferred network that joined by
-                    // itself) is not connected to the camera.
-                    if ((signalled == WAIT_OBJECT_0 || signalled == WAIT_TIMEOUT) &&
-                        run.wlan.IsConnectedWith(run.ssid)) {
+                    // The completion for this interface and this profile says
+                    // so by itself (reading the current connection may need a
+                    // consent the user has not given). Without it, connected
+                    // elsewhere (a preferred network that joined by itself) is
+                    // not connected to the camera.
+                    if (signalled == WAIT_OBJECT_0 ||
+                        (signalled == WAIT_TIMEOUT && run.wlan.IsConnectedWith(run.ssid))) {
                         result = kConnected;
                         break;
                     }

@@ -1,6 +1,7 @@
 #include "wlan_link.h"
 
 #include "connection_run.h"
+#include "current_network.h"
 #include "wlan_profile.h"
 
 namespace tapdeck::pairwell {
@@ -25,27 +26,48 @@ bool WlanLink::OpenFirstInterface()
     return true;
 }
 
-bool WlanLink::QueryCurrentConnection()
+CurrentLink WlanLink::QueryCurrentConnection()
 {
-    if (!handle_) return false;
+    if (!handle_) return CurrentLink::NotConnected;
     DWORD size = 0;
     void* raw = nullptr;
-    if (::WlanQueryInterface(handle_.get(), &interfaceGuid_, wlan_intf_opcode_current_connection, nullptr, &size,
-                             &raw, nullptr) != ERROR_SUCCESS) {
-        return false;
-    }
+    const DWORD status = ::WlanQueryInterface(handle_.get(), &interfaceGuid_, wlan_intf_opcode_current_connection,
+                                              nullptr, &size, &raw, nullptr);
     unique_wlan_memory<void> data(raw);
-    if (!data || size < sizeof(WLAN_CONNECTION_ATTRIBUTES)) return false;
+    if (status == ERROR_ACCESS_DENIED) {
+        // Withheld, not absent: ask the sources that need no consent.
+        if (const std::optional<std::wstring> name = ConnectedProfileOn(interfaceGuid_)) {
+            if (name->empty()) return CurrentLink::NotConnected;
+            currentProfileName_ = *name;
+            return CurrentLink::Connected;
+        }
+        return QueryInterfaceState();
+    }
+    if (status != ERROR_SUCCESS || !data || size < sizeof(WLAN_CONNECTION_ATTRIBUTES)) return CurrentLink::NotConnected;
     const auto* connection = static_cast<const WLAN_CONNECTION_ATTRIBUTES*>(data.get());
-    if (connection->isState != wlan_interface_state_connected) return false;
+    if (connection->isState != wlan_interface_state_connected) return CurrentLink::NotConnected;
     currentProfileName_.assign(connection->strProfileName,
                                ::wcsnlen(connection->strProfileName, WLAN_MAX_NAME_LENGTH));
-    return true;
+    return CurrentLink::Connected;
+}
+
+CurrentLink WlanLink::QueryInterfaceState()
+{
+    DWORD size = 0;
+    void* raw = nullptr;
+    const DWORD status = ::WlanQueryInterface(handle_.get(), &interfaceGuid_, wlan_intf_opcode_interface_state,
+                                              nullptr, &size, &raw, nullptr);
+    unique_wlan_memory<void> data(raw);
+    // Failing too: nothing is known to be connected, so nothing is dropped.
+    if (status != ERROR_SUCCESS || !data || size < sizeof(WLAN_INTERFACE_STATE)) return CurrentLink::NotConnected;
+    WLAN_INTERFACE_STATE state;
+    ::memcpy(&state, data.get(), sizeof(state));
+    return state == wlan_interface_state_connected ? CurrentLink::ConnectedToUnknown : CurrentLink::NotConnected;
 }
 
 bool WlanLink::IsConnectedWith(const std::wstring& profileName)
 {
-    return QueryCurrentConnection() && EqualsNoCase(currentProfileName_, profileName);
+    return QueryCurrentConnection() == CurrentLink::Connected && currentProfileName_ == profileName;
 }
 
 bool WlanLink::IsRadioOn()
@@ -76,12 +98,26 @@ bool WlanLink::Disconnect()
     return handle_ && ::WlanDisconnect(handle_.get(), &interfaceGuid_, nullptr) == ERROR_SUCCESS;
 }
 
-bool WlanLink::SetProfile(const std::wstring& xml)
+bool WlanLink::SetProfile(const std::wstring& xml, bool overwrite)
 {
     if (xml.empty() || !handle_) return false;
     DWORD reason = 0;
-    return ::WlanSetProfile(handle_.get(), &interfaceGuid_, 0, xml.c_str(), nullptr, TRUE, nullptr, &reason) ==
-           ERROR_SUCCESS;
+    return ::WlanSetProfile(handle_.get(), &interfaceGuid_, 0, xml.c_str(), nullptr, overwrite ? TRUE : FALSE, nullptr,
+                            &reason) == ERROR_SUCCESS;
+}
+
+bool WlanLink::GetProfile(const std::wstring& profileName, std::wstring& xml)
+{
+    if (!handle_) return false;
+    LPWSTR raw = nullptr;
+    DWORD flags = 0;
+    DWORD access = 0;
+    const DWORD status =
+        ::WlanGetProfile(handle_.get(), &interfaceGuid_, profileName.c_str(), nullptr, &raw, &flags, &access);
+    unique_wlan_memory<WCHAR> text(raw);
+    if (status != ERROR_SUCCESS || !text) return false;
+    xml = text.get();
+    return true;
 }
 
 bool WlanLink::RegisterConnectNotification(ConnectionRun& run)

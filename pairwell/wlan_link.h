@@ -18,24 +18,38 @@ using unique_wlan_memory = unique_any<handle_traits<T*, ::WlanFreeMemory>>;
 
 class ConnectionRun;
 
+// What the PC's Wi-Fi interface is connected to, as far as Windows tells.
+enum class CurrentLink {
+    NotConnected,
+    Connected,          // CurrentProfileName() is the profile in use
+    ConnectedToUnknown  // connected, but to which network is withheld
+};
+
 class WlanLink {
 public:
     // Opens the client handle and stores the first interface's GUID. On
     // failure the handle may stay open; Close or the destructor closes it.
     bool OpenFirstInterface();
-    // True only when the interface is connected; then the connection's
-    // profile name is in CurrentProfileName().
-    bool QueryCurrentConnection();
+    // The interface's connection. Where the Native Wifi query of it is
+    // refused (no consent to precise location, Windows 11 24H2 on), the
+    // connection profiles tell the network, and else the interface state
+    // tells at least whether it is connected. Any other failure of the
+    // query counts as not connected.
+    CurrentLink QueryCurrentConnection();
     // Opens a handle of its own, reads the software radio state of the last
     // PHY listed, and closes the handle again in every case.
     bool IsRadioOn();
-    // True only when the interface is connected with this profile; another
-    // network, or this one not yet connected, is not it.
+    // True only when the interface is known to be connected with this very
+    // profile (names compared exactly, as Windows does); another network,
+    // or this one not yet connected, is not it.
     bool IsConnectedWith(const std::wstring& profileName);
     bool Disconnect();
     // An all-user profile with the default security, replacing one of the
-    // same name.
-    bool SetProfile(const std::wstring& xml);
+    // same name unless overwrite is false.
+    bool SetProfile(const std::wstring& xml, bool overwrite = true);
+    // The stored profile of this name (names compared exactly, as the
+    // service does), as the service hands it out; false when there is none.
+    bool GetProfile(const std::wstring& profileName, std::wstring& xml);
     bool RegisterConnectNotification(ConnectionRun& run);
     bool UnregisterNotifications();
     bool ConnectProfile(const std::wstring& profileName);
@@ -46,6 +60,8 @@ public:
     const std::wstring& CurrentProfileName() const noexcept { return currentProfileName_; }
 
 private:
+    CurrentLink QueryInterfaceState();
+
     unique_wlan handle_;
     GUID interfaceGuid_{};
     std::wstring currentProfileName_;

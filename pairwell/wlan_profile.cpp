@@ -11,6 +11,20 @@ const wchar_t* Flag(bool value) { return value ? L"true" : L"false"; }
 
 }  // namespace
 
+std::wstring SsidHex(std::string_view ssidBytes)
+{
+    static const wchar_t digits[] = L"0123456789ABCDEF";
+    bool printable = true;
+    std::wstring hex;
+    for (const char c : ssidBytes) {
+        const unsigned byte = static_cast<unsigned char>(c);
+        printable = printable && byte >= 0x20 && byte <= 0x7E;
+        hex += digits[byte >> 4];
+        hex += digits[byte & 15];
+    }
+    return printable ? std::wstring() : hex;
+}
+
 void FillProfileParams(WlanProfileParams& params, const std::wstring& ssid, const std::wstring& passphrase,
                        std::wstring_view security)
 {

@@ -25,6 +25,12 @@ struct WlanProfileParams {
     std::wstring keyMaterial;
 };
 
+// The SSID's bytes as hexadecimal digits when one of them is outside
+// printable ASCII: without <hex> the service turns <name> into ASCII and
+// looks for another network. Empty for a printable ASCII SSID, whose
+// profile names it by <name> alone.
+std::wstring SsidHex(std::string_view ssidBytes);
+
 // The camera payload names no security type: Pairwell always asks for this.
 inline constexpr wchar_t kCameraSecurity[] = L"WPA2 PSK";
 

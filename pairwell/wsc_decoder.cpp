@@ -178,26 +178,30 @@ bool IsPrintableAscii(std::string_view text)
     return true;
 }
 
-// The security a credential's types ask for, as far as this PC can join it.
-// A missing encryption type takes the strongest one the authentication
-// allows; "none" beside a personal authentication, which some writers put
-// there, means the same.
-std::optional<WscSecurity> SecurityOf(unsigned auth, std::optional<unsigned> encr)
+// The security a credential's types ask for, as far as this PC can join it,
+// and whether its cipher is AES. A missing encryption type takes the one the
+// authentication is usually paired with; "none" beside a personal
+// authentication, which some writers put there, means the same.
+struct Security {
+    WscSecurity security;
+    bool aes;
+};
+
+std::optional<Security> SecurityOf(unsigned auth, std::optional<unsigned> encr)
 {
+    const bool unnamed = !encr || *encr == kEncrNone;
     switch (auth) {
     case kAuthOpen:
-        if (!encr || *encr == kEncrNone) return WscSecurity::Open;
+        if (unnamed) return Security{WscSecurity::Open, false};
         return std::nullopt;
     case kAuthWpa2Personal:
     case kAuthWpaWpa2Personal:
-        if (!encr || *encr == kEncrNone || *encr == kEncrAes || *encr == kEncrAesTkip) {
-            return WscSecurity::Wpa2Personal;
-        }
+        if (unnamed || *encr == kEncrAes || *encr == kEncrAesTkip) return Security{WscSecurity::Wpa2Personal, true};
+        if (*encr == kEncrTkip) return Security{WscSecurity::Wpa2Personal, false};
         return std::nullopt;
     case kAuthWpaPersonal:
-        if (!encr || *encr == kEncrNone || *encr == kEncrTkip || *encr == kEncrAesTkip) {
-            return WscSecurity::WpaPersonal;
-        }
+        if (unnamed || *encr == kEncrTkip || *encr == kEncrAesTkip) return Security{WscSecurity::WpaPersonal, false};
+        if (*encr == kEncrAes) return Security{WscSecurity::WpaPersonal, true};
         return std::nullopt;
     default: return std::nullopt;
     }
@@ -245,13 +249,14 @@ Verdict ReadCredential(std::string_view value, WscNetwork& network)
         }
     }
     if (!ssid || ssid->empty() || ssid->size() > kMaxSsidBytes || !auth) return Verdict::Invalid;
-    const std::optional<WscSecurity> security = SecurityOf(*auth, encr);
+    const std::optional<Security> security = SecurityOf(*auth, encr);
     if (!security) return Verdict::Unsupported;
 
     network.ssid = std::string(*ssid);
-    network.security = *security;
+    network.security = security->security;
+    network.aes = security->aes;
     network.key.clear();
-    if (*security == WscSecurity::Open) return Verdict::Usable;
+    if (security->security == WscSecurity::Open) return Verdict::Usable;
     if (!key) return Verdict::Invalid;
     std::string_view material = *key;
     // Some writers end the key with a NUL, which no key can hold.
@@ -270,16 +275,13 @@ bool IsWscMessage(std::wstring_view hexText)
 {
     std::string message;
     if (!HexToBytes(hexText, message)) return false;
-    std::string_view rest = message;
-    for (bool first = true;; first = false) {
-        NdefRecord record;
-        size_t headerLength = 0, idLength = 0, payloadLength = 0;
-        if (!ReadHeader(rest, record, headerLength, idLength, payloadLength)) return false;
-        if (first != ((record.flags & kMessageBegin) != 0)) return false;
-        // A standard tag cut short is still one: it ends quietly on its path.
-        if (record.IsWsc()) return true;
-        if (record.flags & kMessageEnd || !TakeRecord(rest, record)) return false;
-    }
+    NdefRecord record;
+    size_t headerLength = 0, idLength = 0, payloadLength = 0;
+    // The first record decides, as it decides which subscription Windows
+    // delivers the message to. A standard tag cut short is still one: it
+    // ends quietly on its path.
+    return ReadHeader(message, record, headerLength, idLength, payloadLength) && (record.flags & kMessageBegin) &&
+           record.IsWsc();
 }
 
 WscTag DecodeWscMessage(std::wstring_view hexText)

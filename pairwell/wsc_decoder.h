@@ -10,16 +10,16 @@
 
 namespace tapdeck {
 
-// True when the text is an NDEF message in which one of the records, read
-// from the start for as long as their headers can be read, has the
-// Wi-Fi Simple Configuration media type. Everything else is left to the
-// camera's decoder, exactly as before.
+// True when the text is an NDEF message whose first record has the Wi-Fi
+// Simple Configuration media type. Everything else (a camera's record
+// first, whatever follows it) is left to the camera's decoder, exactly as
+// before.
 bool IsWscMessage(std::wstring_view hexText);
 
 enum class WscSecurity {
     Open,         // open, no encryption
-    WpaPersonal,  // WPA-Personal with TKIP
-    Wpa2Personal  // WPA2-Personal with AES
+    WpaPersonal,  // WPA-Personal
+    Wpa2Personal  // WPA2-Personal
 };
 
 // One credential this PC can use. The bytes are the tag's, unchanged.
@@ -28,6 +28,9 @@ struct WscNetwork {
     std::string key;   // empty for an open network; else 8-63 printable
                        // ASCII characters or 64 hexadecimal digits
     WscSecurity security = WscSecurity::Open;
+    // The personal networks' cipher: AES, else TKIP. A tag that allows both
+    // gets AES for WPA2 and TKIP for WPA, and one that names none the same.
+    bool aes = true;
 };
 
 enum class WscOutcome {

@@ -29,17 +29,6 @@ bool HoldableInXml(std::wstring_view text)
     return true;
 }
 
-std::wstring ToHexDigits(std::string_view bytes)
-{
-    static const wchar_t digits[] = L"0123456789ABCDEF";
-    std::wstring hex;
-    for (const char c : bytes) {
-        const unsigned byte = static_cast<unsigned char>(c);
-        hex += digits[byte >> 4];
-        hex += digits[byte & 15];
-    }
-    return hex;
-}
 
 std::wstring Widen(std::string_view ascii) { return std::wstring(ascii.begin(), ascii.end()); }
 
@@ -67,9 +56,9 @@ void FillWscProfileParams(WlanProfileParams& params, const WscNetwork& network)
 {
     params.profileName = WscNetworkName(network.ssid);
     params.ssidName = params.profileName;
-    params.ssidHex = IsTextSsid(network.ssid) ? std::wstring() : ToHexDigits(network.ssid);
+    params.ssidHex = SsidHex(network.ssid);
     params.connectionType = L"ESS";
-    params.connectionMode = L"manual";
+    params.connectionMode = L"auto";
     params.autoSwitch = false;
     switch (network.security) {
     case WscSecurity::Open:
@@ -78,11 +67,11 @@ void FillWscProfileParams(WlanProfileParams& params, const WscNetwork& network)
         break;
     case WscSecurity::WpaPersonal:
         params.authentication = L"WPAPSK";
-        params.encryption = L"TKIP";
+        params.encryption = network.aes ? L"AES" : L"TKIP";
         break;
     case WscSecurity::Wpa2Personal:
         params.authentication = L"WPA2PSK";
-        params.encryption = L"AES";
+        params.encryption = network.aes ? L"AES" : L"TKIP";
         break;
     }
     params.useOneX = false;
@@ -90,6 +79,31 @@ void FillWscProfileParams(WlanProfileParams& params, const WscNetwork& network)
     params.keyType = network.key.size() == kRawKeyDigits ? L"networkKey" : L"passPhrase";
     params.protectedKey = false;
     params.keyMaterial = Widen(network.key);
+}
+
+std::wstring UserProfileWithKey(const std::wstring& userXml, const WlanProfileParams& tag)
+{
+    static constexpr std::wstring_view kOpen = L"<keyMaterial>";
+    static constexpr std::wstring_view kClose = L"</keyMaterial>";
+    const bool tagHasKey = !EqualsNoCase(tag.authentication, L"open");
+    const size_t open = userXml.find(kOpen);
+    const size_t close = userXml.find(kClose);
+    const bool userHasKey = open != std::wstring::npos && close != std::wstring::npos && close > open;
+    if (!tagHasKey && !userHasKey) return {};
+    if (tagHasKey != userHasKey) return BuildProfileXml(tag);
+
+    const size_t start = open + kOpen.size();
+    const std::wstring key = EscapeXmlText(tag.keyMaterial);
+    const bool plain = userXml.find(L"<protected>false</protected>") != std::wstring::npos ||
+                       userXml.find(L"<protected>") == std::wstring::npos;
+    if (plain && userXml.compare(start, close - start, key) == 0) return {};
+    std::wstring xml = userXml;
+    xml.replace(start, close - start, key);
+    // The service hands the key out encrypted; the tag's goes back in plain text.
+    static constexpr std::wstring_view kProtected = L"<protected>true</protected>";
+    const size_t flag = xml.find(kProtected);
+    if (flag != std::wstring::npos) xml.replace(flag, kProtected.size(), L"<protected>false</protected>");
+    return xml;
 }
 
 }  // namespace tapdeck::pairwell

@@ -2,7 +2,10 @@
 #include <iterator>
 #include <string>
 
+#include "profile_check.h"
+#include "sim_state.h"
 #include "simctl_command.h"
+#include "unique_handle.h"
 #include "wlan_sim_state.h"
 
 namespace tapdeck::sim {
@@ -129,6 +132,36 @@ int Stray(const SimctlArgs& args)
     });
 }
 
+int Location(const SimctlArgs& args)
+{
+    if (args.size() != 1 || (args[0] != L"granted" && args[0] != L"denied")) return 2;
+    return ChangeState([&](WlanSimState& state) {
+        state.locationDenied = args[0] == L"denied";
+        return 0;
+    });
+}
+
+// "add NAME FILE": the UTF-8 profile XML in FILE, which must be named NAME.
+int UserProfile(const SimctlArgs& args)
+{
+    if (args.size() != 3 || args[0] != L"add") return 2;
+    unique_file file(::CreateFileW(args[2].c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
+    if (!file) return 1;
+    std::string bytes;
+    char buffer[4096];
+    DWORD read = 0;
+    while (::ReadFile(file.get(), buffer, sizeof(buffer), &read, nullptr) && read > 0) bytes.append(buffer, read);
+    const std::wstring xml = FromUtf8(bytes);
+    CheckedProfile named;
+    if (!CheckProfileXml(xml, named).empty() || named.name != args[1]) return 1;
+    return ChangeState([&](WlanSimState& state) {
+        const std::wstring refusal = AddUserProfile(state, xml);
+        if (refusal.empty()) return 0;
+        SimctlPrint(refusal + L"\n");
+        return 1;
+    });
+}
+
 int PrintLines(const std::vector<std::wstring>& lines)
 {
     std::wstring text;
@@ -166,6 +199,10 @@ SimctlCommand disconnectMode(L"wlan-disconnect-mode", L"ok|fail  whether WlanDis
 SimctlCommand stray(L"wlan-stray", L"[PROFILE [INTERFACE]]  a completion for this profile before each connect's own",
                     Stray);
 SimctlCommand delay(L"wlan-delay", L"MS  time from a connect request to its outcome", Delay);
+SimctlCommand location(L"wlan-location",
+                       L"granted|denied  the user's consent to precise location (denied: gated calls refused)",
+                       Location);
+SimctlCommand userProfile(L"wlan-profile", L"add NAME FILE  a profile of the user's own, from its XML", UserProfile);
 SimctlCommand events(L"wlan-events", L"  what the product asked for, one line each",
                      [](const SimctlArgs&) { return PrintLines(ReadWlanEvents()); });
 SimctlCommand profiles(L"wlan-profiles", L"  the XML of every profile set (accepted/refused)",

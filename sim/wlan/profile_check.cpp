@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "sim_state.h"
+#include "wlan_sim_state.h"
 
 namespace tapdeck::sim {
 namespace {
@@ -408,8 +409,10 @@ std::wstring CheckProfileXml(std::wstring_view xml, CheckedProfile& profile)
             return L"bad keyType";
         }
         if (!OptionalBoolean(sharedKey, L"protected")) return L"bad protected";
+        std::wstring protectedText;
+        profile.protectedKey = TextOf(sharedKey->Child(L"protected"), protectedText) && protectedText == L"true";
         if (!TextOf(sharedKey->Child(L"keyMaterial"), profile.keyMaterial)) return L"no keyMaterial";
-        if (personal && profile.keyType == L"passPhrase") {
+        if (personal && profile.keyType == L"passPhrase" && !profile.protectedKey) {
             if (profile.keyMaterial.size() < 8 || profile.keyMaterial.size() > 63) {
                 return L"passphrase must be 8 to 63 characters";
             }
@@ -418,6 +421,17 @@ std::wstring CheckProfileXml(std::wstring_view xml, CheckedProfile& profile)
             }
         }
     }
+    return {};
+}
+
+std::wstring AddUserProfile(WlanSimState& state, const std::wstring& xml)
+{
+    CheckedProfile profile;
+    std::wstring refusal = CheckProfileXml(xml, profile);
+    if (!refusal.empty()) return refusal;
+    if (profile.protectedKey) return L"a user's profile is given with its key in plain text";
+    std::erase_if(state.profiles, [&](const WlanStoredProfile& stored) { return stored.name == profile.name; });
+    state.profiles.push_back({profile.name, profile.ssid, profile.authentication, profile.keyMaterial, xml});
     return {};
 }
 

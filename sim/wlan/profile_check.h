@@ -16,9 +16,16 @@ struct CheckedProfile {
     std::wstring encryption;
     std::wstring keyType;
     std::wstring keyMaterial;
+    // The key material is the service's encrypted form, not the key.
+    bool protectedKey = false;
 };
 
 // Empty on success; otherwise why the profile is refused.
 std::wstring CheckProfileXml(std::wstring_view xml, CheckedProfile& profile);
+
+struct WlanSimState;
+// A profile the user made (not Pairwell), stored under its own name in
+// place of one of that name. Empty on success; otherwise why it is refused.
+std::wstring AddUserProfile(WlanSimState& state, const std::wstring& xml);
 
 }  // namespace tapdeck::sim

@@ -55,6 +55,12 @@ std::vector<std::wstring> Lines(const std::wstring& text)
 
 }  // namespace
 
+GUID WlanInterfaceGuid(int index)
+{
+    GUID guid{0x5A1E0000, 0x0000, 0x4000, {0x80, 0, 0, 0, 0, 0, 0, static_cast<unsigned char>(index)}};
+    return guid;
+}
+
 WlanStateLock::WlanStateLock() : mutex_(::CreateMutexW(nullptr, FALSE, L"Local\\TapdeckSimWlanState"))
 {
     if (mutex_) ::WaitForSingleObject(mutex_.get(), 5000);
@@ -100,8 +106,15 @@ WlanSimState LoadWlanState()
             state.notify = value == L"on";
         } else if (key == L"delay") {
             state.delayMs = static_cast<DWORD>(_wtoi(value.c_str()));
-        } else if (key == L"profile" && fields.size() == 4) {
-            state.profiles.push_back({Unhex(fields[0]), Unhex(fields[1]), Unhex(fields[2]), Unhex(fields[3])});
+        } else if (key == L"profile" && fields.size() == 5) {
+            state.profiles.push_back(
+                {Unhex(fields[0]), Unhex(fields[1]), Unhex(fields[2]), Unhex(fields[3]), Unhex(fields[4])});
+        } else if (key == L"location") {
+            state.locationDenied = value == L"denied";
+        } else if (key == L"prompted") {
+            state.locationPrompted = value == L"yes";
+        } else if (key == L"connectivity") {
+            state.connectivityDetails = value == L"8.1";
         }
     }
     return state;
@@ -124,8 +137,11 @@ bool SaveWlanState(const WlanSimState& state)
     text += L"delay=" + std::to_wstring(state.delayMs) + L"\n";
     for (const WlanStoredProfile& profile : state.profiles) {
         text += L"profile=" + Hex(profile.name) + L":" + Hex(profile.ssid) + L":" + Hex(profile.authentication) +
-                L":" + Hex(profile.keyMaterial) + L"\n";
+                L":" + Hex(profile.keyMaterial) + L":" + Hex(profile.xml) + L"\n";
     }
+    text += state.locationDenied ? L"location=denied\n" : L"location=granted\n";
+    text += state.locationPrompted ? L"prompted=yes\n" : L"prompted=no\n";
+    text += state.connectivityDetails ? L"connectivity=8.1\n" : L"connectivity=8\n";
     return WriteStateFile(kWlanArea, kStateFile, text);
 }
 

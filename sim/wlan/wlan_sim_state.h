@@ -25,7 +25,12 @@ struct WlanStoredProfile {
     std::wstring ssid;
     std::wstring authentication;
     std::wstring keyMaterial;
+    // The profile's XML as it was set, which WlanGetProfile answers with.
+    std::wstring xml;
 };
+
+// {5A1E0000-0000-4000-8000-00000000000n}: interface n, from 1.
+GUID WlanInterfaceGuid(int index);
 
 struct WlanSimState {
     int interfaces = 1;
@@ -53,6 +58,14 @@ struct WlanSimState {
     // Time from a connect request to its outcome.
     DWORD delayMs = 0;
     std::vector<WlanStoredProfile> profiles;
+    // Windows 11 24H2 and later without the user's consent to precise
+    // location: the gated calls answer ERROR_ACCESS_DENIED.
+    bool locationDenied = false;
+    // The one-time consent prompt has appeared (at the first blocked call).
+    bool locationPrompted = false;
+    // The current-network source has IConnectionProfile2 (Windows 8.1 on);
+    // false: Windows 8.
+    bool connectivityDetails = true;
 };
 
 // Serialises read-modify-write of the state across processes.

@@ -1,5 +1,25 @@
 // wlanapi.dll stand-in: the Native Wifi functions Pairwell imports, over the
 // world that simctl describes in C:\tapdeck-sim\wlan.
+//
+// Windows rules modelled (documentation page titles in quotes):
+// - "Changes to API behavior for Wi-Fi access and location" (Windows 11 24H2
+//   and later): without the user's consent to precise location
+//   (`simctl wlan-location denied`), WlanQueryInterface with
+//   wlan_intf_opcode_current_connection, WlanGetAvailableNetworkList,
+//   WlanGetNetworkBssList and WlanScan answer ERROR_ACCESS_DENIED; the first
+//   blocked call brings up the one-time consent prompt ("location-prompt").
+//   The interface state query, connects and ACM notifications stay open.
+// - "WlanSetProfile function": without overwrite, a profile name that exists
+//   answers ERROR_ALREADY_EXISTS; group-policy flags are refused; a per-user
+//   profile takes no security string.
+// - "WLAN_CONNECTION_ATTRIBUTES structure": profile names are case-sensitive.
+// - "WlanGetProfile function": the key comes back encrypted (protected) for
+//   a caller without the right to read it in plain text, which a program
+//   running as the invoking user does not have; handing the encrypted key
+//   back to WlanSetProfile keeps it.
+// Not modelled: per-user profile lists, profile order, scans and BSS lists
+// (empty when allowed), hardware radio switches, more than one connected
+// interface.
 #include <windows.h>
 #include <sddl.h>
 #include <wlanapi.h>
@@ -23,6 +43,11 @@ using namespace tapdeck::sim;
 namespace {
 
 constexpr WLAN_REASON_CODE kReasonNetworkNotAvailable = 0x00028001;
+// The access rights of a profile ("WlanGetProfile function"), which mingw-w64 does not declare.
+constexpr DWORD kWlanReadAccess = STANDARD_RIGHTS_READ | FILE_READ_DATA;
+constexpr DWORD kWlanExecuteAccess = kWlanReadAccess | STANDARD_RIGHTS_EXECUTE | FILE_EXECUTE;
+constexpr DWORD kWlanWriteAccess = kWlanReadAccess | kWlanExecuteAccess | STANDARD_RIGHTS_WRITE | FILE_WRITE_DATA |
+                                   DELETE | WRITE_DAC;
 constexpr WLAN_REASON_CODE kReasonInvalidProfile = 0x0008000D;
 
 // Read as the loader attaches this library, early in the start of a program
@@ -33,11 +58,22 @@ const LONGLONG g_attached = [] {
     return now.QuadPart;
 }();
 
-// {5A1E0000-0000-4000-8000-00000000000n}: interface n, from 1.
-GUID InterfaceGuid(int index)
+GUID InterfaceGuid(int index) { return WlanInterfaceGuid(index); }
+
+// The first blocked call of a program without location consent brings up
+// the consent prompt, once; every blocked call is recorded.
+bool LocationBlocks(const wchar_t* call)
 {
-    GUID guid{0x5A1E0000, 0x0000, 0x4000, {0x80, 0, 0, 0, 0, 0, 0, static_cast<unsigned char>(index)}};
-    return guid;
+    WlanStateLock lock;
+    WlanSimState state = LoadWlanState();
+    if (!state.locationDenied) return false;
+    RecordWlanEvent(std::wstring(L"blocked ") + call);
+    if (!state.locationPrompted) {
+        state.locationPrompted = true;
+        SaveWlanState(state);
+        RecordWlanEvent(L"location-prompt");
+    }
+    return true;
 }
 
 bool KnownInterface(const GUID* guid, const WlanSimState& state)
@@ -59,10 +95,53 @@ bool ValidSecurity(const wchar_t* sddl)
     return true;
 }
 
-bool SameName(const std::wstring& a, const std::wstring& b)
+bool SameName(const std::wstring& a, const std::wstring& b) { return a == b; }
+
+// The service's encrypted form of a key, as WlanGetProfile hands it out: a
+// fixed header, then the key's bytes (our "encryption" only has to be
+// opaque to the program and reversible here).
+constexpr wchar_t kProtectedHeader[] = L"01000000D08C9DDF0115D1118C7A00C04FC297EB01000000";
+
+std::wstring ProtectKey(const std::wstring& key)
 {
-    return ::CompareStringOrdinal(a.c_str(), static_cast<int>(a.size()), b.c_str(), static_cast<int>(b.size()),
-                                  TRUE) == CSTR_EQUAL;
+    static const wchar_t digits[] = L"0123456789ABCDEF";
+    std::wstring out = kProtectedHeader;
+    for (const unsigned char byte : ToUtf8(key)) {
+        out += digits[byte >> 4];
+        out += digits[byte & 15];
+    }
+    return out;
+}
+
+// False when the text is not a key this service encrypted.
+bool UnprotectKey(const std::wstring& blob, std::wstring& key)
+{
+    const size_t header = ::wcslen(kProtectedHeader);
+    if (blob.compare(0, header, kProtectedHeader) != 0 || (blob.size() - header) % 2 != 0) return false;
+    std::string bytes;
+    for (size_t i = header; i < blob.size(); i += 2) {
+        const wchar_t pair[3] = {blob[i], blob[i + 1], 0};
+        wchar_t* end = nullptr;
+        const unsigned long value = std::wcstoul(pair, &end, 16);
+        if (end != pair + 2) return false;
+        bytes += static_cast<char>(value);
+    }
+    key = FromUtf8(bytes);
+    return true;
+}
+
+// The stored XML with its key in the encrypted form.
+std::wstring WithProtectedKey(const WlanStoredProfile& profile)
+{
+    std::wstring xml = profile.xml;
+    const size_t open = xml.find(L"<keyMaterial>");
+    const size_t close = xml.find(L"</keyMaterial>");
+    if (open == std::wstring::npos || close == std::wstring::npos || close < open) return xml;
+    const size_t start = open + ::wcslen(L"<keyMaterial>");
+    xml.replace(start, close - start, ProtectKey(profile.keyMaterial));
+    const size_t flag = xml.find(L"<protected>false</protected>");
+    if (flag != std::wstring::npos) xml.replace(flag, ::wcslen(L"<protected>false</protected>"), L"<protected>true</protected>");
+    return xml;
 }
 
 std::wstring Flatten(std::wstring text)
@@ -322,7 +401,19 @@ DWORD WINAPI WlanQueryInterface(HANDLE clientHandle, const GUID* interfaceGuid, 
         *data = radio;
         return ERROR_SUCCESS;
     }
+    if (opCode == wlan_intf_opcode_interface_state) {
+        auto* interfaceState = Allocate<WLAN_INTERFACE_STATE>(sizeof(WLAN_INTERFACE_STATE));
+        if (!interfaceState) return ERROR_NOT_ENOUGH_MEMORY;
+        *interfaceState = !state.connected.empty() && ::IsEqualGUID(*interfaceGuid, InterfaceGuid(1))
+                              ? static_cast<WLAN_INTERFACE_STATE>(state.connectionState)
+                              : wlan_interface_state_disconnected;
+        *dataSize = sizeof(WLAN_INTERFACE_STATE);
+        *data = interfaceState;
+        if (valueType) *valueType = wlan_opcode_value_type_query_only;
+        return ERROR_SUCCESS;
+    }
     if (opCode == wlan_intf_opcode_current_connection) {
+        if (LocationBlocks(L"current-connection")) return ERROR_ACCESS_DENIED;
         // Only the first interface ever connects.
         if (state.connected.empty() || !::IsEqualGUID(*interfaceGuid, InterfaceGuid(1))) return ERROR_INVALID_STATE;
         auto* connection = Allocate<WLAN_CONNECTION_ATTRIBUTES>(sizeof(WLAN_CONNECTION_ATTRIBUTES));
@@ -394,18 +485,79 @@ DWORD WINAPI WlanSetProfile(HANDLE clientHandle, const GUID* interfaceGuid, DWOR
         *reasonCode = kReasonInvalidProfile;
         return ERROR_BAD_PROFILE;
     }
+    std::wstring key = profile.keyMaterial;
+    if (profile.protectedKey && !UnprotectKey(profile.keyMaterial, key)) {
+        RecordWlanEvent(L"setprofile-refused key not ours to decrypt");
+        *reasonCode = kReasonInvalidProfile;
+        return ERROR_BAD_PROFILE;
+    }
     for (auto it = state.profiles.begin(); it != state.profiles.end(); ++it) {
         if (SameName(it->name, profile.name)) {
-            if (!overwrite) return ERROR_ALREADY_EXISTS;
+            if (!overwrite) {
+                RecordWlanEvent(L"setprofile-refused exists " + Flatten(profile.name));
+                return ERROR_ALREADY_EXISTS;
+            }
             state.profiles.erase(it);
             break;
         }
     }
-    state.profiles.push_back({profile.name, profile.ssid, profile.authentication, profile.keyMaterial});
+    state.profiles.push_back({profile.name, profile.ssid, profile.authentication, key, profileXml});
     SaveWlanState(state);
     RecordWlanEvent(L"setprofile " + Flatten(profile.name));
     *reasonCode = 0;
     return ERROR_SUCCESS;
+}
+
+DWORD WINAPI WlanGetProfile(HANDLE clientHandle, const GUID* interfaceGuid, LPCWSTR profileName, PVOID reserved,
+                            LPWSTR* profileXml, DWORD* flags, DWORD* grantedAccess)
+{
+    if (reserved || !profileName || !profileXml) return ERROR_INVALID_PARAMETER;
+    if (!ValidHandle(clientHandle)) return ERROR_INVALID_HANDLE;
+    if (const long fault = InjectedFault(L"WlanGetProfile")) return static_cast<DWORD>(fault);
+    const WlanSimState state = LoadWlanState();
+    if (!KnownInterface(interfaceGuid, state)) return ERROR_NOT_FOUND;
+    RecordWlanEvent(L"getprofile " + Flatten(profileName));
+    for (const WlanStoredProfile& profile : state.profiles) {
+        if (!SameName(profile.name, profileName)) continue;
+        const std::wstring xml = WithProtectedKey(profile);
+        auto* out = Allocate<wchar_t>((xml.size() + 1) * sizeof(wchar_t));
+        if (!out) return ERROR_NOT_ENOUGH_MEMORY;
+        std::memcpy(out, xml.c_str(), (xml.size() + 1) * sizeof(wchar_t));
+        *profileXml = out;
+        if (flags) *flags = 0;  // an all-user profile
+        if (grantedAccess) *grantedAccess = kWlanWriteAccess;
+        return ERROR_SUCCESS;
+    }
+    return ERROR_NOT_FOUND;
+}
+
+// The gated calls Pairwell does not make: refused without consent, empty otherwise.
+DWORD WINAPI WlanScan(HANDLE clientHandle, const GUID*, const PDOT11_SSID, const PWLAN_RAW_DATA, PVOID reserved)
+{
+    if (reserved) return ERROR_INVALID_PARAMETER;
+    if (!ValidHandle(clientHandle)) return ERROR_INVALID_HANDLE;
+    return LocationBlocks(L"scan") ? ERROR_ACCESS_DENIED : ERROR_SUCCESS;
+}
+
+DWORD WINAPI WlanGetAvailableNetworkList(HANDLE clientHandle, const GUID*, DWORD, PVOID reserved,
+                                         PWLAN_AVAILABLE_NETWORK_LIST* list)
+{
+    if (reserved || !list) return ERROR_INVALID_PARAMETER;
+    if (!ValidHandle(clientHandle)) return ERROR_INVALID_HANDLE;
+    if (LocationBlocks(L"available-networks")) return ERROR_ACCESS_DENIED;
+    *list = Allocate<WLAN_AVAILABLE_NETWORK_LIST>(sizeof(WLAN_AVAILABLE_NETWORK_LIST));
+    return *list ? ERROR_SUCCESS : ERROR_NOT_ENOUGH_MEMORY;
+}
+
+DWORD WINAPI WlanGetNetworkBssList(HANDLE clientHandle, const GUID*, const PDOT11_SSID, DOT11_BSS_TYPE, WINBOOL,
+                                   PVOID reserved, PWLAN_BSS_LIST* list)
+{
+    if (reserved || !list) return ERROR_INVALID_PARAMETER;
+    if (!ValidHandle(clientHandle)) return ERROR_INVALID_HANDLE;
+    if (LocationBlocks(L"bss-list")) return ERROR_ACCESS_DENIED;
+    *list = Allocate<WLAN_BSS_LIST>(sizeof(WLAN_BSS_LIST));
+    if (*list) (*list)->dwTotalSize = sizeof(WLAN_BSS_LIST);
+    return *list ? ERROR_SUCCESS : ERROR_NOT_ENOUGH_MEMORY;
 }
 
 DWORD WINAPI WlanRegisterNotification(HANDLE clientHandle, DWORD notifSource, WINBOOL ignoreDuplicate,

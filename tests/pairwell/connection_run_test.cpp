@@ -283,8 +283,9 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         NotificationCase{"CameraCompleted", WLAN_NOTIFICATION_SOURCE_ACM, wlan_notification_acm_connection_complete, 0,
                          kCameraSsid, true, 0, true},
+        // Profile names are case-sensitive: another case is another profile.
         NotificationCase{"ProfileInOtherCase", WLAN_NOTIFICATION_SOURCE_ACM, wlan_notification_acm_connection_complete,
-                         0, L"kox-cam-7f3a", true, 0, true},
+                         0, L"kox-cam-7f3a", true, 0, false},
         NotificationCase{"AnotherSource", WLAN_NOTIFICATION_SOURCE_MSM, wlan_notification_acm_connection_complete, 0,
                          kCameraSsid, true, 0, false},
         NotificationCase{"AnotherCode", WLAN_NOTIFICATION_SOURCE_ACM, wlan_notification_acm_connection_attempt_fail, 0,

@@ -2,12 +2,14 @@
 // toast, activation and usage-statistics stand-ins.
 #include <gtest/gtest.h>
 
+#include "camera_message.h"
 #include "dialogs.h"
 #include "fault.h"
 #include "pairwell_app.h"
 #include "pairwell_world.h"
 #include "sim_state.h"
 #include "support/process.h"
+#include "wsc_message.h"
 
 using namespace std::chrono_literals;
 using namespace tapdeck;
@@ -74,6 +76,84 @@ TEST_F(PairwellProcess, CameraOnIdleAdapterConnectsAndActivatesTheCompanion)
     EXPECT_TRUE(HasLine(toasts, L"hidden\tVexa.Quor.Tapdeck"));
     EXPECT_TRUE(HasLine(world_.Activations(), std::wstring(L"activate\t") + kCompanionAumid + L"\t"));
 }
+
+// A camera network whose name is not printable ASCII: named by its bytes too,
+// or the service would look for the name turned into ASCII.
+TEST_F(PairwellProcess, CameraNameBeyondAsciiIsWrittenWithItsBytes)
+{
+    world_.Wlan([](sim::WlanSimState& s) { s.networks.push_back({L"KOX-Caf\u00E9", kCameraPassphrase}); });
+    Start(CameraPayload(L"KOX-Caf\u00E9"));
+    ASSERT_EQ(0, Exit());
+    EXPECT_EQ(world_.Connected(), L"KOX-Caf\u00E9");
+    const std::vector<std::wstring> profiles = sim::ReadWlanProfiles();
+    ASSERT_EQ(profiles.size(), 1u);
+    EXPECT_NE(profiles[0].find(L"<SSID><hex>4B4F582D436166C3A9</hex><name>KOX-Caf\u00E9</name></SSID>"),
+              std::wstring::npos)
+        << sim::ToUtf8(profiles[0]);
+}
+
+// Windows 11 24H2 on, without the user's consent to precise location: the
+// current connection is withheld, connects and their completions are not.
+// The run learns its success all the same; the user meets the one-time
+// consent prompt at the first withheld query.
+struct GateCase {
+    const char* name;
+    bool standardTag;
+    bool notify;  // false: success is found when the wait runs out
+};
+
+class LocationDenied : public PairwellProcess, public ::testing::WithParamInterface<GateCase> {};
+
+TEST_P(LocationDenied, ConnectsInOneAttemptAndSaysSo)
+{
+    world_.Profile(3, 2);
+    world_.CameraInReach();
+    world_.Wlan([&](sim::WlanSimState& s) {
+        s.locationDenied = true;
+        s.notify = GetParam().notify;
+    });
+    sim::WscCredentialFields credential;
+    credential.ssid = sim::ToUtf8(kCameraSsid);
+    credential.key = sim::ToUtf8(kCameraPassphrase);
+    const std::string tag = sim::NdefMessageBytes({sim::WscRecord(sim::WscConfigurationPayload({credential}))});
+    Start(GetParam().standardTag ? sim::ToHex(tag) : CameraPayload());
+    ASSERT_EQ(0, Exit());
+    EXPECT_FALSE(FindWindowWithProperty(kFailedProp));
+    EXPECT_EQ(world_.Connected(), kCameraSsid);
+    EXPECT_EQ(world_.CountWlanEvents(L"connect "), 1);
+    EXPECT_EQ(world_.CountWlanEvents(L"location-prompt"), 1);
+    EXPECT_TRUE(world_.UsageEvent({L"WiFiFunction", L"ConnectSuccess", L"Count"}));
+    EXPECT_FALSE(world_.UsageEvent({L"WiFiFunction", L"ConnectFailed", L"Count"}));
+    EXPECT_EQ(!GetParam().standardTag, HasLine(world_.Activations(), std::wstring(L"activate\t") + kCompanionAumid));
+}
+
+INSTANTIATE_TEST_SUITE_P(Runs, LocationDenied,
+                         ::testing::Values(GateCase{"Camera", false, true}, GateCase{"CameraWithoutCompletion", false, false},
+                                           GateCase{"StandardTag", true, true}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+// Connected to a network that Windows will not name: the user is asked all
+// the same, with the connection profiles (Windows 8.1 on) or without them.
+class ConnectedWhileLocationDenied : public PairwellProcess, public ::testing::WithParamInterface<bool> {};
+
+TEST_P(ConnectedWhileLocationDenied, AsksBeforeDroppingIt)
+{
+    world_.Wlan([&](sim::WlanSimState& s) {
+        s.locationDenied = true;
+        s.connectivityDetails = GetParam();
+    });
+    StartWhileConnectedElsewhere();
+    const HWND dialog = WaitForDialog(kConnectedProp);
+    ASSERT_TRUE(dialog);
+    EXPECT_EQ(world_.CountWlanEvents(L"disconnect"), 0);
+    PressDialogButton(dialog, 6);
+    ASSERT_EQ(0, Exit());
+    EXPECT_TRUE(world_.HasWlanEvent(L"disconnect HomeNet"));
+    EXPECT_EQ(world_.Connected(), kCameraSsid);
+}
+
+INSTANTIATE_TEST_SUITE_P(Sources, ConnectedWhileLocationDenied, ::testing::Bool(),
+                         [](const auto& info) { return std::string(info.param ? "ProfileDetails" : "InterfaceState"); });
 
 TEST_F(PairwellProcess, ConfirmedDisconnectWithCheckBoxRemembersAndThenConnects)
 {
@@ -358,6 +438,9 @@ struct DisconnectCase {
     const char* name;
     const wchar_t* commandLine;
     bool dropped;
+    bool locationDenied = false;
+    // The connection profiles carry their WLAN details (Windows 8.1 on).
+    bool profileDetails = true;
 };
 
 class DisconnectCommand : public ::testing::TestWithParam<DisconnectCase> {};
@@ -365,7 +448,11 @@ class DisconnectCommand : public ::testing::TestWithParam<DisconnectCase> {};
 TEST_P(DisconnectCommand, DropsOnlyTheNamedConnection)
 {
     PairwellWorld world;
-    world.Wlan([](sim::WlanSimState& s) { s.connected = kCameraSsid; });
+    world.Wlan([&](sim::WlanSimState& s) {
+        s.connected = kCameraSsid;
+        s.locationDenied = GetParam().locationDenied;
+        s.connectivityDetails = GetParam().profileDetails;
+    });
     // Not held back by a payload run in progress.
     unique_mutex instance(::CreateMutexW(nullptr, TRUE, pairwell::kInstanceMutexName));
     EXPECT_EQ(0, RunProgram(PairwellPath(), GetParam().commandLine));
@@ -380,7 +467,13 @@ INSTANTIATE_TEST_SUITE_P(
                       DisconnectCase{"OtherCase", L"/Disconnect /kox-cam-7f3a", true},
                       DisconnectCase{"OtherName", L"/Disconnect /HomeNet", false},
                       DisconnectCase{"NoName", L"/Disconnect", false},
-                      DisconnectCase{"LowerCaseSwitchIsAPayload", L"/disconnect /KOX-CAM-7F3A", false}),
+                      DisconnectCase{"LowerCaseSwitchIsAPayload", L"/disconnect /KOX-CAM-7F3A", false},
+                      // The current network read from the connection profiles.
+                      DisconnectCase{"LocationDeniedSameName", L"/Disconnect /KOX-CAM-7F3A", true, true},
+                      DisconnectCase{"LocationDeniedOtherCase", L"/Disconnect /kox-cam-7f3a", true, true},
+                      DisconnectCase{"LocationDeniedOtherName", L"/Disconnect /HomeNet", false, true},
+                      // Connected, but to which network nothing tells.
+                      DisconnectCase{"LocationDeniedUnnamed", L"/Disconnect /KOX-CAM-7F3A", false, true, false}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST(DisconnectCommandRadio, RadioOffDropsNothing)

@@ -146,6 +146,8 @@ struct Shape {
     std::string ssid;
     std::string key;
     WscSecurity security = WscSecurity::Wpa2Personal;
+    // Windows delivers a message by its first record: only then is it a standard tag.
+    bool firstRecordWsc = true;
 };
 
 WscCredentialFields Credential(std::string ssid, std::string key, unsigned auth = 0x0020,
@@ -192,12 +194,12 @@ std::vector<Shape> AllShapes()
          WscOutcome::Usable, "Big", std::string(63, 'k')},
         {"AfterAUriRecord",
          NdefMessageBytes({sim::UriRecord("https://example.com/"), WscRecord(WscConfigurationPayload({Credential("A", "passphrase")}))}),
-         WscOutcome::Usable, "A", "passphrase"},
+         WscOutcome::Usable, "A", "passphrase", WscSecurity::Wpa2Personal, false},
         {"BetweenRecords",
          NdefMessageBytes({sim::UriRecord("https://example.com/"),
                            WscRecord(WscConfigurationPayload({Credential("B", "passphrase")})),
                            sim::AndroidAppRecord("com.example")}),
-         WscOutcome::Usable, "B", "passphrase"},
+         WscOutcome::Usable, "B", "passphrase", WscSecurity::Wpa2Personal, false},
         {"NoVersionNoVendorExtension", CredentialOnly(kSsid + kWpa2 + kAes + kKey), WscOutcome::Usable, "Net",
          "passw0rd"},
         {"OnlyRequiredFieldsNoEncryption", Token({minimal}), WscOutcome::Usable, "Minimal", "passphrase"},
@@ -212,6 +214,10 @@ std::vector<Shape> AllShapes()
          "passphrase"},
         {"Wpa2AesTkip", Token({Credential("Both", "passphrase", 0x0020, 0x000C)}), WscOutcome::Usable, "Both",
          "passphrase"},
+        {"Wpa2WithTkipOnly", Token({Credential("T", "passphrase", 0x0020, 0x0004)}), WscOutcome::Usable, "T",
+         "passphrase"},
+        {"WpaWithAesOnly", Token({Credential("A", "passphrase", 0x0002, 0x0008)}), WscOutcome::Usable, "A",
+         "passphrase", WscSecurity::WpaPersonal},
         {"RawKey", Token({Credential("Raw", kRawKey)}), WscOutcome::Usable, "Raw", kRawKey},
         {"KeyOf8", Token({Credential("K", "12345678")}), WscOutcome::Usable, "K", "12345678"},
         {"KeyOf63", Token({Credential("K", std::string(63, '~'))}), WscOutcome::Usable, "K", std::string(63, '~')},
@@ -238,7 +244,6 @@ std::vector<Shape> AllShapes()
         {"Shared", Token({Credential("S", "12345", 0x0004, 0x0002)}), WscOutcome::Unsupported, "", ""},
         {"WpaEnterprise", Token({Credential("E", "", 0x0008, 0x0004)}), WscOutcome::Unsupported, "", ""},
         {"Wpa2Enterprise", Token({Credential("E", "", 0x0010, 0x0008)}), WscOutcome::Unsupported, "", ""},
-        {"Wpa2WithTkipOnly", Token({Credential("T", "passphrase", 0x0020, 0x0004)}), WscOutcome::Unsupported, "", ""},
         {"UnknownAuthentication", Token({Credential("U", "passphrase", 0x0040, 0x0008)}), WscOutcome::Unsupported,
          "", ""},
         {"EnterpriseAndWep",
@@ -246,7 +251,8 @@ std::vector<Shape> AllShapes()
          WscOutcome::Unsupported, "", ""},
         // No network settings at all.
         {"PasswordToken", OneRecord(sim::WscPasswordTokenPayload()), WscOutcome::NoCredential, "", ""},
-        {"HandoverRequest", sim::WscHandoverRequestMessage(), WscOutcome::NoCredential, "", ""},
+        {"HandoverRequest", sim::WscHandoverRequestMessage(), WscOutcome::NoCredential, "", "",
+         WscSecurity::Wpa2Personal, false},
         {"EmptyPayload", OneRecord(""), WscOutcome::NoCredential, "", ""},
         // Malformed credentials: the run ends quietly.
         {"NoSsid", CredentialOnly(kWpa2 + kAes + kKey), WscOutcome::Malformed, "", ""},
@@ -281,7 +287,7 @@ TEST_P(Shapes, DecodeToTheirNetworkOrOutcome)
 {
     const Shape& shape = GetParam();
     const std::wstring hex = Hex(shape.message);
-    ASSERT_TRUE(IsWscMessage(hex));
+    ASSERT_EQ(IsWscMessage(hex), shape.firstRecordWsc);
     const WscTag decoded = DecodeWscMessage(hex);
     ASSERT_EQ(Name(decoded.outcome), Name(shape.outcome));
     if (shape.outcome != WscOutcome::Usable) return;
@@ -358,6 +364,15 @@ INSTANTIATE_TEST_SUITE_P(
                    NdefMessageBytes({sim::UriRecord("x"), WscRecord("")}).replace(6, 1, 1, '\xD2')}),
     [](const auto& info) { return std::string(info.param.name); });
 
+// The camera's record first, then a standard tag's record.
+std::wstring CameraThenWsc()
+{
+    std::string wsc = NdefMessageBytes({WscRecord(WscConfigurationPayload({Credential("Tag", "passphrase")}))});
+    wsc[0] = static_cast<char>(wsc[0] & 0x7F);  // not the message's first record
+    const std::wstring camera = test::CameraPayload();
+    return camera.substr(0, camera.size() - 6) + Hex(wsc);  // in place of the closing empty record
+}
+
 struct Kind {
     const char* name;
     std::wstring text;
@@ -384,7 +399,8 @@ INSTANTIATE_TEST_SUITE_P(
                       Kind{"OddLength", Hex(kOneRecord) + L"0", false},
                       Kind{"UpperCaseDigits", Upper(Hex(kOneRecord)), true},
                       Kind{"WscRecordCutShort", Hex(kOneRecord.substr(0, 30)), true},
-                      Kind{"WscAfterACutRecord", Hex(kGoodTag.substr(0, 4)), false}),
+                      Kind{"WscAfterACutRecord", Hex(kGoodTag.substr(0, 4)), false},
+                      Kind{"CameraThenWsc", CameraThenWsc(), false}),
     [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace

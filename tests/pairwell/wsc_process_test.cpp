@@ -7,6 +7,8 @@
 
 #include "camera_message.h"
 #include "pairwell_world.h"
+#include "profile_check.h"
+#include "sim_state.h"
 #include "support/process.h"
 #include "wsc_message.h"
 
@@ -44,7 +46,7 @@ std::wstring Profile(const std::wstring& name, const std::wstring& security)
 {
     return L"accepted <?xml version=\"1.0\"?><WLANProfile xmlns=\"http://www.microsoft.com/networking/WLAN/profile/v1\">"
            L"<name>" + name + L"</name><SSIDConfig><SSID><name>" + name + L"</name></SSID></SSIDConfig>"
-           L"<connectionType>ESS</connectionType><connectionMode>manual</connectionMode>"
+           L"<connectionType>ESS</connectionType><connectionMode>auto</connectionMode>"
            L"<autoSwitch>false</autoSwitch><MSM><security><authEncryption>" + security +
            L"</security></MSM></WLANProfile>";
 }
@@ -177,8 +179,49 @@ INSTANTIATE_TEST_SUITE_P(
                  L"Lab", std::wstring(64, L'c'),
                  L"<authentication>WPAPSK</authentication><encryption>TKIP</encryption><useOneX>false</useOneX>"
                  L"</authEncryption><sharedKey><keyType>networkKey</keyType><protected>false</protected>"
-                 L"<keyMaterial>" + std::wstring(64, L'c') + L"</keyMaterial></sharedKey>"}),
+                 L"<keyMaterial>" + std::wstring(64, L'c') + L"</keyMaterial></sharedKey>"},
+        // Pairs Windows joins too.
+        JoinCase{"WpaAes", {Credential("Mid", "passphrase", 0x0002, 0x0008)}, L"Mid", L"passphrase",
+                 L"<authentication>WPAPSK</authentication><encryption>AES</encryption><useOneX>false</useOneX>"
+                 L"</authEncryption><sharedKey><keyType>passPhrase</keyType><protected>false</protected>"
+                 L"<keyMaterial>passphrase</keyMaterial></sharedKey>"},
+        JoinCase{"Wpa2Tkip", {Credential("Mid", "passphrase", 0x0020, 0x0004)}, L"Mid", L"passphrase",
+                 L"<authentication>WPA2PSK</authentication><encryption>TKIP</encryption><useOneX>false</useOneX>"
+                 L"</authEncryption><sharedKey><keyType>passPhrase</keyType><protected>false</protected>"
+                 L"<keyMaterial>passphrase</keyMaterial></sharedKey>"}),
     [](const auto& info) { return std::string(info.param.name); });
+
+// The user's own profile of the tag's network: still the user's after the
+// touch (connects by itself, keeps its settings), holding the tag's key.
+class UsersOwnProfile : public StandardTag, public ::testing::WithParamInterface<const wchar_t*> {};
+
+TEST_P(UsersOwnProfile, KeepsItsSettingsAndTakesTheTagsKey)
+{
+    InReach(L"Home Net", L"sommer-2026");
+    const std::wstring users =
+        L"<?xml version=\"1.0\"?><WLANProfile xmlns=\"http://www.microsoft.com/networking/WLAN/profile/v1\">"
+        L"<name>Home Net</name><SSIDConfig><SSID><name>Home Net</name></SSID></SSIDConfig>"
+        L"<connectionType>ESS</connectionType><connectionMode>auto</connectionMode><autoSwitch>true</autoSwitch>"
+        L"<MSM><security><authEncryption><authentication>WPA2PSK</authentication><encryption>AES</encryption>"
+        L"<useOneX>false</useOneX></authEncryption><sharedKey><keyType>passPhrase</keyType>"
+        L"<protected>false</protected><keyMaterial>" + std::wstring(GetParam()) +
+        L"</keyMaterial></sharedKey></security></MSM></WLANProfile>";
+    world_.Wlan([&](sim::WlanSimState& s) { ASSERT_EQ(sim::AddUserProfile(s, users), L""); });
+    Start(PhoneTag({Credential("Home Net", "sommer-2026")}));
+    ASSERT_EQ(0, Exit());
+    EXPECT_EQ(world_.Connected(), L"Home Net");
+    const sim::WlanSimState state = sim::LoadWlanState();
+    ASSERT_EQ(state.profiles.size(), 1u);
+    EXPECT_EQ(state.profiles[0].keyMaterial, L"sommer-2026");
+    EXPECT_NE(state.profiles[0].xml.find(L"<connectionMode>auto</connectionMode><autoSwitch>true</autoSwitch>"),
+              std::wstring::npos)
+        << sim::ToUtf8(state.profiles[0].xml);
+}
+
+INSTANTIATE_TEST_SUITE_P(Keys, UsersOwnProfile, ::testing::Values(L"sommer-2026", L"winter-2025"),
+                         [](const auto& info) {
+                             return std::string(info.param == std::wstring(L"sommer-2026") ? "SameKey" : "OldKey");
+                         });
 
 struct RefusedCase {
     const char* name;
@@ -212,7 +255,8 @@ INSTANTIATE_TEST_SUITE_P(
         RefusedCase{"Enterprise", PhoneTag({Credential("Home", "", 0x0010, 0x0008)}), kUnsupportedProp},
         RefusedCase{"PasswordToken", sim::ToHex(sim::NdefMessageBytes({sim::WscRecord(sim::WscPasswordTokenPayload())})),
                     kEmptyProp},
-        RefusedCase{"HandoverRequest", sim::ToHex(sim::WscHandoverRequestMessage()), kEmptyProp},
+        // A handover request begins with its "Hr" record: not a standard tag.
+        RefusedCase{"HandoverRequest", sim::ToHex(sim::WscHandoverRequestMessage()), nullptr},
         RefusedCase{"KeyOf7", PhoneTag({Credential("Home", "1234567")}), nullptr},
         RefusedCase{"CutShort", PhoneTag({Credential("Home", "passphrase")}).substr(0, 80), nullptr}),
     [](const auto& info) { return std::string(info.param.name); });

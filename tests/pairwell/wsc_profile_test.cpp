@@ -37,7 +37,7 @@ TEST_P(WscProfiles, AreAcceptedAndHoldTheTagsValues)
     EXPECT_EQ(stored.encryption, c.encryption);
     EXPECT_EQ(stored.keyType, c.keyType);
     EXPECT_EQ(stored.keyMaterial, c.keyMaterial);
-    EXPECT_EQ(stored.connectionMode, L"manual");
+    EXPECT_EQ(stored.connectionMode, L"auto");
     const size_t hex = xml.find(L"<SSID><hex>");
     if (c.hex.empty()) {
         EXPECT_EQ(hex, std::wstring::npos) << xml;
@@ -52,7 +52,12 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         ProfileCase{"Wpa2Passphrase", {"Home", "correct horse", WscSecurity::Wpa2Personal}, L"Home", L"WPA2PSK", L"AES",
                     L"passPhrase", L"correct horse", L""},
-        ProfileCase{"WpaTkip", {"Old", "passphrase", WscSecurity::WpaPersonal}, L"Old", L"WPAPSK", L"TKIP",
+        ProfileCase{"WpaTkip", {"Old", "passphrase", WscSecurity::WpaPersonal, false}, L"Old", L"WPAPSK", L"TKIP",
+                    L"passPhrase", L"passphrase", L""},
+        // Pairs Windows joins as well.
+        ProfileCase{"WpaAes", {"Mid", "passphrase", WscSecurity::WpaPersonal, true}, L"Mid", L"WPAPSK", L"AES",
+                    L"passPhrase", L"passphrase", L""},
+        ProfileCase{"Wpa2Tkip", {"Mid", "passphrase", WscSecurity::Wpa2Personal, false}, L"Mid", L"WPA2PSK", L"TKIP",
                     L"passPhrase", L"passphrase", L""},
         ProfileCase{"Open", {"Cafe", "", WscSecurity::Open}, L"Cafe", L"open", L"none", L"", L"", L""},
         ProfileCase{"RawKey", {"Raw", std::string(64, 'F'), WscSecurity::Wpa2Personal}, L"Raw", L"WPA2PSK", L"AES",
@@ -61,7 +66,7 @@ INSTANTIATE_TEST_SUITE_P(
         ProfileCase{"XmlCharacters", {"<A&B> \"'", "p<&>\"'ss", WscSecurity::Wpa2Personal}, L"<A&B> \"'", L"WPA2PSK",
                     L"AES", L"passPhrase", L"p<&>\"'ss", L""},
         ProfileCase{"Utf8Name", {"Caf\xC3\xA9 \xE6\x9D\xB1", "passphrase", WscSecurity::Wpa2Personal},
-                    L"Caf\u00E9 \u6771", L"WPA2PSK", L"AES", L"passPhrase", L"passphrase", L""},
+                    L"Caf\u00E9 \u6771", L"WPA2PSK", L"AES", L"passPhrase", L"passphrase", L"436166C3A920E69DB1"},
         // Not UTF-8: matched by its bytes; named with what is printable.
         ProfileCase{"Latin1Name", {"Caf\xE9", "passphrase", WscSecurity::Wpa2Personal}, L"Caf?", L"WPA2PSK", L"AES",
                     L"passPhrase", L"passphrase", L"436166E9"},
