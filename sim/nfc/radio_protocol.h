@@ -6,7 +6,8 @@
 // "touch\t<hex>" brings a tag holding that NDEF message near: its first
 // record decides which subscriptions receive it. A touch's answer is
 // followed by a blank and the performance counter read just before the
-// first handler was called. "census" writes the radio's census
+// first handler was called. "tag" brings the tag of kNfcTagFile near.
+// "census" writes the radio's census
 // record of that process now and answers "ok <alive> <underflows>".
 // "transmit" has a peer read every published message, "transmit\t<id>" only
 // that one; each is reported to its own transmitted handler with its id.
@@ -27,6 +28,8 @@ inline constexpr wchar_t kNfcPublishedFile[] = L"published.log";
 // as a slow radio driver would; each process it holds is noted in the log.
 inline constexpr wchar_t kNfcHoldFile[] = L"hold";
 inline constexpr wchar_t kNfcHeldFile[] = L"held.log";
+// The static tag on the reader: "writable <capacity> <hex>" or "read-only <hex>".
+inline constexpr wchar_t kNfcTagFile[] = L"tag";
 // Names one message type whose subscriptions the radio refuses while it exists.
 inline constexpr wchar_t kNfcRefuseFile[] = L"refuse";
 // The radio's census records: "nfc-<pid>.txt" in C:\tapdeck-sim\census.

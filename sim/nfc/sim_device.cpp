@@ -39,6 +39,44 @@ struct Held {
     T* p;
 };
 
+constexpr wchar_t kWriteTagType[] = L"NDEF:WriteTag";
+
+// "…:WriteTag" publications go to static tags only, never to a peer device.
+bool IsTagPublication(const std::wstring& type) { return type.find(L":WriteTag") != std::wstring::npos; }
+
+struct Tag {
+    bool present = false;
+    bool writable = false;
+    size_t capacity = 0;
+    std::vector<BYTE> bytes;
+};
+
+Tag ReadTag()
+{
+    Tag tag;
+    const std::wstring text = ReadStateFile(kNfcArea, kNfcTagFile);
+    std::wstring hex;
+    if (text.rfind(L"writable ", 0) == 0) {
+        wchar_t* end = nullptr;
+        tag.capacity = std::wcstoul(text.c_str() + 9, &end, 10);
+        tag.writable = true;
+        hex = end && *end == L' ' ? std::wstring(end + 1) : std::wstring();
+    } else if (text.rfind(L"read-only", 0) == 0) {
+        hex = text.size() > 10 ? text.substr(10) : std::wstring();
+    } else {
+        return tag;
+    }
+    while (!hex.empty() && (hex.back() == L'\n' || hex.back() == L'\r')) hex.pop_back();
+    tag.present = FromHex(hex, tag.bytes);
+    return tag;
+}
+
+bool SaveTag(const Tag& tag)
+{
+    const std::wstring kind = tag.writable ? L"writable " + std::to_wstring(tag.capacity) : L"read-only";
+    return WriteStateFile(kNfcArea, kNfcTagFile, kind + L" " + ToHex(tag.bytes));
+}
+
 std::vector<std::string> Fields(const std::string& request)
 {
     std::vector<std::string> fields;
@@ -124,10 +162,14 @@ HRESULT CSimDevice::Publish(HSTRING messageType, std::vector<BYTE> bytes, sdk::I
     {
         std::lock_guard lock(lock_);
         id = nextId_++;
-        publications_[id] = Publication{type, handler};
+        publications_[id] = Publication{type, handler, bytes};
     }
     *messageId = id;
     Record(kNfcPublishedFile, L"publish\t" + std::to_wstring(id) + L"\t" + type + L"\t" + ToHex(bytes));
+    // A tag publication made while a writable tag is on the reader is written at once.
+    if (type == kWriteTagType && ReadTag().writable) {
+        if (HANDLE thread = ::CreateThread(nullptr, 0, WriteThread, this, 0, nullptr)) ::CloseHandle(thread);
+    }
     return S_OK;
 }
 
@@ -321,6 +363,67 @@ long CSimDevice::Deliver(const std::function<bool(const std::wstring&, std::vect
     return static_cast<long>(deliveries.size());
 }
 
+long CSimDevice::PlaceTag()
+{
+    const Tag tag = ReadTag();
+    if (!tag.present) return 0;
+    Arrive();
+    long called = 0;
+    if (tag.writable) {
+        // "WriteableTag" receives the capacity as a little-endian int32.
+        std::vector<BYTE> size(4);
+        for (int i = 0; i < 4; ++i) size[i] = static_cast<BYTE>(tag.capacity >> (8 * i));
+        called += Deliver(
+            [&](const std::wstring& type, std::vector<BYTE>& data) {
+                data = size;
+                return type == L"WriteableTag";
+            },
+            nullptr);
+        // A tag that is written is not read for anyone else.
+        if (WriteTag(tag.capacity)) return called + 1;
+    }
+    return tag.bytes.empty() ? called : called + Touch(tag.bytes);
+}
+
+bool CSimDevice::WriteTag(size_t capacity)
+{
+    INT64 id = 0;
+    std::vector<BYTE> bytes;
+    sdk::IMessageTransmittedHandler* handler = nullptr;
+    {
+        std::lock_guard lock(lock_);
+        // The newest publication that fits is the one written.
+        for (auto it = publications_.rbegin(); it != publications_.rend(); ++it) {
+            if (it->second.type != kWriteTagType || it->second.bytes.size() > capacity) continue;
+            id = it->first;
+            bytes = it->second.bytes;
+            handler = it->second.handler;
+            if (handler) handler->AddRef();
+            break;
+        }
+    }
+    if (id == 0) return false;
+    Tag tag = ReadTag();
+    const bool written = tag.writable && tag.capacity >= bytes.size();
+    if (written) {
+        tag.bytes = bytes;
+        SaveTag(tag);
+        Record(kNfcPublishedFile, L"written\t" + std::to_wstring(id) + L"\t" + ToHex(bytes));
+        if (handler) handler->Invoke(this, id);
+    }
+    if (handler) handler->Release();
+    return written;
+}
+
+DWORD WINAPI CSimDevice::WriteThread(void* param)
+{
+    ::CoInitializeEx(nullptr, COINIT_MULTITHREADED);
+    auto* self = static_cast<CSimDevice*>(param);
+    self->WriteTag(ReadTag().capacity);
+    ::CoUninitialize();
+    return 0;
+}
+
 long CSimDevice::Transmit(INT64 only)
 {
     struct Delivery {
@@ -332,6 +435,7 @@ long CSimDevice::Transmit(INT64 only)
     {
         std::lock_guard lock(lock_);
         for (auto& [id, publication] : publications_) {
+            if (IsTagPublication(publication.type)) continue;
             if (only != -1 && id != only) continue;
             read.push_back(id);
             if (publication.handler) deliveries.push_back(Delivery{id, Held(publication.handler)});
@@ -353,6 +457,8 @@ std::string CSimDevice::Serve(const std::string& request)
         LARGE_INTEGER delivered{};
         called = Touch(bytes, &delivered);
         return "ok " + std::to_string(called) + " " + std::to_string(delivered.QuadPart);
+    } else if (fields[0] == "tag") {
+        called = PlaceTag();
     } else if (fields[0] == "arrive") {
         called = Arrive();
     } else if (fields[0] == "depart") {

@@ -3,6 +3,12 @@
 // asks for the default device while the radio is "present". It records what
 // the program subscribes and publishes, and raises the program's handlers
 // on its own threads when simctl or a test touches, departs or reads.
+// Static tags follow the "NDEF protocol" and "WriteableTag protocol" pages
+// of the Windows driver docs: "NDEF:WriteTag" publications reach only a
+// writable tag ("MUST NOT transmit *:WriteTag publications when connected
+// to an NFC Forum Device"), the newest that fits is the one written, a
+// written tag is not read for other subscriptions, and "WriteableTag"
+// receives the tag's capacity (sim/README.md lists what is not modelled).
 #include <functional>
 #include <map>
 #include <mutex>
@@ -55,6 +61,10 @@ public:
     // (ndef_routing.h), and also gives the performance counter read just
     // before the first handler was called (0 when none was).
     long Touch(const std::vector<BYTE>& bytes, LARGE_INTEGER* delivered = nullptr);
+    // A static tag comes near (kNfcTagFile tells which): a writable one is
+    // written by the newest "NDEF:WriteTag" publication that fits, else what
+    // it holds is read as a touch.
+    long PlaceTag();
     long Arrive();
     long Depart();
     // A peer reads every message published, or only the one with that id.
@@ -71,6 +81,10 @@ private:
     long Deliver(const std::function<bool(const std::wstring&, std::vector<BYTE>&)>& route, LARGE_INTEGER* delivered);
     HRESULT Publish(HSTRING messageType, std::vector<BYTE> bytes, sdk::IMessageTransmittedHandler* handler,
                     INT64* messageId);
+    // Writes the newest fitting tag publication to a writable tag on the
+    // reader; true when one was written and its transmitted event raised.
+    bool WriteTag(size_t capacity);
+    static DWORD WINAPI WriteThread(void* param);
 
     struct Subscription {
         std::wstring type;
@@ -79,6 +93,7 @@ private:
     struct Publication {
         std::wstring type;
         sdk::IMessageTransmittedHandler* handler;  // may be null
+        std::vector<BYTE> bytes;
     };
 
     std::mutex lock_;  // guards everything below; never held while a handler runs

@@ -68,6 +68,31 @@ int Refuse(const SimctlArgs& args)
     return WriteStateFile(kNfcArea, kNfcRefuseFile, args[0]) ? 0 : 1;
 }
 
+// The static tag on the reader. Placing one (or "touch" for the one there)
+// brings it near every program with the radio open; "remove" takes it away.
+int Tag(const SimctlArgs& args)
+{
+    if (args.size() == 1 && args[0] == L"remove") {
+        DeleteStateFile(kNfcArea, kNfcTagFile);
+        return Send(L"depart");
+    }
+    if (args.size() == 1 && args[0] == L"touch") return Send(L"tag");
+    std::vector<BYTE> bytes;
+    if (args.size() >= 2 && args.size() <= 3 && args[0] == L"writable") {
+        wchar_t* end = nullptr;
+        const unsigned long capacity = std::wcstoul(args[1].c_str(), &end, 10);
+        if (args[1].empty() || *end || (args.size() == 3 && !FromHex(args[2], bytes))) return 2;
+        if (!WriteStateFile(kNfcArea, kNfcTagFile, L"writable " + std::to_wstring(capacity) + L" " + ToHex(bytes)))
+            return 1;
+        return Send(L"tag");
+    }
+    if (args.size() == 2 && args[0] == L"read-only" && FromHex(args[1], bytes)) {
+        if (!WriteStateFile(kNfcArea, kNfcTagFile, L"read-only " + ToHex(bytes))) return 1;
+        return Send(L"tag");
+    }
+    return 2;
+}
+
 int Depart(const SimctlArgs& args) { return args.empty() ? Send(L"depart") : 2; }
 
 int Transmit(const SimctlArgs& args) { return args.empty() ? Send(L"transmit") : 2; }
@@ -90,6 +115,7 @@ int Reset(const SimctlArgs& args)
     DeleteStateFile(kNfcArea, kNfcHoldFile);
     DeleteStateFile(kNfcArea, kNfcHeldFile);
     DeleteStateFile(kNfcArea, kNfcRefuseFile);
+    DeleteStateFile(kNfcArea, kNfcTagFile);
     return 0;
 }
 
@@ -101,13 +127,16 @@ SimctlCommand touchTextCommand(L"nfc-touch-text", L"Windows.SUBTYPE TEXT  a PC s
                                TouchText);
 SimctlCommand refuseCommand(L"nfc-refuse", L"[TYPE]  subscriptions of TYPE fail from now on (none: all succeed)",
                             Refuse);
+SimctlCommand tagCommand(L"nfc-tag",
+                         L"writable CAPACITY [HEX] | read-only HEX | touch | remove  a static tag on the reader",
+                         Tag);
 SimctlCommand departCommand(L"nfc-depart", L"  the peer leaves", Depart);
 SimctlCommand transmitCommand(L"nfc-transmit", L"  a peer reads every published message", Transmit);
 SimctlCommand recordsCommand(L"nfc-records",
                              L"[subscriptions|published]  subscribe/unsubscribe, "
                              L"publish/transmitted/withdraw/unknown-withdraw lines",
                              Records);
-SimctlCommand resetCommand(L"nfc-reset", L"  radio absent, no type refused, records emptied", Reset);
+SimctlCommand resetCommand(L"nfc-reset", L"  radio absent, no type refused, no tag, records emptied", Reset);
 
 }  // namespace
 }  // namespace tapdeck::sim

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <roapi.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cctype>
 #include <climits>
@@ -470,6 +471,74 @@ TEST_F(NfcPublish, TwoPublicationsKeepOnlyTheSecondId)
     EXPECT_EQ(1, CountPrefix(records, L"withdraw"));
     EXPECT_EQ(L"withdraw\t" + std::to_wstring(second), records.back());
 }
+
+// "NDEF:WriteTag" goes to a writable static tag only, never to a peer; the
+// newest that fits is written and reported transmitted, and a written tag
+// is not read for anyone. "WriteableTag" hears each writable tag's capacity
+// as a little-endian int32, through the binary handler of a type that is
+// neither NDEF nor Windows.
+struct TagCase {
+    const wchar_t* kind;
+    unsigned capacity;
+    bool placedFirst;  // the tag is on the reader before the publication
+    bool written;
+};
+
+class NfcTagWrite : public NfcWorld, public ::testing::WithParamInterface<TagCase> {};
+
+TEST_P(NfcTagWrite, OnlyAWritableTagThatFitsIsWritten)
+{
+    const TagCase& tag = GetParam();
+    const std::wstring wsc = L"NDEF:MIME.application/vnd.wfa.wsc";
+    Register(L"A", L"WriteableTag", kRecorder);
+    Register(L"B", wsc, kRecorder);
+    ASSERT_TRUE(Open());
+    ASSERT_TRUE(manager.SubscribeAll());
+    const std::string before = TagMessage(wsc, "00");
+    const std::string message = TagMessage(wsc, "104a000110" "100e0005102600010100");
+    const bool writable = std::wstring(tag.kind) == L"writable";
+    const std::wstring state = writable ? L"writable " + std::to_wstring(tag.capacity) : std::wstring(L"read-only");
+    const auto place = [&] {
+        ASSERT_TRUE(sim::WriteStateFile(sim::kNfcArea, sim::kNfcTagFile, state + L" " + sim::FromUtf8(before)));
+    };
+    if (tag.placedFirst) place();
+    ASSERT_TRUE(manager.PublishHex(L"NDEF:WriteTag", sim::FromUtf8(message)));
+    // Earlier tests leave publications in this process's radio: count this one's lines.
+    const std::wstring id = L"\t" + std::to_wstring(manager.PublishedMessageId());
+    const auto lines = [&](const wchar_t* what) {
+        const auto records = RadioRecords(sim::kNfcPublishedFile);
+        return std::count(records.begin(), records.end(), what + id);
+    };
+    RequestHere("transmit");
+    if (!tag.placedFirst) {
+        place();
+        RequestHere("tag");
+    }
+    if (tag.written) {
+        ASSERT_TRUE(WaitUntil([&] { return lines(L"withdraw") == 1; }, 5s));
+    }
+    ASSERT_TRUE(WaitForRecorders());
+
+    EXPECT_EQ(tag.written ? 1 : 0, CountPrefix(RadioRecords(sim::kNfcPublishedFile), L"written" + id + L"\t"));
+    EXPECT_EQ(tag.written ? 1 : 0, lines(L"withdraw"));
+    EXPECT_EQ(0, lines(L"transmitted"));
+    EXPECT_EQ(state + L" " + sim::FromUtf8(tag.written ? message : before),
+              sim::ReadStateFile(sim::kNfcArea, sim::kNfcTagFile));
+    Starts expected;
+    char size[9];
+    std::snprintf(size, sizeof(size), "%02x%02x0000", tag.capacity & 0xff, tag.capacity >> 8);
+    if (writable && !tag.placedFirst) expected.push_back(L"nfc-recorder.exe\t" + sim::FromUtf8(size));
+    if (!tag.written && !tag.placedFirst) expected.push_back(L"nfc-recorder.exe\t" + sim::FromUtf8(before));
+    auto starts = HandlerStarts();
+    std::sort(starts.begin(), starts.end());
+    std::sort(expected.begin(), expected.end());
+    EXPECT_EQ(expected, starts);
+}
+
+INSTANTIATE_TEST_SUITE_P(Tags, NfcTagWrite,
+                         ::testing::Values(TagCase{L"writable", 300, false, true}, TagCase{L"writable", 41, true, true},
+                                           TagCase{L"writable", 40, false, false},
+                                           TagCase{L"read-only", 0, false, false}));
 
 TEST_F(NfcPublish, CloseWithdrawsAMessageStillPublished)
 {

@@ -182,6 +182,7 @@ inline void ResetRadio()
     sim::DeleteStateFile(sim::kNfcArea, sim::kNfcPublishedFile);
     sim::DeleteStateFile(sim::kNfcArea, sim::kNfcPresentFile);
     sim::DeleteStateFile(sim::kNfcArea, sim::kNfcRefuseFile);
+    sim::DeleteStateFile(sim::kNfcArea, sim::kNfcTagFile);
 }
 
 inline void SetRadioPresent(bool present)
