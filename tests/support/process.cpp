@@ -87,6 +87,7 @@ RecordingWindow::RecordingWindow(const wchar_t* prop) : prop_(prop)
 {
     ::InitializeCriticalSection(&lock_);
     ready_.reset(::CreateEventW(nullptr, TRUE, FALSE, nullptr));
+    flushed_.reset(::CreateEventW(nullptr, FALSE, FALSE, nullptr));
     thread_.reset(::CreateThread(nullptr, 0, Thread, this, 0, nullptr));
     ::WaitForSingleObject(ready_.get(), 10000);
 }
@@ -108,7 +109,12 @@ long RecordingWindow::Count(UINT message) const
     return count;
 }
 
-void RecordingWindow::Flush() const { ::SendMessageW(window_, kFlushMessage, 0, 0); }
+// Posted, not sent: a thread handles sent messages before any posted one, so
+// a sent flush could return while a posted message was still queued.
+void RecordingWindow::Flush() const
+{
+    if (::PostMessageW(window_, kFlushMessage, 0, 0)) ::WaitForSingleObject(flushed_.get(), 10000);
+}
 
 DWORD WINAPI RecordingWindow::Thread(void* param)
 {
@@ -150,7 +156,10 @@ LRESULT CALLBACK RecordingWindow::Proc(HWND window, UINT message, WPARAM wParam,
         }
         ::LeaveCriticalSection(&self->lock_);
     }
-    if (message == kFlushMessage) return 0;
+    if (message == kFlushMessage) {
+        ::SetEvent(self->flushed_.get());
+        return 0;
+    }
     return ::DefWindowProcW(window, message, wParam, lParam);
 }
 

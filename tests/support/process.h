@@ -51,6 +51,7 @@ private:
     std::wstring prop_;
     HWND window_ = nullptr;
     unique_handle ready_;
+    unique_handle flushed_;
     unique_handle thread_;
     mutable CRITICAL_SECTION lock_;
     struct Entry { UINT message; long count; };
