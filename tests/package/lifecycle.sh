@@ -75,7 +75,7 @@ touch_camera() {
     before="$(toasts "$2")"
     sim wlan-reset >/dev/null && sim wlan-network "$1" secret-4711 >/dev/null &&
         wait_for 'sim nfc-records subscriptions | grep -q x-vexa-kox' &&
-        sim nfc-touch NDEF:MIME.application/x-vexa-kox "$(wine 'C:\tapdeck-sim\bin\tagtool.exe' "$1" secret-4711 | tr -d '\r')" >/dev/null &&
+        sim nfc-touch "$(wine 'C:\tapdeck-sim\bin\tagtool.exe' "$1" secret-4711 | tr -d '\r')" >/dev/null &&
         wait_for "[ \"\$(toasts $2)\" -gt $before ]" 30 && wait_for '[ -z "$(agent_pids Pairwell.exe)" ]' 30
 }
 touch_camera DIRECT-Kox-Shown shown || fail "no toast shown: $(sim toast-records | tr '\n' ' ')"
