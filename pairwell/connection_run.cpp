@@ -30,6 +30,9 @@ void ConnectionRun::RunConnection(const wchar_t* commandLineText)
     }
     // Every early exit too: the handle is not kept to the end of the process.
     wlan.Close();
+    // A joined toast stays on screen without us; its presenter goes now,
+    // while the apartment is still up, not with the process's statics.
+    toast_.reset();
     usage_.Release();
 }
 

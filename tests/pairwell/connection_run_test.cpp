@@ -2,6 +2,8 @@
 // (Wine has none) and the Wi-Fi stand-in loaded beside the test.
 #include <gtest/gtest.h>
 
+#include <roapi.h>
+
 #include <atomic>
 #include <thread>
 
@@ -99,6 +101,21 @@ TEST(FlowLibraryProfile, EmptyProfileCountsAsNotInstalledWithoutDialog)
     ConnectionRun run(instance, Installed);
     EXPECT_FALSE(run.CheckCompanionInstalled());
     EXPECT_FALSE(FindWindowWithProperty(kNotInstalledProp));
+}
+
+// The joined toast stays on screen, but the run lets go of it at its end,
+// while the apartment is still up: a click then reaches nothing of the run.
+TEST_F(FlowLibrary, StandardTagRunLetsGoOfTheJoinedToastAtItsEnd)
+{
+    world_.Wlan([](sim::WlanSimState& s) { s.networks.push_back({L"Home", L"passphrase"}); });
+    ConnectionRun run(instance_);
+    const HRESULT init = ::RoInitialize(RO_INIT_MULTITHREADED);
+    run.RunConnection(PhoneTag({Credential("Home", "passphrase")}).c_str());
+    EXPECT_TRUE(ClickOwnToast(true));
+    if (SUCCEEDED(init)) ::RoUninitialize();
+    const std::vector<std::wstring> toasts = world_.ToastRecords();
+    EXPECT_TRUE(HasLine(toasts, L"activated\t")) << ::testing::PrintToString(toasts);
+    EXPECT_FALSE(HasLine(toasts, L"handled\t")) << ::testing::PrintToString(toasts);
 }
 
 class ConnectLoop : public ::testing::Test {
