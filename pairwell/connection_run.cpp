@@ -138,10 +138,17 @@ bool ConnectionRun::CheckRadioOn()
 
 void ConnectionRun::LaunchCompanion()
 {
-    if (!CheckCompanionInstalled()) return;
+    // The toast's click and the main thread after connecting may both come:
+    // once one has told the user the companion is missing, the other waits
+    // for that answer and does not tell it again.
+    std::lock_guard<std::mutex> lock(launchLock_);
+    if (companionMissing_) return;
+    if (!CheckCompanionInstalled()) {
+        companionMissing_ = true;
+        return;
+    }
     SubmitEvent({L"LaunchFunction", L"Used", L"Count"});
     if (profile.empty()) return;
-    std::lock_guard<std::mutex> lock(launchLock_);
     ActivateCompanionApp(profile.front().appUserModelId.c_str());
 }
 

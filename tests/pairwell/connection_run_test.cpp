@@ -94,6 +94,35 @@ TEST_F(FlowLibrary, CompanionUninstalledBeforeLaunchShowsTheDialogInstead)
     EXPECT_FALSE(world_.UsageEvent({L"LaunchFunction", L"Used", L"Count"}));
 }
 
+// Installed at the touch, gone by the click on the connecting toast: the
+// click's dialog is the only one, and the toast is hidden while it is open.
+TEST_F(FlowLibrary, CompanionGoneAtTheToastsClickIsToldOnce)
+{
+    std::atomic<int> asked{0};
+    std::atomic<bool> ended{false};
+    ConnectionRun run(instance_, [&](const wchar_t*) { return asked++ == 0; });
+    world_.Profile(20, 1);
+    std::thread flow([&] {
+        const HRESULT init = ::RoInitialize(RO_INIT_MULTITHREADED);
+        run.RunConnection(CameraPayload().c_str());
+        if (SUCCEEDED(init)) ::RoUninitialize();
+        ended = true;
+    });
+    const auto toast = [&](const wchar_t* what) { return [&, what] { return HasLine(world_.ToastRecords(), what); }; };
+    const HWND first = WaitUntil(toast(L"shown\t"), 15s) && ClickOwnToast(false) ? WaitForDialog(kNotInstalledProp) : nullptr;
+    world_.CameraInReach();
+    EXPECT_TRUE(WaitUntil(toast(L"hidden\t"), 15s)) << "the hide waited for the dialog";
+    if (first) Close(first);
+    HWND second = nullptr;
+    WaitUntil([&] { return ended || ((second = FindWindowWithProperty(kNotInstalledProp)) && second != first); }, 15s);
+    if (second == first) second = nullptr;
+    if (second) Close(second);
+    flow.join();
+    EXPECT_TRUE(first);
+    EXPECT_FALSE(second) << "the dialog came twice";
+    EXPECT_TRUE(world_.Activations().empty());
+}
+
 TEST(FlowLibraryProfile, EmptyProfileCountsAsNotInstalledWithoutDialog)
 {
     PairwellWorld world;
