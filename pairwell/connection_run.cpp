@@ -30,6 +30,9 @@ void ConnectionRun::RunConnection(const wchar_t* commandLineText)
     }
     // Every early exit too: the handle is not kept to the end of the process.
     wlan.Close();
+    // A joined toast stays on screen without us; its presenter goes now,
+    // while the apartment is still up, not with the process's statics.
+    toast_.reset();
     usage_.Release();
 }
 
@@ -135,10 +138,17 @@ bool ConnectionRun::CheckRadioOn()
 
 void ConnectionRun::LaunchCompanion()
 {
-    if (!CheckCompanionInstalled()) return;
+    // The toast's click and the main thread after connecting may both come:
+    // once one has told the user the companion is missing, the other waits
+    // for that answer and does not tell it again.
+    std::lock_guard<std::mutex> lock(launchLock_);
+    if (companionMissing_) return;
+    if (!CheckCompanionInstalled()) {
+        companionMissing_ = true;
+        return;
+    }
     SubmitEvent({L"LaunchFunction", L"Used", L"Count"});
     if (profile.empty()) return;
-    std::lock_guard<std::mutex> lock(launchLock_);
     ActivateCompanionApp(profile.front().appUserModelId.c_str());
 }
 

@@ -99,9 +99,10 @@ private:
     std::atomic<bool> cancelRequested_{false};
     std::unique_ptr<ToastPresenter> toast_;
     UsageUser usage_;
-    // Held around the companion's activation: the main thread and the
+    // Held around a launch of the companion: the main thread and the
     // toast's thread may both launch it.
     std::mutex launchLock_;
+    bool companionMissing_ = false;  // guarded by launchLock_
 };
 
 }  // namespace tapdeck::pairwell

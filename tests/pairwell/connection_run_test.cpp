@@ -2,6 +2,8 @@
 // (Wine has none) and the Wi-Fi stand-in loaded beside the test.
 #include <gtest/gtest.h>
 
+#include <roapi.h>
+
 #include <atomic>
 #include <thread>
 
@@ -92,6 +94,35 @@ TEST_F(FlowLibrary, CompanionUninstalledBeforeLaunchShowsTheDialogInstead)
     EXPECT_FALSE(world_.UsageEvent({L"LaunchFunction", L"Used", L"Count"}));
 }
 
+// Installed at the touch, gone by the click on the connecting toast: the
+// click's dialog is the only one, and the toast is hidden while it is open.
+TEST_F(FlowLibrary, CompanionGoneAtTheToastsClickIsToldOnce)
+{
+    std::atomic<int> asked{0};
+    std::atomic<bool> ended{false};
+    ConnectionRun run(instance_, [&](const wchar_t*) { return asked++ == 0; });
+    world_.Profile(20, 1);
+    std::thread flow([&] {
+        const HRESULT init = ::RoInitialize(RO_INIT_MULTITHREADED);
+        run.RunConnection(CameraPayload().c_str());
+        if (SUCCEEDED(init)) ::RoUninitialize();
+        ended = true;
+    });
+    const auto toast = [&](const wchar_t* what) { return [&, what] { return HasLine(world_.ToastRecords(), what); }; };
+    const HWND first = WaitUntil(toast(L"shown\t"), 15s) && ClickOwnToast(false) ? WaitForDialog(kNotInstalledProp) : nullptr;
+    world_.CameraInReach();
+    EXPECT_TRUE(WaitUntil(toast(L"hidden\t"), 15s)) << "the hide waited for the dialog";
+    if (first) Close(first);
+    HWND second = nullptr;
+    WaitUntil([&] { return ended || ((second = FindWindowWithProperty(kNotInstalledProp)) && second != first); }, 15s);
+    if (second == first) second = nullptr;
+    if (second) Close(second);
+    flow.join();
+    EXPECT_TRUE(first);
+    EXPECT_FALSE(second) << "the dialog came twice";
+    EXPECT_TRUE(world_.Activations().empty());
+}
+
 TEST(FlowLibraryProfile, EmptyProfileCountsAsNotInstalledWithoutDialog)
 {
     PairwellWorld world;
@@ -99,6 +130,21 @@ TEST(FlowLibraryProfile, EmptyProfileCountsAsNotInstalledWithoutDialog)
     ConnectionRun run(instance, Installed);
     EXPECT_FALSE(run.CheckCompanionInstalled());
     EXPECT_FALSE(FindWindowWithProperty(kNotInstalledProp));
+}
+
+// The joined toast stays on screen, but the run lets go of it at its end,
+// while the apartment is still up: a click then reaches nothing of the run.
+TEST_F(FlowLibrary, StandardTagRunLetsGoOfTheJoinedToastAtItsEnd)
+{
+    world_.Wlan([](sim::WlanSimState& s) { s.networks.push_back({L"Home", L"passphrase"}); });
+    ConnectionRun run(instance_);
+    const HRESULT init = ::RoInitialize(RO_INIT_MULTITHREADED);
+    run.RunConnection(PhoneTag({Credential("Home", "passphrase")}).c_str());
+    EXPECT_TRUE(ClickOwnToast(true));
+    if (SUCCEEDED(init)) ::RoUninitialize();
+    const std::vector<std::wstring> toasts = world_.ToastRecords();
+    EXPECT_TRUE(HasLine(toasts, L"activated\t")) << ::testing::PrintToString(toasts);
+    EXPECT_FALSE(HasLine(toasts, L"handled\t")) << ::testing::PrintToString(toasts);
 }
 
 class ConnectLoop : public ::testing::Test {

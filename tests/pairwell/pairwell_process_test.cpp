@@ -21,14 +21,6 @@ constexpr wchar_t kConnectedProp[] = L"Camera WiFiConnectedDlg prop";
 constexpr wchar_t kFailedProp[] = L"Camera WiFiConnectFailDlg prop";
 constexpr wchar_t kPowerOffProp[] = L"Camera WiFiPowerOffDlg prop";
 
-bool HasLine(const std::vector<std::wstring>& lines, const std::wstring& prefix)
-{
-    for (const std::wstring& line : lines) {
-        if (line.rfind(prefix, 0) == 0) return true;
-    }
-    return false;
-}
-
 // Whatever a test leaves open is closed before the next one starts.
 class PairwellProcess : public ::testing::Test {
 protected:

@@ -72,6 +72,30 @@ std::wstring CameraPayload(const std::wstring& ssid, const std::wstring& passphr
     return hex;
 }
 
+sim::WscCredentialFields Credential(std::string ssid, std::string key, unsigned auth, std::optional<unsigned> encr)
+{
+    sim::WscCredentialFields credential;
+    credential.ssid = std::move(ssid);
+    credential.key = std::move(key);
+    credential.auth = auth;
+    credential.encr = encr;
+    return credential;
+}
+
+std::wstring PhoneTag(std::vector<sim::WscCredentialFields> credentials)
+{
+    return sim::ToHex(sim::NdefMessageBytes(
+        {sim::WscRecord(sim::WscConfigurationPayload(credentials)), sim::AndroidAppRecord("com.android.settings")}));
+}
+
+bool HasLine(const std::vector<std::wstring>& lines, const std::wstring& prefix)
+{
+    for (const std::wstring& line : lines) {
+        if (line.rfind(prefix, 0) == 0) return true;
+    }
+    return false;
+}
+
 std::wstring ProfileLine(const std::wstring& name, const std::wstring& passphrase)
 {
     return L"<?xml version=\"1.0\"?><WLANProfile xmlns=\"http://www.microsoft.com/networking/WLAN/profile/v1\">"
@@ -235,6 +259,28 @@ void PressDialogButton(HWND dialog, int id)
         ::SendMessageW(control, BM_SETCHECK, state == BST_CHECKED ? BST_UNCHECKED : BST_CHECKED, 0);
     }
     ::PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(control));
+}
+
+bool ClickOwnToast(bool afterHandlers)
+{
+    unique_event delivered(::CreateEventW(nullptr, FALSE, FALSE, sim::toast::kDeliveredEvent));
+    // The host's thread makes the event once the first toast is shown.
+    const std::wstring name = sim::toast::EventFor(sim::toast::kActivateEvent, ::GetCurrentProcessId());
+    unique_event activate;
+    WaitUntil(
+        [&] {
+            activate.reset(::OpenEventW(EVENT_MODIFY_STATE, FALSE, name.c_str()));
+            return static_cast<bool>(activate);
+        },
+        std::chrono::seconds(5));
+    if (!delivered || !activate) return false;
+    // The host takes one user action at a time: it takes a second click only
+    // when the first one's handlers have returned.
+    for (int click = afterHandlers ? 2 : 1; click > 0; --click) {
+        ::SetEvent(activate.get());
+        if (::WaitForSingleObject(delivered.get(), 10000) != WAIT_OBJECT_0) return false;
+    }
+    return true;
 }
 
 }  // namespace tapdeck::test

@@ -5,12 +5,14 @@
 #include <windows.h>
 #include <chrono>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "tallyr_record.h"
 #include "unique_handle.h"
 #include "wlan_sim_state.h"
+#include "wsc_message.h"
 
 namespace tapdeck::test {
 
@@ -21,6 +23,15 @@ inline constexpr wchar_t kCompanionAumid[] = L"VexaCorporation.KoxPhotoCompanion
 // The camera's NFC message as the agent passes it.
 std::wstring CameraPayload(const std::wstring& ssid = kCameraSsid,
                            const std::wstring& passphrase = kCameraPassphrase);
+
+// A standard tag's network (WPA2-Personal, AES unless told).
+sim::WscCredentialFields Credential(std::string ssid, std::string key, unsigned auth = 0x0020,
+                                    std::optional<unsigned> encr = 0x0008);
+// As Android's Wi-Fi settings write it: the network, then the app's record.
+std::wstring PhoneTag(std::vector<sim::WscCredentialFields> credentials);
+
+// True when a line starts with the prefix.
+bool HasLine(const std::vector<std::wstring>& lines, const std::wstring& prefix);
 
 // The profile Pairwell writes for a network, as literal text (the values
 // inserted as they are: no XML special characters in them).
@@ -67,5 +78,8 @@ unique_handle StartPairwell(const std::wstring& arguments);
 HWND WaitForDialog(const wchar_t* property, std::chrono::milliseconds timeout = std::chrono::seconds(15));
 // What a click on the control does (the check box toggles first).
 void PressDialogButton(HWND dialog, int id);
+// The user clicks the toast this process shows; with afterHandlers, returns
+// once the click's handlers have returned. False when the host took no click.
+bool ClickOwnToast(bool afterHandlers);
 
 }  // namespace tapdeck::test

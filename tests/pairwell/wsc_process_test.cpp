@@ -24,24 +24,6 @@ constexpr wchar_t kConnectedProp[] = L"Camera WiFiConnectedDlg prop";
 constexpr wchar_t kFailedProp[] = L"Camera WiFiConnectFailDlg prop";
 constexpr wchar_t kPowerOffProp[] = L"Camera WiFiPowerOffDlg prop";
 
-sim::WscCredentialFields Credential(std::string ssid, std::string key, unsigned auth = 0x0020,
-                                  std::optional<unsigned> encr = 0x0008)
-{
-    sim::WscCredentialFields credential;
-    credential.ssid = std::move(ssid);
-    credential.key = std::move(key);
-    credential.auth = auth;
-    credential.encr = encr;
-    return credential;
-}
-
-// As Android's Wi-Fi settings write it: the network, then the app's record.
-std::wstring PhoneTag(std::vector<sim::WscCredentialFields> credentials)
-{
-    return sim::ToHex(sim::NdefMessageBytes(
-        {sim::WscRecord(sim::WscConfigurationPayload(credentials)), sim::AndroidAppRecord("com.android.settings")}));
-}
-
 std::wstring Profile(const std::wstring& name, const std::wstring& security)
 {
     return L"accepted <?xml version=\"1.0\"?><WLANProfile xmlns=\"http://www.microsoft.com/networking/WLAN/profile/v1\">"
