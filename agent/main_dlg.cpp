@@ -4,10 +4,17 @@
 
 #include "about_dlg.h"
 #include "agent_messages.h"
-#include "dialog_window.h"
+#include "child_control.h"
+#include "dialog_font.h"
+#include "dialog_loop.h"
+#include "fixed_size_window.h"
+#include "force_foreground.h"
+#include "placement.h"
 #include "res_string.h"
 #include "strings/agent_strings.h"
 #include "tpd_app.h"
+#include "window_class.h"
+#include "window_user_data.h"
 
 namespace tapdeck {
 namespace {
@@ -33,7 +40,7 @@ bool CMainDlg::Build()
 {
     HINSTANCE instance = app_.Instance();
     HCURSOR arrow = static_cast<HCURSOR>(::LoadImageW(nullptr, IDC_ARROW, IMAGE_CURSOR, 0, 0, LR_SHARED | LR_DEFAULTSIZE));
-    if (!RegisterDialogClass(instance, kClassName, WindowProc, app_.AppIcon(), arrow)) return false;
+    if (!RegisterWindowClass(instance, kClassName, WindowProc, app_.AppIcon(), arrow)) return false;
 
     window_ = ::CreateWindowExW(0, kClassName, kTitle, kDialogStyle, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT,
                                 CW_USEDEFAULT, nullptr, nullptr, instance, this);
@@ -49,14 +56,7 @@ bool CMainDlg::Build()
     textStatic_ = CreateControl(window_, instance, L"STATIC", text, kTextStyle, 0);
     if (!textStatic_) return false;
 
-    std::wstring face;
-    if (!LoadResString(face, IDS_DIALOG_FONT)) return false;
-    int dpiY = 96;
-    if (HDC dc = ::GetDC(window_)) {
-        dpiY = ::GetDeviceCaps(dc, LOGPIXELSY);
-        ::ReleaseDC(window_, dc);
-    }
-    font_.reset(CreateDialogFont(face, 9, dpiY));
+    font_ = LoadDialogFont(IDS_DIALOG_FONT);
     if (!font_) return false;
 
     const auto font = reinterpret_cast<WPARAM>(font_.get());
@@ -87,8 +87,7 @@ bool CMainDlg::AddAboutItem()
     // The system menu stays the system menu: made the window's menu as well,
     // it would turn into a menu bar over the dialog's text.
     ::InsertMenuW(menu, kAboutItemPosition, MF_BYPOSITION | MF_STRING, IDM_ABOUT_BOX, text.c_str());
-    RemoveSizingCommands(window_, menu);
-    return true;
+    return RemoveSizingCommands(window_);
 }
 
 void CMainDlg::ReleaseClassAndFont()
@@ -99,12 +98,8 @@ void CMainDlg::ReleaseClassAndFont()
 
 LRESULT CALLBACK CMainDlg::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
-    if (message == WM_CREATE) {
-        const auto* create = reinterpret_cast<const CREATESTRUCTW*>(lParam);
-        ::SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
-        return 1;
-    }
-    auto* self = reinterpret_cast<CMainDlg*>(::GetWindowLongPtrW(window, GWLP_USERDATA));
+    auto* self = WindowUserData<CMainDlg>(window, message, lParam);
+    if (message == WM_CREATE) return 1;
     switch (message) {
     case WM_DESTROY:
         RemoveAllProps(window);
@@ -172,15 +167,7 @@ void CMainDlg::RunAboutBox()
     // A box that failed half way has been sent WM_CLOSE: its loop runs all
     // the same, so that the quit its destruction posts ends this loop and
     // not the dialog's own.
-    if (HWND box = about.Window()) {
-        MSG message;
-        while (::GetMessageW(&message, nullptr, 0, 0) > 0) {
-            if (!::IsDialogMessageW(box, &message)) {
-                ::TranslateMessage(&message);
-                ::DispatchMessageW(&message);
-            }
-        }
-    }
+    if (HWND box = about.Window()) RunDialogLoop(box);
     if (!::IsWindow(window_)) {
         // The dialog was closed under the box (the agent is ending): the box
         // goes too, and the dialog thread's own loop still has to end.

@@ -10,7 +10,7 @@ constexpr UINT WM_FLASH_DIALOG = WM_APP + 100;
 // Posted by the app-visibility sink: re-evaluate the visibility state.
 constexpr UINT WM_VISIBILITY_CHANGED = WM_APP + 101;
 // One-shot timer, 100 ms after a display change: re-centre the dialog.
-constexpr UINT_PTR TIMER_REPLACE = 1002;
+constexpr UINT_PTR TIMER_RECENTER = 1002;
 
 // The window properties of the open dialogs, in the order they are searched.
 inline constexpr const wchar_t* kDialogProperties[] = {

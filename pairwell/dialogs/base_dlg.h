@@ -83,8 +83,6 @@ private:
     static LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
     LRESULT OnMessage(UINT message, WPARAM wParam, LPARAM lParam);
     HWND CreateControl(const ControlEntry& entry);
-    bool CreateDialogFont();
-    bool EditSystemMenu();
     void StopWatchingAppVisibility();
     void DestroyLeftoverWindow();
 };

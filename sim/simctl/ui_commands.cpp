@@ -12,6 +12,7 @@
 #include "sim_state.h"
 #include "simctl_command.h"
 #include "unique_handle.h"
+#include "window_props.h"
 
 namespace tapdeck::sim {
 namespace {
@@ -109,26 +110,12 @@ int AppVisibilitySet(const SimctlArgs& args)
     return 0;
 }
 
-struct DialogSearch {
-    const wchar_t* property;
-    HWND found;
-};
-
-BOOL CALLBACK CheckDialog(HWND window, LPARAM data)
-{
-    auto* search = reinterpret_cast<DialogSearch*>(data);
-    if (::GetPropW(window, search->property)) search->found = window;
-    return TRUE;
-}
-
 HWND FindPairwellDialog(std::wstring* property = nullptr)
 {
     for (const wchar_t* name : kDialogProperties) {
-        DialogSearch search{name, nullptr};
-        ::EnumWindows(CheckDialog, reinterpret_cast<LPARAM>(&search));
-        if (search.found) {
+        if (HWND found = FindWindowWithProp(name)) {
             if (property) *property = name;
-            return search.found;
+            return found;
         }
     }
     return nullptr;
@@ -139,9 +126,7 @@ HWND FindPairwellDialog(std::wstring* property = nullptr)
 int WindowProp(const SimctlArgs& args)
 {
     if (args.size() != 1) return 2;
-    DialogSearch search{args[0].c_str(), nullptr};
-    ::EnumWindows(CheckDialog, reinterpret_cast<LPARAM>(&search));
-    return search.found ? 0 : 1;
+    return FindWindowWithProp(args[0].c_str()) ? 0 : 1;
 }
 
 // dialog-press ID: what a click on the control with that id does; an id

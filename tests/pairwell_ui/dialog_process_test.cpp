@@ -10,7 +10,9 @@
 #include "dialog_thread.h"
 #include "dialogs.h"
 #include "dialogs/single_button_dlg.h"
+#include "layout.h"
 #include "res_string.h"
+#include "screen_dpi.h"
 #include "support/window_facts.h"
 
 namespace tapdeck::pairwell {

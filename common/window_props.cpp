@@ -1,4 +1,4 @@
-#include "agent_messages.h"
+#include "window_props.h"
 
 namespace tapdeck {
 namespace {
@@ -15,6 +15,12 @@ BOOL CALLBACK CheckWindow(HWND window, LPARAM param)
     return TRUE;
 }
 
+BOOL CALLBACK RemoveOneProp(HWND window, LPWSTR name, HANDLE, ULONG_PTR)
+{
+    ::RemovePropW(window, name);
+    return TRUE;
+}
+
 }  // namespace
 
 HWND FindWindowWithProp(const wchar_t* prop)
@@ -23,5 +29,7 @@ HWND FindWindowWithProp(const wchar_t* prop)
     ::EnumWindows(CheckWindow, reinterpret_cast<LPARAM>(&search));
     return search.found;
 }
+
+void RemoveAllProps(HWND window) { ::EnumPropsExW(window, RemoveOneProp, 0); }
 
 }  // namespace tapdeck
