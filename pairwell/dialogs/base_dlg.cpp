@@ -57,8 +57,9 @@ DWORD ControlStyle(ControlKind kind)
 
 }  // namespace
 
-CBaseDlg::CBaseDlg(HINSTANCE instance_, HICON icon_, HCURSOR cursor_) noexcept
-    : icon(icon_), cursor(cursor_), instance(instance_)
+CBaseDlg::CBaseDlg(HINSTANCE instance_, HICON icon_, HCURSOR cursor_, const DialogTable& table,
+                   UINT messageText) noexcept
+    : table_(table), messageText_(messageText), icon(icon_), cursor(cursor_), instance(instance_)
 {
 }
 
@@ -80,12 +81,12 @@ void CBaseDlg::DestroyLeftoverWindow()
     window = nullptr;
 }
 
-bool CBaseDlg::CreateFromTable(const DialogTable& table)
+bool CBaseDlg::Create()
 {
     // A class that cannot be registered leaves the window uncreated.
-    RegisterWindowClass(instance, table.className, WindowProc, icon.get(), cursor);
+    RegisterWindowClass(instance, table_.className, WindowProc, icon.get(), cursor);
 
-    window = ::CreateWindowExW(WS_EX_TOPMOST, table.className, kTitle, WS_POPUPWINDOW | WS_VISIBLE | WS_DLGFRAME,
+    window = ::CreateWindowExW(WS_EX_TOPMOST, table_.className, kTitle, WS_POPUPWINDOW | WS_VISIBLE | WS_DLGFRAME,
                                CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr, instance,
                                this);
     if (!window) return false;
@@ -99,13 +100,11 @@ bool CBaseDlg::CreateFromTable(const DialogTable& table)
     if (!RemoveSizingCommands(window)) return fail();
 
     controls.clear();
-    for (const ControlEntry& control : table.controls) {
+    for (const ControlEntry& control : table_.controls) {
         HWND created = CreateControl(control);
         if (!created) return fail();
         controls.push_back(created);
     }
-    control1 = controls.size() > 0 ? controls[0] : nullptr;
-    control2 = controls.size() > 1 ? controls[1] : nullptr;
 
     const WPARAM fontHandle = reinterpret_cast<WPARAM>(font.get());
     ::SendMessageW(window, WM_SETFONT, fontHandle, TRUE);
@@ -113,8 +112,8 @@ bool CBaseDlg::CreateFromTable(const DialogTable& table)
 
     LayoutControls();
 
-    if (table.focusIndex < controls.size()) ::SetFocus(controls[table.focusIndex]);
-    ::SetPropW(window, table.property, reinterpret_cast<HANDLE>(1));
+    if (table_.focusIndex < controls.size()) ::SetFocus(controls[table_.focusIndex]);
+    ::SetPropW(window, table_.property, reinterpret_cast<HANDLE>(1));
     ::ShowWindow(window, SW_SHOWNORMAL);
     ::UpdateWindow(window);
     return true;
@@ -122,28 +121,29 @@ bool CBaseDlg::CreateFromTable(const DialogTable& table)
 
 HWND CBaseDlg::CreateControl(const ControlEntry& entry)
 {
+    const bool message = entry.kind == ControlKind::Message;
     std::wstring text;
-    if (!LoadResString(text, entry.textId)) return nullptr;
-    const wchar_t* windowClass = entry.kind == ControlKind::Message ? L"STATIC" : L"BUTTON";
+    if (!LoadResString(text, message && messageText_ ? messageText_ : entry.textId)) return nullptr;
+    const wchar_t* windowClass = message ? L"STATIC" : L"BUTTON";
     return tapdeck::CreateControl(window, instance, windowClass, text, ControlStyle(entry.kind), entry.id);
 }
 
-bool CBaseDlg::LayoutFromTable(const DialogTable& table)
+bool CBaseDlg::LayoutControls()
 {
-    if (!window || !::IsWindow(window) || controls.size() != table.controls.size()) return false;
+    if (!window || !::IsWindow(window) || controls.size() != table_.controls.size()) return false;
     for (HWND control : controls)
         if (!::IsWindow(control)) return false;
-    PlaceWindow(window, table.windowLayoutId);
-    for (size_t i = 0; i < controls.size(); ++i) PlaceControl(controls[i], table.controls[i].layoutId);
+    PlaceWindow(window, table_.windowLayoutId);
+    for (size_t i = 0; i < controls.size(); ++i) PlaceControl(controls[i], table_.controls[i].layoutId);
     return true;
 }
 
-bool CBaseDlg::DestroyFromTable(const DialogTable& table)
+bool CBaseDlg::Destroy()
 {
     // A class with a window cannot be unregistered; left registered, it would
     // keep pointing at the icon that the destructor destroys.
     DestroyLeftoverWindow();
-    const bool unregistered = ::UnregisterClassW(table.className, instance) != FALSE;
+    const bool unregistered = ::UnregisterClassW(table_.className, instance) != FALSE;
     font.reset();
     return unregistered;
 }
@@ -223,7 +223,7 @@ void CBaseDlg::CloseWithResult(int value)
 LRESULT CBaseDlg::OnFocusMessage(UINT message, WPARAM wParam, LPARAM lParam)
 {
     if (message != WM_SETFOCUS) return ::DefWindowProcW(window, message, wParam, lParam);
-    if (control1) ::SetFocus(control1);
+    if (!controls.empty()) ::SetFocus(controls.front());
     return 1;
 }
 

@@ -5,6 +5,7 @@
 #include <cwchar>
 #include <string>
 
+#include "../../pairwell/dialogs.h"
 #include "../activation/activation_channel.h"
 #include "../appvisibility/appvisibility_channel.h"
 #include "../store/store_channel.h"
@@ -18,14 +19,6 @@ namespace tapdeck::sim {
 namespace {
 
 constexpr DWORD kDeliveryTimeoutMs = 5000;
-
-// The properties by which Pairwell's dialogs are found, in its search order.
-constexpr const wchar_t* kDialogProperties[] = {
-    L"Camera KOXNotInstalledDlg prop",
-    L"Camera WiFiConnectedDlg prop",
-    L"Camera WiFiConnectFailDlg prop",
-    L"Camera WiFiPowerOffDlg prop",
-};
 
 int PrintFile(std::wstring_view area, std::wstring_view file)
 {
@@ -112,7 +105,8 @@ int AppVisibilitySet(const SimctlArgs& args)
 
 HWND FindPairwellDialog(std::wstring* property = nullptr)
 {
-    for (const wchar_t* name : kDialogProperties) {
+    // Searched as Pairwell searches them.
+    for (const wchar_t* name : pairwell::kDialogProperties) {
         if (HWND found = FindWindowWithProp(name)) {
             if (property) *property = name;
             return found;
