@@ -5,6 +5,7 @@
 #include "agent_messages.h"
 #include "child_control.h"
 #include "dialog_font.h"
+#include "dialog_paint.h"
 #include "fixed_size_window.h"
 #include "high_contrast.h"
 #include "placement.h"
@@ -150,13 +151,8 @@ LRESULT CALLBACK CAboutDlg::WindowProc(HWND window, UINT message, WPARAM wParam,
         }
         return 1;
     case WM_PAINT:
-        if (self) {
-            self->OnPaint();
-        } else {
-            PAINTSTRUCT paint;
-            ::BeginPaint(window, &paint);
-            ::EndPaint(window, &paint);
-        }
+        if (self) self->OnPaint();
+        else PaintNothing(window);
         return 0;
     case WM_GETMINMAXINFO:
         LockWindowSize(window, reinterpret_cast<MINMAXINFO*>(lParam));
@@ -201,9 +197,7 @@ LRESULT CAboutDlg::OnCtlColorStatic(HWND window, WPARAM wParam, LPARAM lParam)
     HWND control = reinterpret_cast<HWND>(lParam);
     if (!dc || !control) return byDefault;
     const bool productName = ::GetDlgCtrlID(control) == kTitleId && !highContrast_;
-    ::SetTextColor(dc, productName ? kProductNameColor : ::GetSysColor(COLOR_WINDOWTEXT));
-    ::SetBkColor(dc, ::GetSysColor(COLOR_WINDOW));
-    return reinterpret_cast<LRESULT>(::GetSysColorBrush(COLOR_WINDOW));
+    return ColorStaticOnWindow(dc, productName ? kProductNameColor : ::GetSysColor(COLOR_WINDOWTEXT));
 }
 
 }  // namespace tapdeck

@@ -7,6 +7,7 @@
 #include "child_control.h"
 #include "dialog_font.h"
 #include "dialog_loop.h"
+#include "dialog_paint.h"
 #include "fixed_size_window.h"
 #include "force_foreground.h"
 #include "placement.h"
@@ -112,12 +113,9 @@ LRESULT CALLBACK CMainDlg::WindowProc(HWND window, UINT message, WPARAM wParam, 
     case WM_SETFOCUS:
         if (self) ::SetFocus(self->okButton_);
         return 1;
-    case WM_PAINT: {
-        PAINTSTRUCT paint;
-        ::BeginPaint(window, &paint);
-        ::EndPaint(window, &paint);
+    case WM_PAINT:
+        PaintNothing(window);
         return 0;
-    }
     case WM_GETMINMAXINFO:
         LockWindowSize(window, reinterpret_cast<MINMAXINFO*>(lParam));
         return 0;
@@ -130,12 +128,8 @@ LRESULT CALLBACK CMainDlg::WindowProc(HWND window, UINT message, WPARAM wParam, 
     case WM_SYSCOMMAND:
         if (wParam == IDM_ABOUT_BOX && self && self->window_) self->RunAboutBox();
         break;
-    case WM_CTLCOLORSTATIC: {
-        HDC dc = reinterpret_cast<HDC>(wParam);
-        ::SetTextColor(dc, ::GetSysColor(COLOR_WINDOWTEXT));
-        ::SetBkColor(dc, ::GetSysColor(COLOR_WINDOW));
-        return reinterpret_cast<LRESULT>(::GetSysColorBrush(COLOR_WINDOW));
-    }
+    case WM_CTLCOLORSTATIC:
+        return ColorStaticOnWindow(reinterpret_cast<HDC>(wParam), ::GetSysColor(COLOR_WINDOWTEXT));
     default:
         if (message == WM_RAISE_MAIN_DLG) {
             if (self) self->Raise();

@@ -8,6 +8,7 @@
 #include "child_control.h"
 #include "dialog_font.h"
 #include "dialog_loop.h"
+#include "dialog_paint.h"
 #include "fixed_size_window.h"
 #include "placement.h"
 #include "res_string.h"
@@ -254,12 +255,9 @@ LRESULT CBaseDlg::OnMessage(UINT message, WPARAM wParam, LPARAM lParam)
     case WM_SETFOCUS:
     case WM_ACTIVATE:
         return OnFocusMessage(message, wParam, lParam);
-    case WM_PAINT: {
-        PAINTSTRUCT paint;
-        ::BeginPaint(window, &paint);
-        ::EndPaint(window, &paint);
+    case WM_PAINT:
+        PaintNothing(window);
         return 0;
-    }
     case WM_GETMINMAXINFO:
         // The dialog keeps the size its layout gave it.
         if (!LockWindowSize(window, reinterpret_cast<MINMAXINFO*>(lParam))) break;
@@ -275,12 +273,8 @@ LRESULT CBaseDlg::OnMessage(UINT message, WPARAM wParam, LPARAM lParam)
     case WM_COMMAND:
         if (!OnCommand(LOWORD(wParam))) ::DefWindowProcW(window, message, wParam, lParam);
         return 1;
-    case WM_CTLCOLORSTATIC: {
-        HDC dc = reinterpret_cast<HDC>(wParam);
-        ::SetTextColor(dc, ::GetSysColor(COLOR_WINDOWTEXT));
-        ::SetBkColor(dc, ::GetSysColor(COLOR_WINDOW));
-        return reinterpret_cast<LRESULT>(::GetSysColorBrush(COLOR_WINDOW));
-    }
+    case WM_CTLCOLORSTATIC:
+        return ColorStaticOnWindow(reinterpret_cast<HDC>(wParam), ::GetSysColor(COLOR_WINDOWTEXT));
     case WM_FLASH_DIALOG: {
         ::SetForegroundWindow(window);
         FLASHWINFO flash{sizeof(flash), window, FLASHW_ALL, kFlashCount, kFlashIntervalMs};
