@@ -3,6 +3,7 @@
 #include "connection_run.h"
 #include "dialogs.h"
 #include "wlan_profile.h"
+#include "wlan_profile_flags.h"
 #include "wsc_profile.h"
 
 namespace tapdeck::pairwell {
@@ -47,9 +48,11 @@ DWORD AttemptWait(int seconds)
 
 // The profile to connect with, written. The camera's is written afresh
 // each time. A standard tag's network that has a profile already keeps the
-// user's profile (its mode, its other settings), with the tag's key put in
-// only when it differs; a new network gets a profile of its own, which must
-// not replace one that appeared meanwhile.
+// user's profile (its mode, its other settings, whether it is the user's
+// alone), with the tag's key put in only when it differs; one that group
+// policy set is not ours to change and is connected with as it is. A new
+// network gets a profile of its own, which must not replace one that
+// appeared meanwhile.
 bool ConnectionRun::WriteProfile()
 {
     if (!standardTag_) {
@@ -59,9 +62,11 @@ bool ConnectionRun::WriteProfile()
         return wlan_.SetProfile(BuildProfileXml(params));
     }
     std::wstring userXml;
-    if (wlan_.GetProfile(tagProfile_.profileName, userXml)) {
+    DWORD type = 0;
+    if (wlan_.GetProfile(tagProfile_.profileName, userXml, type)) {
+        if (type & WLAN_PROFILE_GROUP_POLICY) return true;
         const std::wstring updated = UserProfileWithKey(userXml, tagProfile_);
-        return updated.empty() || wlan_.SetProfile(updated);
+        return updated.empty() || wlan_.SetProfile(updated, true, type);
     }
     return wlan_.SetProfile(BuildProfileXml(tagProfile_), false);
 }

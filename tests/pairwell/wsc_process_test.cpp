@@ -10,6 +10,7 @@
 #include "profile_check.h"
 #include "sim_state.h"
 #include "support/process.h"
+#include "wlan_profile_flags.h"
 #include "wsc_message.h"
 
 using namespace std::chrono_literals;
@@ -174,11 +175,22 @@ INSTANTIATE_TEST_SUITE_P(
     [](const auto& info) { return std::string(info.param.name); });
 
 // The user's own profile of the tag's network: still the user's after the
-// touch (connects by itself, keeps its settings), holding the tag's key.
-class UsersOwnProfile : public StandardTag, public ::testing::WithParamInterface<const wchar_t*> {};
+// touch (connects by itself, keeps its settings and its type), holding the
+// tag's key. A group-policy profile is never changed: it is connected with
+// as it is, and with another key than the network's the touch fails.
+struct OwnProfileCase {
+    const char* name;
+    const wchar_t* key;
+    DWORD flags;
+    bool joins;
+};
+
+class UsersOwnProfile : public StandardTag, public ::testing::WithParamInterface<OwnProfileCase> {};
 
 TEST_P(UsersOwnProfile, KeepsItsSettingsAndTakesTheTagsKey)
 {
+    const OwnProfileCase& c = GetParam();
+    world_.Profile(1, 1);
     InReach(L"Home Net", L"sommer-2026");
     const std::wstring users =
         L"<?xml version=\"1.0\"?><WLANProfile xmlns=\"http://www.microsoft.com/networking/WLAN/profile/v1\">"
@@ -186,24 +198,35 @@ TEST_P(UsersOwnProfile, KeepsItsSettingsAndTakesTheTagsKey)
         L"<connectionType>ESS</connectionType><connectionMode>auto</connectionMode><autoSwitch>true</autoSwitch>"
         L"<MSM><security><authEncryption><authentication>WPA2PSK</authentication><encryption>AES</encryption>"
         L"<useOneX>false</useOneX></authEncryption><sharedKey><keyType>passPhrase</keyType>"
-        L"<protected>false</protected><keyMaterial>" + std::wstring(GetParam()) +
+        L"<protected>false</protected><keyMaterial>" + std::wstring(c.key) +
         L"</keyMaterial></sharedKey></security></MSM></WLANProfile>";
-    world_.Wlan([&](sim::WlanSimState& s) { ASSERT_EQ(sim::AddUserProfile(s, users), L""); });
+    world_.Wlan([&](sim::WlanSimState& s) { ASSERT_EQ(sim::AddUserProfile(s, users, c.flags), L""); });
     Start(PhoneTag({Credential("Home Net", "sommer-2026")}));
+    if (!c.joins) {
+        const HWND dialog = WaitForDialog(kFailedProp);
+        ASSERT_TRUE(dialog);
+        PressDialogButton(dialog, 1);
+    }
     ASSERT_EQ(0, Exit());
-    EXPECT_EQ(world_.Connected(), L"Home Net");
+    EXPECT_EQ(world_.Connected(), c.joins ? L"Home Net" : L"");
     const sim::WlanSimState state = sim::LoadWlanState();
     ASSERT_EQ(state.profiles.size(), 1u);
-    EXPECT_EQ(state.profiles[0].keyMaterial, L"sommer-2026");
+    EXPECT_EQ(state.profiles[0].keyMaterial, c.joins ? L"sommer-2026" : c.key);
+    EXPECT_EQ(state.profiles[0].flags, c.flags);
     EXPECT_NE(state.profiles[0].xml.find(L"<connectionMode>auto</connectionMode><autoSwitch>true</autoSwitch>"),
               std::wstring::npos)
         << sim::ToUtf8(state.profiles[0].xml);
 }
 
-INSTANTIATE_TEST_SUITE_P(Keys, UsersOwnProfile, ::testing::Values(L"sommer-2026", L"winter-2025"),
-                         [](const auto& info) {
-                             return std::string(info.param == std::wstring(L"sommer-2026") ? "SameKey" : "OldKey");
-                         });
+INSTANTIATE_TEST_SUITE_P(Keys, UsersOwnProfile,
+                         ::testing::Values(OwnProfileCase{"SameKey", L"sommer-2026", 0, true},
+                                           OwnProfileCase{"OldKey", L"winter-2025", 0, true},
+                                           OwnProfileCase{"PerUserOldKey", L"winter-2025", WLAN_PROFILE_USER, true},
+                                           OwnProfileCase{"GroupPolicySameKey", L"sommer-2026",
+                                                          WLAN_PROFILE_GROUP_POLICY, true},
+                                           OwnProfileCase{"GroupPolicyOldKey", L"winter-2025",
+                                                          WLAN_PROFILE_GROUP_POLICY, false}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 struct RefusedCase {
     const char* name;
