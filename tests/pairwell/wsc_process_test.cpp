@@ -9,6 +9,7 @@
 #include "pairwell_world.h"
 #include "profile_check.h"
 #include "sim_state.h"
+#include "support/installed_texts.h"
 #include "support/process.h"
 #include "wsc_message.h"
 
@@ -52,29 +53,12 @@ std::wstring LastShownOrHidden(const std::vector<std::wstring>& lines)
     return last;
 }
 
-// A string of the installed Pairwell in each of its languages.
-std::vector<std::wstring> InstalledTexts(UINT id)
-{
-    std::vector<std::wstring> texts;
-    for (const wchar_t* language : {L"en-US", L"de-DE", L"ja-JP"}) {
-        const std::wstring path = InstalledPath((std::wstring(language) + L"\\Pairwell.exe.mui").c_str());
-        const HMODULE module =
-            ::LoadLibraryExW(path.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE);
-        if (!module) continue;
-        const wchar_t* text = nullptr;
-        const int length = ::LoadStringW(module, id, reinterpret_cast<LPWSTR>(&text), 0);
-        if (length > 0) texts.emplace_back(text, static_cast<size_t>(length));
-        ::FreeLibrary(module);
-    }
-    return texts;
-}
-
 // The dialog's message speaks of the tag: it is one of the installed texts.
 void ExpectMessage(HWND dialog, UINT id)
 {
     wchar_t text[1024] = {};
     ::GetWindowTextW(::FindWindowExW(dialog, nullptr, L"Static", nullptr), text, 1024);
-    const std::vector<std::wstring> texts = InstalledTexts(id);
+    const std::vector<std::wstring> texts = InstalledTexts(L"Pairwell.exe", id);
     ASSERT_EQ(texts.size(), 3u);
     EXPECT_NE(std::find(texts.begin(), texts.end(), std::wstring(text)), texts.end()) << id;
 }
