@@ -7,7 +7,6 @@
 #include <vector>
 
 #include "../../sim/nfc/hex_text.h"
-#include "../../sim/nfc/radio_protocol.h"
 #include "sim_state.h"
 #include "strings/agent_strings.h"
 #include "support/installed_texts.h"
@@ -44,21 +43,6 @@ bool IsText(const std::wstring& status, UINT id)
 
 std::wstring Hex(const std::string& bytes) { return sim::ToHex(std::vector<BYTE>(bytes.begin(), bytes.end())); }
 
-// The radio on, no tag near, nothing recorded.
-void FreshRadio()
-{
-    for (const wchar_t* file : {sim::kNfcSubscriptionsFile, sim::kNfcPublishedFile, sim::kNfcTagFile,
-                                sim::kNfcHoldFile, sim::kNfcRefuseFile})
-        sim::DeleteStateFile(sim::kNfcArea, file);
-    sim::WriteStateFile(sim::kNfcArea, sim::kNfcPresentFile, L"1");
-}
-
-void PlaceTag(const std::wstring& tag)
-{
-    sim::WriteStateFile(sim::kNfcArea, sim::kNfcTagFile, tag);
-    sim::BroadcastRadioRequest("tag");
-}
-
 const std::string kMessage = EncodeWscMessage("Casa Mueller", "sommer-2026-wlan", WscWriteSecurity::Wpa2Personal);
 
 bool Says(const std::wstring& status, UINT id) { return IsText(status, id); }
@@ -76,7 +60,7 @@ class WriteTagOutcome : public ::testing::TestWithParam<WriteCase> {};
 TEST_P(WriteTagOutcome, IsSaidAndNothingStaysPublished)
 {
     const WriteCase& c = GetParam();
-    FreshRadio();
+    TagRadio radio;
     WriteTagDialog dialog;
     ASSERT_TRUE(dialog.Window());
     dialog.Fill(L"Casa Mueller", L"sommer-2026-wlan");
@@ -126,6 +110,8 @@ INSTANTIATE_TEST_SUITE_P(
                              s.find(std::to_wstring(kMessage.size())) != std::wstring::npos;
                   },
                   false, false},
+        WriteCase{"TakenAwayWhileWriting", [] { PlaceTag(L"leaving 512"); },
+                  [](const std::wstring& s) { return Says(s, IDS_WRITE_REMOVED); }, false, false},
         WriteCase{"ReadOnly", [] { PlaceTag(L"read-only d1010161"); },
                   [](const std::wstring& s) { return Says(s, IDS_WRITE_READ_ONLY); }, false, false},
         WriteCase{"ReaderGone", [] { sim::DeleteStateFile(sim::kNfcArea, sim::kNfcPresentFile); },
@@ -149,7 +135,7 @@ class WriteTagRefused : public ::testing::TestWithParam<RefusedCase> {};
 TEST_P(WriteTagRefused, NamesWhyAndPublishesNothing)
 {
     const RefusedCase& c = GetParam();
-    FreshRadio();
+    TagRadio radio;
     if (!c.radio) sim::DeleteStateFile(sim::kNfcArea, sim::kNfcPresentFile);
     WriteTagDialog dialog;
     ASSERT_TRUE(dialog.Window());
@@ -174,7 +160,7 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST(WriteTagDialogInstance, ASecondStartRaisesTheOpenDialog)
 {
-    FreshRadio();
+    TagRadio radio;
     WriteTagDialog first;
     ASSERT_TRUE(first.Window());
     EXPECT_EQ(0, RunProgram(InstalledPath(L"Tapdeck.exe"), L"/WriteWifiTag"));

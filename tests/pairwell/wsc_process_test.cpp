@@ -11,6 +11,7 @@
 #include "sim_state.h"
 #include "support/installed_texts.h"
 #include "support/process.h"
+#include "support/write_tag_dialog.h"
 #include "wsc_message.h"
 
 using namespace std::chrono_literals;
@@ -156,6 +157,26 @@ INSTANTIATE_TEST_SUITE_P(
                  L"</authEncryption><sharedKey><keyType>passPhrase</keyType><protected>false</protected>"
                  L"<keyMaterial>passphrase</keyMaterial></sharedKey>"}),
     [](const auto& info) { return std::string(info.param.name); });
+
+// A tag the PC wrote ("Tapdeck.exe /WriteWifiTag") joins as a phone's does.
+TEST_F(StandardTag, WrittenByThePcItJoins)
+{
+    InReach(L"Casa Mueller", L"sommer-2026-wlan");
+    TagRadio radio;
+    std::wstring tag;
+    {
+        WriteTagDialog dialog;
+        ASSERT_TRUE(dialog.Window());
+        dialog.Fill(L"Casa Mueller", L"sommer-2026-wlan");
+        dialog.Write();
+        PlaceTag(L"writable 512");
+        const auto written = [&] { return (tag = sim::ReadStateFile(sim::kNfcArea, sim::kNfcTagFile)).size() > 13; };
+        ASSERT_TRUE(WaitUntil(written, 10s));
+    }
+    Start(tag.substr(std::wstring(L"writable 512 ").size()));
+    ASSERT_EQ(0, Exit());
+    EXPECT_EQ(world_.Connected(), L"Casa Mueller");
+}
 
 // The user's own profile of the tag's network: still the user's after the
 // touch (connects by itself, keeps its settings), holding the tag's key.

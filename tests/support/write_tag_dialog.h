@@ -4,13 +4,50 @@
 // user's keys and clicks would.
 #include <windows.h>
 #include <chrono>
+#include <functional>
 #include <string>
 
 #include "../../agent/write_tag_dlg.h"
+#include "../../sim/nfc/radio_protocol.h"
+#include "sim_state.h"
 #include "support/process.h"
 #include "unique_handle.h"
 
 namespace tapdeck::test {
+
+// The radio on, no tag near, nothing recorded, while the object lives;
+// then off again, as the other tests expect to find it.
+class TagRadio {
+public:
+    TagRadio()
+    {
+        Forget();
+        sim::WriteStateFile(sim::kNfcArea, sim::kNfcPresentFile, L"1");
+    }
+    ~TagRadio()
+    {
+        Forget();
+        sim::DeleteStateFile(sim::kNfcArea, sim::kNfcPresentFile);
+    }
+    TagRadio(const TagRadio&) = delete;
+    TagRadio& operator=(const TagRadio&) = delete;
+
+private:
+    static void Forget()
+    {
+        for (const wchar_t* file : {sim::kNfcSubscriptionsFile, sim::kNfcPublishedFile, sim::kNfcTagFile,
+                                    sim::kNfcHoldFile, sim::kNfcRefuseFile})
+            sim::DeleteStateFile(sim::kNfcArea, file);
+    }
+};
+
+// A static tag comes near every program with the radio open: "writable
+// CAPACITY [HEX]" or "read-only HEX", as simctl nfc-tag places it.
+inline void PlaceTag(const std::wstring& tag)
+{
+    sim::WriteStateFile(sim::kNfcArea, sim::kNfcTagFile, tag);
+    sim::BroadcastRadioRequest("tag");
+}
 
 class WriteTagDialog {
 public:
