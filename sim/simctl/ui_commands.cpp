@@ -190,10 +190,14 @@ int DialogClose(const SimctlArgs&)
     return ::PostMessageW(dialog, WM_SYSCOMMAND, SC_CLOSE, 0) ? 0 : 1;
 }
 
+// Asked of the control itself: an edit field of another process keeps what
+// was typed from GetWindowText.
 std::wstring WindowText(HWND window)
 {
     wchar_t text[512] = {};
-    ::GetWindowTextW(window, text, 512);
+    DWORD_PTR copied = 0;
+    ::SendMessageTimeoutW(window, WM_GETTEXT, 512, reinterpret_cast<LPARAM>(text), SMTO_BLOCK, kDeliveryTimeoutMs,
+                          &copied);
     return text;
 }
 

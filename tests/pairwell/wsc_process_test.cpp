@@ -165,8 +165,12 @@ TEST_F(StandardTag, WrittenByThePcItJoins)
     TagRadio radio;
     std::wstring tag;
     {
+        // Its name is the one of the network the PC is on.
+        world_.Wlan([](sim::WlanSimState& s) { s.connected = L"Casa Mueller"; });
         WriteTagDialog dialog;
         ASSERT_TRUE(dialog.Window());
+        EXPECT_EQ(L"Casa Mueller", dialog.Control(kWriteNameEdit));
+        world_.Wlan([](sim::WlanSimState& s) { s.connected.clear(); });
         dialog.Fill(L"Casa Mueller", L"sommer-2026-wlan");
         dialog.Write();
         PlaceTag(L"writable 512");

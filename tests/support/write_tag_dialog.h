@@ -95,10 +95,12 @@ public:
     {
         if (HWND dialog = Window()) ::PostMessageW(dialog, WM_CLOSE, 0, 0);
     }
+    // Asked of the control itself: GetWindowText keeps what was typed into
+    // another process's field from us.
     std::wstring Control(int id)
     {
         wchar_t text[1024] = {};
-        ::GetWindowTextW(::GetDlgItem(Window(), id), text, 1024);
+        ::SendMessageW(::GetDlgItem(Window(), id), WM_GETTEXT, 1024, reinterpret_cast<LPARAM>(text));
         return text;
     }
     std::wstring Status() { return Control(kWriteStatusText); }
