@@ -11,6 +11,7 @@
 #include "proc_address.h"
 #include "program_files.h"
 #include "resource_ids.h"
+#include "write_tag_run.h"
 
 namespace tapdeck {
 namespace {
@@ -56,6 +57,8 @@ CTPDApp::OneShot CTPDApp::RunOneShotSwitch(const wchar_t* commandLine)
         return HaltAllAndWait(observer_, ProgramFilesPath()) ? OneShot::Done : OneShot::Failed;
     } else if (IsSwitch(commandLine, L"/RunLogonTask")) {
         RunLogonTask();
+    } else if (IsSwitch(commandLine, L"/WriteWifiTag")) {
+        RunWriteTagSwitch(observer_);
     } else {
         return OneShot::None;
     }
