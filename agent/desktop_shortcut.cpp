@@ -51,12 +51,12 @@ HRESULT SetDefaultStartPinOption(IPropertyStore* store)
 
 }  // namespace
 
-bool GetShortcutPathIn(REFKNOWNFOLDERID folder, std::wstring& path)
+bool GetShortcutPathIn(REFKNOWNFOLDERID folder, std::wstring& path, const wchar_t* name)
 {
     path.clear();
     PWSTR folderPath = nullptr;
     if (SUCCEEDED(::SHGetKnownFolderPath(folder, 0, nullptr, &folderPath)) && folderPath)
-        path = std::wstring(folderPath) + L"\\" + L"Tapdeck" + L".lnk";
+        path = std::wstring(folderPath) + L"\\" + name + L".lnk";
     ::CoTaskMemFree(folderPath);
     return !path.empty();
 }
@@ -78,15 +78,17 @@ HRESULT CreateShortcut(const std::wstring& linkPath, const std::wstring& appUser
         if (FAILED(hr)) return hr;
     }
 
-    com_ptr<IPropertyStore> store;
-    hr = link.as(IID_IPropertyStore, store);
-    if (FAILED(hr)) return hr;
-    hr = SetAppUserModelId(store.get(), appUserModelId);
-    if (FAILED(hr)) return hr;
-    hr = SetDefaultStartPinOption(store.get());
-    if (FAILED(hr)) return hr;
-    hr = store->Commit();
-    if (FAILED(hr)) return hr;
+    if (!appUserModelId.empty()) {
+        com_ptr<IPropertyStore> store;
+        hr = link.as(IID_IPropertyStore, store);
+        if (FAILED(hr)) return hr;
+        hr = SetAppUserModelId(store.get(), appUserModelId);
+        if (FAILED(hr)) return hr;
+        hr = SetDefaultStartPinOption(store.get());
+        if (FAILED(hr)) return hr;
+        hr = store->Commit();
+        if (FAILED(hr)) return hr;
+    }
 
     com_ptr<IPersistFile> file;
     hr = link.as(IID_IPersistFile, file);

@@ -14,6 +14,7 @@
 #include "resource_ids.h"
 #include "window_class.h"
 #include "window_user_data.h"
+#include "write_tag_run.h"
 
 namespace tapdeck {
 namespace {
@@ -53,6 +54,8 @@ CTPDApp::OneShot CTPDApp::RunOneShotSwitch(const wchar_t* commandLine)
         return HaltAllAndWait(observer_, ProgramFilesPath()) ? OneShot::Done : OneShot::Failed;
     } else if (IsSwitch(commandLine, L"/RunLogonTask")) {
         RunLogonTask();
+    } else if (IsSwitch(commandLine, L"/WriteWifiTag")) {
+        RunWriteTagSwitch(observer_);
     } else {
         return OneShot::None;
     }

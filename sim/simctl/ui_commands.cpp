@@ -20,6 +20,9 @@ namespace {
 
 constexpr DWORD kDeliveryTimeoutMs = 5000;
 
+// The agent's tag writer ("/WriteWifiTag"), searched after Pairwell's dialogs.
+constexpr wchar_t kWriteTagDialogProp[] = L"Tapdeck WriteTagDlg Prop";
+
 int PrintFile(std::wstring_view area, std::wstring_view file)
 {
     SimctlPrint(ReadStateFile(area, file));
@@ -112,7 +115,9 @@ HWND FindPairwellDialog(std::wstring* property = nullptr)
             return found;
         }
     }
-    return nullptr;
+    HWND writer = FindWindowWithProp(kWriteTagDialogProp);
+    if (writer && property) *property = kWriteTagDialogProp;
+    return writer;
 }
 
 // window-prop PROP: whether a program's window is up, found as other
@@ -142,6 +147,23 @@ int DialogPress(const SimctlArgs& args)
     return ::PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(control)) ? 0 : 1;
 }
 
+// dialog-type ID TEXT: the control's text becomes TEXT, as if typed, and the
+// dialog hears of the change.
+int DialogType(const SimctlArgs& args)
+{
+    if (args.size() != 2) return 2;
+    const int id = _wtoi(args[0].c_str());
+    HWND dialog = FindPairwellDialog();
+    HWND control = dialog ? ::GetDlgItem(dialog, id) : nullptr;
+    if (!control) {
+        SimctlPrint(L"no such control in an open dialog\n");
+        return 1;
+    }
+    ::SendMessageW(control, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(args[1].c_str()));
+    ::SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(id, EN_CHANGE), reinterpret_cast<LPARAM>(control));
+    return 0;
+}
+
 // dialog-close: Alt+F4 on the open dialog.
 int DialogClose(const SimctlArgs&)
 {
@@ -150,10 +172,14 @@ int DialogClose(const SimctlArgs&)
     return ::PostMessageW(dialog, WM_SYSCOMMAND, SC_CLOSE, 0) ? 0 : 1;
 }
 
+// Asked of the control itself: an edit field of another process keeps what
+// was typed from GetWindowText.
 std::wstring WindowText(HWND window)
 {
     wchar_t text[512] = {};
-    ::GetWindowTextW(window, text, 512);
+    DWORD_PTR copied = 0;
+    ::SendMessageTimeoutW(window, WM_GETTEXT, 512, reinterpret_cast<LPARAM>(text), SMTO_BLOCK, kDeliveryTimeoutMs,
+                          &copied);
     return text;
 }
 
@@ -202,11 +228,14 @@ const SimctlCommand appVisibilitySet(L"appvis-set", L"LAUNCHER MODE  Start scree
 const SimctlCommand appVisibilityRecords(L"appvis-records", L"  advises and raised events", AppVisibilityRecords);
 const SimctlCommand storeRecords(L"store-records", L"  Store pages asked for", StoreRecords);
 const SimctlCommand uiReset(L"ui-reset", L"  forget toasts, activations, Store pages and app visibility", UiReset);
-const SimctlCommand dialogPress(L"dialog-press", L"ID  press a control of Pairwell's open dialog", DialogPress);
-const SimctlCommand dialogClose(L"dialog-close", L"  Alt+F4 on Pairwell's open dialog", DialogClose);
+const SimctlCommand dialogPress(L"dialog-press", L"ID  press a control of the open dialog (Pairwell's, the tag writer)",
+                                DialogPress);
+const SimctlCommand dialogType(L"dialog-type", L"ID TEXT  type TEXT into a control of the open dialog", DialogType);
+const SimctlCommand dialogClose(L"dialog-close", L"  Alt+F4 on the open dialog (Pairwell's, the tag writer)", DialogClose);
 const SimctlCommand windowProp(L"window-prop", L"PROP  exit 0 when a top-level window carries the property",
                                WindowProp);
-const SimctlCommand dialogInfo(L"dialog-info", L"  Pairwell's open dialog and its controls", DialogInfo);
+const SimctlCommand dialogInfo(L"dialog-info", L"  the open dialog (Pairwell's, the tag writer) and its controls",
+                               DialogInfo);
 
 }  // namespace
 }  // namespace tapdeck::sim

@@ -9,7 +9,9 @@
 #include "pairwell_world.h"
 #include "profile_check.h"
 #include "sim_state.h"
+#include "support/installed_texts.h"
 #include "support/process.h"
+#include "support/write_tag_dialog.h"
 #include "wlan_profile_flags.h"
 #include "wsc_message.h"
 
@@ -53,29 +55,12 @@ std::wstring LastShownOrHidden(const std::vector<std::wstring>& lines)
     return last;
 }
 
-// A string of the installed Pairwell in each of its languages.
-std::vector<std::wstring> InstalledTexts(UINT id)
-{
-    std::vector<std::wstring> texts;
-    for (const wchar_t* language : {L"en-US", L"de-DE", L"ja-JP"}) {
-        const std::wstring path = InstalledPath((std::wstring(language) + L"\\Pairwell.exe.mui").c_str());
-        const HMODULE module =
-            ::LoadLibraryExW(path.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE);
-        if (!module) continue;
-        const wchar_t* text = nullptr;
-        const int length = ::LoadStringW(module, id, reinterpret_cast<LPWSTR>(&text), 0);
-        if (length > 0) texts.emplace_back(text, static_cast<size_t>(length));
-        ::FreeLibrary(module);
-    }
-    return texts;
-}
-
 // The dialog's message speaks of the tag: it is one of the installed texts.
 void ExpectMessage(HWND dialog, UINT id)
 {
     wchar_t text[1024] = {};
     ::GetWindowTextW(::FindWindowExW(dialog, nullptr, L"Static", nullptr), text, 1024);
-    const std::vector<std::wstring> texts = InstalledTexts(id);
+    const std::vector<std::wstring> texts = InstalledTexts(L"Pairwell.exe", id);
     ASSERT_EQ(texts.size(), 3u);
     EXPECT_NE(std::find(texts.begin(), texts.end(), std::wstring(text)), texts.end()) << id;
 }
@@ -173,6 +158,30 @@ INSTANTIATE_TEST_SUITE_P(
                  L"</authEncryption><sharedKey><keyType>passPhrase</keyType><protected>false</protected>"
                  L"<keyMaterial>passphrase</keyMaterial></sharedKey>"}),
     [](const auto& info) { return std::string(info.param.name); });
+
+// A tag the PC wrote ("Tapdeck.exe /WriteWifiTag") joins as a phone's does.
+TEST_F(StandardTag, WrittenByThePcItJoins)
+{
+    InReach(L"Casa Mueller", L"sommer-2026-wlan");
+    TagRadio radio;
+    std::wstring tag;
+    {
+        // Its name is the one of the network the PC is on.
+        world_.Wlan([](sim::WlanSimState& s) { s.connected = L"Casa Mueller"; });
+        WriteTagDialog dialog;
+        ASSERT_TRUE(dialog.Window());
+        EXPECT_EQ(L"Casa Mueller", dialog.Control(kWriteNameEdit));
+        world_.Wlan([](sim::WlanSimState& s) { s.connected.clear(); });
+        dialog.Fill(L"Casa Mueller", L"sommer-2026-wlan");
+        dialog.Write();
+        PlaceTag(L"writable 512");
+        const auto written = [&] { return (tag = sim::ReadStateFile(sim::kNfcArea, sim::kNfcTagFile)).size() > 13; };
+        ASSERT_TRUE(WaitUntil(written, 10s));
+    }
+    Start(tag.substr(std::wstring(L"writable 512 ").size()));
+    ASSERT_EQ(0, Exit());
+    EXPECT_EQ(world_.Connected(), L"Casa Mueller");
+}
 
 // The user's own profile of the tag's network: still the user's after the
 // touch (connects by itself, keeps its settings and its type), holding the
