@@ -2,11 +2,21 @@
 
 #include <string_view>
 
+#include "child_control.h"
 #include "current_network.h"
-#include "dialog_window.h"
+#include "dialog_font.h"
+#include "dialog_loop.h"
+#include "dialog_paint.h"
+#include "fixed_size_window.h"
+#include "force_foreground.h"
+#include "placement.h"
 #include "res_string.h"
 #include "resource_ids.h"
+#include "screen_dpi.h"
 #include "strings/agent_strings.h"
+#include "window_class.h"
+#include "window_props.h"
+#include "window_user_data.h"
 
 namespace tapdeck {
 namespace {
@@ -88,7 +98,7 @@ bool CWriteTagDlg::Build()
         ::LoadImageW(instance_, MAKEINTRESOURCEW(IDI_TAPDECK), IMAGE_ICON, 0, 0, LR_DEFAULTSIZE)));
     HCURSOR arrow =
         static_cast<HCURSOR>(::LoadImageW(nullptr, IDC_ARROW, IMAGE_CURSOR, 0, 0, LR_SHARED | LR_DEFAULTSIZE));
-    if (!RegisterDialogClass(instance_, kClassName, WindowProc, icon_.get(), arrow)) return false;
+    if (!RegisterWindowClass(instance_, kClassName, WindowProc, icon_.get(), arrow)) return false;
 
     std::wstring title;
     if (!LoadResString(title, IDS_WRITE_TITLE)) return false;
@@ -96,14 +106,10 @@ bool CWriteTagDlg::Build()
                                 CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr, instance_, this);
     if (!window_) return false;
     session_.NotifyTo(window_);
-    HMENU menu = ::GetSystemMenu(window_, FALSE);
-    if (!menu) return false;
-    RemoveSizingCommands(window_, menu);
+    if (!RemoveSizingCommands(window_)) return false;
     if (!CreateControls()) return false;
 
-    std::wstring face;
-    if (!LoadResString(face, IDS_DIALOG_FONT)) return false;
-    font_.reset(CreateDialogFont(face, 9, ScreenDpi::Get().dpiY));
+    font_ = LoadDialogFont(IDS_DIALOG_FONT);
     if (!font_) return false;
     const auto font = reinterpret_cast<WPARAM>(font_.get());
     for (HWND target : {window_, nameLabel_, nameEdit_, securityLabel_, securityCombo_, passLabel_, passEdit_,
@@ -178,24 +184,14 @@ bool CWriteTagDlg::CreateControls()
 
 void CWriteTagDlg::RunLoop()
 {
-    MSG message;
-    while (::IsWindow(window_) && ::GetMessageW(&message, nullptr, 0, 0) > 0) {
-        if (!::IsDialogMessageW(window_, &message)) {
-            ::TranslateMessage(&message);
-            ::DispatchMessageW(&message);
-        }
-    }
+    // WM_DESTROY ends the loop.
+    RunDialogLoop(window_);
     session_.Stop();
 }
 
 LRESULT CALLBACK CWriteTagDlg::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
-    if (message == WM_CREATE) {
-        const auto* create = reinterpret_cast<const CREATESTRUCTW*>(lParam);
-        ::SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
-        return 0;
-    }
-    auto* self = reinterpret_cast<CWriteTagDlg*>(::GetWindowLongPtrW(window, GWLP_USERDATA));
+    auto* self = WindowUserData<CWriteTagDlg>(window, message, lParam);
     if (!self || self->window_ != window) return ::DefWindowProcW(window, message, wParam, lParam);
     return self->OnMessage(message, wParam, lParam);
 }
@@ -220,12 +216,8 @@ LRESULT CWriteTagDlg::OnMessage(UINT message, WPARAM wParam, LPARAM lParam)
     case WM_DISPLAYCHANGE:
         CenterWindow(window_);
         break;
-    case WM_CTLCOLORSTATIC: {
-        HDC dc = reinterpret_cast<HDC>(wParam);
-        ::SetTextColor(dc, ::GetSysColor(COLOR_WINDOWTEXT));
-        ::SetBkColor(dc, ::GetSysColor(COLOR_WINDOW));
-        return reinterpret_cast<LRESULT>(::GetSysColorBrush(COLOR_WINDOW));
-    }
+    case WM_CTLCOLORSTATIC:
+        return ColorStaticOnWindow(reinterpret_cast<HDC>(wParam), ::GetSysColor(COLOR_WINDOWTEXT));
     case WM_TIMER:
         OnTimer(wParam);
         return 0;

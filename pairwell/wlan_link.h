@@ -57,7 +57,6 @@ public:
     bool ConnectProfile(const std::wstring& profileName);
     void Close() noexcept { handle_.reset(); }
 
-    bool IsOpen() const noexcept { return static_cast<bool>(handle_); }
     const GUID& InterfaceGuid() const noexcept { return interfaceGuid_; }
     const std::wstring& CurrentProfileName() const noexcept { return currentProfileName_; }
 

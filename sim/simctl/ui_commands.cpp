@@ -5,6 +5,7 @@
 #include <cwchar>
 #include <string>
 
+#include "../../pairwell/dialogs.h"
 #include "../activation/activation_channel.h"
 #include "../appvisibility/appvisibility_channel.h"
 #include "../store/store_channel.h"
@@ -12,21 +13,15 @@
 #include "sim_state.h"
 #include "simctl_command.h"
 #include "unique_handle.h"
+#include "window_props.h"
 
 namespace tapdeck::sim {
 namespace {
 
 constexpr DWORD kDeliveryTimeoutMs = 5000;
 
-// The properties by which Pairwell's dialogs are found, in its search order,
-// then the agent's tag writer ("/WriteWifiTag").
-constexpr const wchar_t* kDialogProperties[] = {
-    L"Camera KOXNotInstalledDlg prop",
-    L"Camera WiFiConnectedDlg prop",
-    L"Camera WiFiConnectFailDlg prop",
-    L"Camera WiFiPowerOffDlg prop",
-    L"Tapdeck WriteTagDlg Prop",
-};
+// The agent's tag writer ("/WriteWifiTag"), searched after Pairwell's dialogs.
+constexpr wchar_t kWriteTagDialogProp[] = L"Tapdeck WriteTagDlg Prop";
 
 int PrintFile(std::wstring_view area, std::wstring_view file)
 {
@@ -111,29 +106,18 @@ int AppVisibilitySet(const SimctlArgs& args)
     return 0;
 }
 
-struct DialogSearch {
-    const wchar_t* property;
-    HWND found;
-};
-
-BOOL CALLBACK CheckDialog(HWND window, LPARAM data)
-{
-    auto* search = reinterpret_cast<DialogSearch*>(data);
-    if (::GetPropW(window, search->property)) search->found = window;
-    return TRUE;
-}
-
 HWND FindPairwellDialog(std::wstring* property = nullptr)
 {
-    for (const wchar_t* name : kDialogProperties) {
-        DialogSearch search{name, nullptr};
-        ::EnumWindows(CheckDialog, reinterpret_cast<LPARAM>(&search));
-        if (search.found) {
+    // Searched as Pairwell searches them.
+    for (const wchar_t* name : pairwell::kDialogProperties) {
+        if (HWND found = FindWindowWithProp(name)) {
             if (property) *property = name;
-            return search.found;
+            return found;
         }
     }
-    return nullptr;
+    HWND writer = FindWindowWithProp(kWriteTagDialogProp);
+    if (writer && property) *property = kWriteTagDialogProp;
+    return writer;
 }
 
 // window-prop PROP: whether a program's window is up, found as other
@@ -141,9 +125,7 @@ HWND FindPairwellDialog(std::wstring* property = nullptr)
 int WindowProp(const SimctlArgs& args)
 {
     if (args.size() != 1) return 2;
-    DialogSearch search{args[0].c_str(), nullptr};
-    ::EnumWindows(CheckDialog, reinterpret_cast<LPARAM>(&search));
-    return search.found ? 0 : 1;
+    return FindWindowWithProp(args[0].c_str()) ? 0 : 1;
 }
 
 // dialog-press ID: what a click on the control with that id does; an id

@@ -12,7 +12,7 @@
 #include "agent_messages.h"
 #include "dialogs.h"
 #include "pairwell_ui/dialog_thread.h"
-#include "res_string.h"
+#include "screen_dpi.h"
 #include "tpd_app.h"
 #include "windows/main_dialog_thread.h"
 #include "write_tag_dlg.h"

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "agent_messages.h"
-#include "res_string.h"
+#include "high_contrast.h"
 #include "support/process.h"
 #include "tpd_app.h"
 #include "unique_handle.h"
