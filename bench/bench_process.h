@@ -10,6 +10,7 @@
 #include <string>
 
 #include "bench_report.h"
+#include "compare_no_case.h"
 #include "unique_handle.h"
 
 namespace tapdeck::bench {
@@ -63,7 +64,7 @@ inline bool WaitForNoProcess(const wchar_t* exeName, DWORD timeoutMs)
         entry.dwSize = sizeof(entry);
         for (BOOL more = ::Process32FirstW(snapshot.get(), &entry); more && !running;
              more = ::Process32NextW(snapshot.get(), &entry)) {
-            if (::lstrcmpiW(entry.szExeFile, exeName) == 0) running = entry.th32ProcessID;
+            if (EqualsNoCase(entry.szExeFile, exeName)) running = entry.th32ProcessID;
         }
         if (!running) return true;
         unique_handle process(::OpenProcess(SYNCHRONIZE, FALSE, running));

@@ -14,7 +14,7 @@
 #include <string>
 #include <vector>
 
-#include "../sim/nfc/hex_text.h"
+#include "hex.h"
 #include "../sim/nfc/radio_protocol.h"
 #include "bench_process.h"
 #include "bench_report.h"
@@ -78,7 +78,7 @@ std::wstring Parameters(wchar_t side, int i)
     const unsigned n = static_cast<unsigned>(i) * 2654435761u & 0xffffff;
     const std::vector<BYTE> payload{static_cast<BYTE>(side), static_cast<BYTE>(n >> 16), static_cast<BYTE>(n >> 8),
                                     static_cast<BYTE>(n)};
-    return sim::ToHex(sim::MessageRoutedTo(kType, payload));
+    return tapdeck::ToHex(sim::MessageRoutedTo(kType, payload));
 }
 
 bool WaitForPipe(DWORD host)

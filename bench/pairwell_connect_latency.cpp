@@ -26,6 +26,7 @@
 #include "com_ptr.h"
 #include "bench_report.h"
 #include "folder_watch.h"
+#include "hex.h"
 #include "sim_state.h"
 #include "unique_handle.h"
 #include "wlan_sim_state.h"
@@ -51,13 +52,7 @@ std::wstring Payload()
     payload += std::string("\x10\x01\x00", 3) + static_cast<char>(pass.size()) + pass;
     std::string message = std::string("\x92\x16", 2) + static_cast<char>(payload.size()) + "application/x-vexa-kox" +
                           payload;
-    static const wchar_t digits[] = L"0123456789abcdef";
-    std::wstring hex;
-    for (const unsigned char byte : message) {
-        hex += digits[byte >> 4];
-        hex += digits[byte & 15];
-    }
-    return hex;
+    return ToHex(message);
 }
 
 struct Stamp {

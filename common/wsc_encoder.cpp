@@ -2,6 +2,7 @@
 
 #include <cstdint>
 
+#include "hex.h"
 namespace tapdeck {
 namespace {
 
@@ -54,16 +55,10 @@ std::string Value16(std::uint16_t value)
     return out;
 }
 
-bool IsHexDigit(char c) { return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F'); }
-
 bool IsPassphrase(std::string_view key)
 {
-    if (key.size() == 64) {
-        for (char c : key)
-            if (!IsHexDigit(c)) return false;
-        return true;
-    }
-    if (key.size() < 8 || key.size() > 63) return false;
+    if (key.size() == kRawKeyDigits) return IsHexDigits(key);
+    if (key.size() < kMinPassphrase || key.size() > kMaxPassphrase) return false;
     for (char c : key)
         if (c < 0x20 || c > 0x7e) return false;
     return true;

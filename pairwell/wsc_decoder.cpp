@@ -2,6 +2,7 @@
 
 #include <vector>
 
+#include "hex.h"
 namespace tapdeck {
 namespace {
 
@@ -42,27 +43,6 @@ constexpr size_t kMinPassphrase = 8;
 constexpr size_t kMaxPassphrase = 63;
 constexpr size_t kRawKeyDigits = 64;
 
-int HexValue(wchar_t c)
-{
-    if (c >= L'0' && c <= L'9') return c - L'0';
-    if (c >= L'a' && c <= L'f') return c - L'a' + 10;
-    if (c >= L'A' && c <= L'F') return c - L'A' + 10;
-    return -1;
-}
-
-bool HexToBytes(std::wstring_view text, std::string& bytes)
-{
-    if (text.size() % 2 != 0) return false;
-    bytes.clear();
-    bytes.reserve(text.size() / 2);
-    for (size_t i = 0; i < text.size(); i += 2) {
-        const int high = HexValue(text[i]);
-        const int low = HexValue(text[i + 1]);
-        if (high < 0 || low < 0) return false;
-        bytes.push_back(static_cast<char>(high * 16 + low));
-    }
-    return true;
-}
 
 unsigned Byte(std::string_view data, size_t at) { return static_cast<unsigned char>(data[at]); }
 
@@ -160,14 +140,6 @@ bool ParseAttributes(std::string_view data, std::vector<Attribute>& attributes)
 }
 
 enum class Verdict { Usable, Unsupported, Invalid };
-
-bool IsHexDigits(std::string_view text)
-{
-    for (const char c : text) {
-        if (HexValue(static_cast<unsigned char>(c)) < 0) return false;
-    }
-    return true;
-}
 
 bool IsPrintableAscii(std::string_view text)
 {
@@ -274,7 +246,7 @@ Verdict ReadCredential(std::string_view value, WscNetwork& network)
 bool IsWscMessage(std::wstring_view hexText)
 {
     std::string message;
-    if (!HexToBytes(hexText, message)) return false;
+    if (!FromHex(hexText, message)) return false;
     NdefRecord record;
     size_t headerLength = 0, idLength = 0, payloadLength = 0;
     // The first record decides, as it decides which subscription Windows
@@ -287,7 +259,7 @@ bool IsWscMessage(std::wstring_view hexText)
 WscTag DecodeWscMessage(std::wstring_view hexText)
 {
     std::string message;
-    if (!HexToBytes(hexText, message)) return {};
+    if (!FromHex(hexText, message)) return {};
     return DecodeWscBytes(message);
 }
 

@@ -8,7 +8,7 @@
 #include <string>
 
 #include "com_ptr.h"
-#include "hex_buffer.h"
+#include "hex_codec.h"
 #include "nfc_device_context.h"
 #include "nfc_registration.h"
 #include "proximity.h"

@@ -7,7 +7,7 @@
 
 #include "census.h"
 #include "fault.h"
-#include "hex_text.h"
+#include "hex.h"
 #include "ndef_routing.h"
 #include "radio_protocol.h"
 #include "sim_buffer.h"

@@ -5,6 +5,7 @@
 
 #include <sstream>
 
+#include "compare_no_case.h"
 #include "sim_state.h"
 #include "unique_handle.h"
 
@@ -91,7 +92,7 @@ std::vector<std::vector<std::wstring>> ReadTallyrCallsFrom(std::wstring_view mod
 {
     std::vector<std::vector<std::wstring>> calls;
     for (auto& call : ReadTallyrCalls()) {
-        if (call.size() < 2 || ::lstrcmpiW(call[1].c_str(), std::wstring(module).c_str()) != 0) continue;
+        if (call.size() < 2 || !EqualsNoCase(call[1], module)) continue;
         call.erase(call.begin() + 1);
         calls.push_back(std::move(call));
     }

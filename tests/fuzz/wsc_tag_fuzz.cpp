@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "camera_message.h"
 #include "fuzz_run.h"
+#include "hex.h"
 #include "mutator.h"
 #include "profile_check.h"
 #include "sim_state.h"
@@ -94,7 +94,7 @@ TEST(WscTagFuzz, MutatedTagsDecodeSafelyAndOnlyToProfilesTheServiceAccepts)
             tally.AddKind("spliced tag");
         }
         tally.AddKind(std::string("mutated tag (last move: ") + kMutator.Mutate(random, bytes) + ")");
-        const std::wstring hex = sim::ToHex(bytes);
+        const std::wstring hex = tapdeck::ToHex(bytes);
         const WscTag tag = DecodeWscMessage(hex);
         const char* outcome = OutcomeName(tag.outcome);
         tally.Add(std::string(IsWscMessage(hex) ? "standard tag: " : "not a standard tag: ") + outcome);

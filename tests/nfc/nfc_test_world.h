@@ -13,7 +13,8 @@
 #include <thread>
 #include <vector>
 
-#include "../../sim/nfc/hex_text.h"
+#include "compare_no_case.h"
+#include "hex.h"
 #include "../../sim/nfc/radio_protocol.h"
 #include "ndef_routing.h"
 #include "census.h"
@@ -87,7 +88,7 @@ inline bool RecorderRunning()
     PROCESSENTRY32W entry{};
     entry.dwSize = sizeof(entry);
     for (BOOL more = ::Process32FirstW(snapshot.get(), &entry); more; more = ::Process32NextW(snapshot.get(), &entry)) {
-        if (::lstrcmpiW(entry.szExeFile, L"nfc-recorder.exe") == 0) return true;
+        if (EqualsNoCase(entry.szExeFile, L"nfc-recorder.exe")) return true;
     }
     return false;
 }
@@ -107,8 +108,8 @@ inline constexpr wchar_t kMissingHandler[] = L"C:\\tapdeck-sim\\bin\\no-such-han
 inline std::string TagMessage(const std::wstring& type, const std::string& payloadHex)
 {
     std::vector<BYTE> payload;
-    sim::FromHex(sim::FromUtf8(payloadHex), payload);
-    return sim::ToUtf8(sim::ToHex(sim::MessageRoutedTo(type, payload)));
+    tapdeck::FromHex(sim::FromUtf8(payloadHex), payload);
+    return sim::ToUtf8(tapdeck::ToHex(sim::MessageRoutedTo(type, payload)));
 }
 
 inline std::string TouchRequest(const std::string& messageHex) { return "touch\t" + messageHex; }
@@ -196,15 +197,8 @@ inline void SetRadioPresent(bool present)
 
 inline std::string Utf16Hex(const std::wstring& text)
 {
-    static constexpr char digits[] = "0123456789abcdef";
-    std::string hex;
-    for (wchar_t c : text) {
-        for (BYTE b : {static_cast<BYTE>(c & 0xff), static_cast<BYTE>(c >> 8)}) {
-            hex += digits[b >> 4];
-            hex += digits[b & 0x0f];
-        }
-    }
-    return hex;
+    // UTF-16LE, as the radio delivers a "Windows" message's text.
+    return sim::ToUtf8(tapdeck::ToHex(text.data(), text.size() * sizeof(wchar_t)));
 }
 
 // The radio's census of this process, written now (the radio library in a

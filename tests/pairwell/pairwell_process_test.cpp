@@ -2,9 +2,9 @@
 // toast, activation and usage-statistics stand-ins.
 #include <gtest/gtest.h>
 
-#include "camera_message.h"
 #include "dialogs.h"
 #include "fault.h"
+#include "hex.h"
 #include "pairwell_app.h"
 #include "pairwell_world.h"
 #include "sim_state.h"
@@ -108,7 +108,7 @@ TEST_P(LocationDenied, ConnectsInOneAttemptAndSaysSo)
     credential.ssid = sim::ToUtf8(kCameraSsid);
     credential.key = sim::ToUtf8(kCameraPassphrase);
     const std::string tag = sim::NdefMessageBytes({sim::WscRecord(sim::WscConfigurationPayload({credential}))});
-    Start(GetParam().standardTag ? sim::ToHex(tag) : CameraPayload());
+    Start(GetParam().standardTag ? tapdeck::ToHex(tag) : CameraPayload());
     ASSERT_EQ(0, Exit());
     EXPECT_FALSE(FindWindowWithProperty(kFailedProp));
     EXPECT_EQ(world_.Connected(), kCameraSsid);

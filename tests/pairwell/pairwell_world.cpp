@@ -5,6 +5,7 @@
 #include "activation/activation_channel.h"
 #include "appvisibility/appvisibility_channel.h"
 #include "camera_message.h"
+#include "hex.h"
 #include "fault.h"
 #include "sim_state.h"
 #include "support/process.h"
@@ -84,7 +85,7 @@ sim::WscCredentialFields Credential(std::string ssid, std::string key, unsigned 
 
 std::wstring PhoneTag(std::vector<sim::WscCredentialFields> credentials)
 {
-    return sim::ToHex(sim::NdefMessageBytes(
+    return tapdeck::ToHex(sim::NdefMessageBytes(
         {sim::WscRecord(sim::WscConfigurationPayload(credentials)), sim::AndroidAppRecord("com.android.settings")}));
 }
 

@@ -6,7 +6,7 @@
 #include <cwctype>
 #include <set>
 
-#include "camera_message.h"
+#include "hex.h"
 #include "pairwell_world.h"
 #include "wsc_decoder.h"
 #include "wsc_message.h"
@@ -28,7 +28,7 @@ std::string Bytes(std::string_view hex)
     return out;
 }
 
-std::wstring Hex(std::string_view bytes) { return sim::ToHex(bytes); }
+std::wstring Hex(std::string_view bytes) { return tapdeck::ToHex(bytes); }
 
 std::wstring Upper(std::wstring text)
 {

@@ -8,6 +8,8 @@
 #include "../pairwell/pairwell_world.h"
 #include "agent_messages.h"
 #include "companion_files.h"
+#include "compare_no_case.h"
+#include "hex.h"
 #include "running_processes.h"
 #include "soak.h"
 #include "support/process.h"
@@ -16,17 +18,6 @@ using namespace std::chrono_literals;
 
 namespace tapdeck::soak {
 namespace {
-
-std::string Hex(const std::vector<BYTE>& bytes, bool upper)
-{
-    const char* digits = upper ? "0123456789ABCDEF" : "0123456789abcdef";
-    std::string hex;
-    for (BYTE b : bytes) {
-        hex += digits[b >> 4];
-        hex += digits[b & 15];
-    }
-    return hex;
-}
 
 // The handlers the radio called in the agent for one request; -1 when the
 // agent did not answer.
@@ -78,13 +69,13 @@ void Soak::RadioActor(unsigned index)
         if (kind == 6) {
             touch.argument = L"soak text " + std::to_wstring(serial);
             std::vector<BYTE> text;
-            sim::FromHex(sim::FromUtf8(test::Utf16Hex(touch.argument)), text);
+            tapdeck::FromHex(sim::FromUtf8(test::Utf16Hex(touch.argument)), text);
             message = sim::MessageRoutedTo(touch.type, text);
         } else {
             message = sim::MessageRoutedTo(touch.type, bytes);
-            touch.argument = sim::FromUtf8(Hex(message, false));
+            touch.argument = tapdeck::ToHex(message);
         }
-        const std::string hex = Hex(message, random() % 2 == 0);
+        const std::string hex = sim::ToUtf8(tapdeck::ToHex(message, random() % 2 == 0 ? HexCase::Upper : HexCase::Lower));
         const long called = Called(sim::SendRadioRequest(pid, test::TouchRequest(hex)));
         if (called < 0) faults_.Add("radio: the agent's radio did not answer a touch");
         touch.mustStart = called > 0 && (touch.type == kFixedType || touch.type == kTextType);
@@ -342,7 +333,7 @@ void Soak::RemovalWatcher()
         for (DWORD offset = 0; bytes > 0;) {
             const auto* record = reinterpret_cast<const FILE_NOTIFY_INFORMATION*>(buffer + offset);
             const std::wstring name(record->FileName, record->FileNameLength / sizeof(wchar_t));
-            if (record->Action == FILE_ACTION_REMOVED && ::lstrcmpiW(name.c_str(), L"Command.Info") == 0)
+            if (record->Action == FILE_ACTION_REMOVED && EqualsNoCase(name, L"Command.Info"))
                 ++commandRemovals_;
             if (record->NextEntryOffset == 0) break;
             offset += record->NextEntryOffset;
