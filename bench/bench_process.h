@@ -11,21 +11,18 @@
 
 #include "bench_report.h"
 #include "compare_no_case.h"
+#include "known_folder.h"
+#include "product_names.h"
 #include "unique_handle.h"
 
 namespace tapdeck::bench {
 
-inline constexpr wchar_t kNfcdbKey[] = L"Software\\Vexa Corporation\\Tapdeck\\NFCDB";
+using tapdeck::kNfcdbKey;
 
 // "<Program Files>\Vexa\Tapdeck\<file>", empty when the folder is unknown.
 inline std::wstring InstalledProgram(const wchar_t* file)
 {
-    PWSTR folder = nullptr;
-    std::wstring path;
-    if (SUCCEEDED(::SHGetKnownFolderPath(FOLDERID_ProgramFiles, 0, nullptr, &folder)))
-        path = std::wstring(folder) + L"\\Vexa\\Tapdeck\\" + file;
-    ::CoTaskMemFree(folder);
-    return path;
+    return InstalledPath(file);
 }
 
 // "<folder of this benchmark>\floors\<file>": the floors' own programs.

@@ -9,6 +9,8 @@
 #include <cstdlib>
 
 #include "com_ptr.h"
+#include "product_names.h"
+#include "known_folder.h"
 #include "compare_no_case.h"
 #include "xml_no_element.h"
 
@@ -122,14 +124,6 @@ bool CompanionProfileReader::ReadProfile(const std::wstring& path)
     return false;
 }
 
-std::wstring InstalledProfilePath()
-{
-    PWSTR folder = nullptr;
-    std::wstring path;
-    if (SUCCEEDED(::SHGetKnownFolderPath(FOLDERID_ProgramFiles, 0, nullptr, &folder)) && folder)
-        path = std::wstring(folder) + L"\\Vexa\\Tapdeck\\Pairwell Profile\\Configuration.xml";
-    ::CoTaskMemFree(folder);
-    return path;
-}
+std::wstring InstalledProfilePath() { return InstalledPath(kProfileFile); }
 
 }  // namespace tapdeck

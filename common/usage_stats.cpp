@@ -1,11 +1,11 @@
 #include "usage_stats.h"
 
-#include <shlobj.h>
 
 #include <array>
 #include <mutex>
 #include <string>
 
+#include "known_folder.h"
 #include "guarded_call.h"
 #include "vi_critical_section.h"
 
@@ -86,10 +86,8 @@ UsageClient& Client()
 
 bool LibraryPath(std::wstring& path)
 {
-    PWSTR folder = nullptr;
-    const HRESULT hr = ::SHGetKnownFolderPath(FOLDERID_ProgramFiles, KF_FLAG_DEFAULT_PATH, nullptr, &folder);
-    if (SUCCEEDED(hr) && folder) path = std::wstring(folder) + kLibraryTail;
-    ::CoTaskMemFree(folder);
+    path = KnownFolderPath(FOLDERID_ProgramFiles, KF_FLAG_DEFAULT_PATH);
+    if (!path.empty()) path += kLibraryTail;
     // The path must fit a classic 260-character buffer, as the library's own
     // installer assumes.
     return !path.empty() && path.size() < MAX_PATH;

@@ -3,46 +3,12 @@
 #include <vector>
 
 #include "hex.h"
+#include "wsc_values.h"
+
 namespace tapdeck {
 namespace {
 
-constexpr std::string_view kWscType = "application/vnd.wfa.wsc";
-
-// NDEF record header flags and type name formats.
-constexpr unsigned kMessageBegin = 0x80;
-constexpr unsigned kMessageEnd = 0x40;
-constexpr unsigned kChunked = 0x20;
-constexpr unsigned kShortRecord = 0x10;
-constexpr unsigned kIdPresent = 0x08;
-constexpr unsigned kTnfMask = 0x07;
-constexpr unsigned kTnfMedia = 0x02;
-
-// Wi-Fi Simple Configuration attributes.
-constexpr unsigned kAttrAuthType = 0x1003;
-constexpr unsigned kAttrCredential = 0x100E;
-constexpr unsigned kAttrEncrType = 0x100F;
-constexpr unsigned kAttrMacAddress = 0x1020;
-constexpr unsigned kAttrNetworkIndex = 0x1026;
-constexpr unsigned kAttrNetworkKey = 0x1027;
-constexpr unsigned kAttrSsid = 0x1045;
-constexpr unsigned kAttrVendorExtension = 0x1049;
-constexpr unsigned kAttrVersion = 0x104A;
-
-// Authentication and encryption type values.
-constexpr unsigned kAuthOpen = 0x0001;
-constexpr unsigned kAuthWpaPersonal = 0x0002;
-constexpr unsigned kAuthWpa2Personal = 0x0020;
-constexpr unsigned kAuthWpaWpa2Personal = 0x0022;
-constexpr unsigned kEncrNone = 0x0001;
-constexpr unsigned kEncrTkip = 0x0004;
-constexpr unsigned kEncrAes = 0x0008;
-constexpr unsigned kEncrAesTkip = 0x000C;
-
-constexpr size_t kMaxSsidBytes = 32;
-constexpr size_t kMinPassphrase = 8;
-constexpr size_t kMaxPassphrase = 63;
-constexpr size_t kRawKeyDigits = 64;
-
+using namespace wsc;
 
 unsigned Byte(std::string_view data, size_t at) { return static_cast<unsigned char>(data[at]); }
 
@@ -53,7 +19,7 @@ struct NdefRecord {
     std::string_view type;
     std::string_view payload;
 
-    bool IsWsc() const { return (flags & kTnfMask) == kTnfMedia && type == kWscType; }
+    bool IsWsc() const { return (flags & kTnfMask) == kTnfMedia && type == kMediaType; }
 };
 
 // Reads one record's header and type from the front of rest; false when

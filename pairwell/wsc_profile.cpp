@@ -3,12 +3,11 @@
 #include <windows.h>
 
 #include "utf8.h"
+#include "wsc_values.h"
 #include "xml_escape.h"
 
 namespace tapdeck::pairwell {
 namespace {
-
-constexpr size_t kRawKeyDigits = 64;
 
 // Control characters are not XML 1.0 text (tab and line ends would not
 // survive a reader's white-space handling either); U+FFFE and U+FFFF are
@@ -68,7 +67,7 @@ void FillWscProfileParams(WlanProfileParams& params, const WscNetwork& network)
     }
     params.useOneX = false;
     // The decoder lets through only 8-63 printable characters or 64 digits.
-    params.keyType = network.key.size() == kRawKeyDigits ? L"networkKey" : L"passPhrase";
+    params.keyType = network.key.size() == wsc::kRawKeyDigits ? L"networkKey" : L"passPhrase";
     params.protectedKey = false;
     params.keyMaterial = Widen(network.key);
 }

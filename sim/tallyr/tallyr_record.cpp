@@ -6,6 +6,7 @@
 #include <sstream>
 
 #include "compare_no_case.h"
+#include "known_folder.h"
 #include "sim_state.h"
 #include "unique_handle.h"
 
@@ -14,12 +15,7 @@ namespace {
 
 std::wstring ProgramFiles()
 {
-    PWSTR folder = nullptr;
-    std::wstring path;
-    if (SUCCEEDED(::SHGetKnownFolderPath(FOLDERID_ProgramFiles, KF_FLAG_DEFAULT_PATH, nullptr, &folder)) && folder)
-        path = folder;
-    ::CoTaskMemFree(folder);
-    return path;
+    return KnownFolderPath(FOLDERID_ProgramFiles, KF_FLAG_DEFAULT_PATH);
 }
 
 bool ReadWholeFile(const std::wstring& path, std::string& bytes)

@@ -6,6 +6,7 @@
 #include <shlobj.h>
 
 #include "compare_no_case.h"
+#include "known_folder.h"
 #include "link_file.h"
 #include "unique_handle.h"
 
@@ -40,12 +41,8 @@ bool FolderCarries(const std::wstring& folder, const std::wstring& appUserModelI
 
 bool KnownFolderCarries(REFKNOWNFOLDERID id, const std::wstring& appUserModelId)
 {
-    PWSTR folder = nullptr;
-    bool carried = false;
-    if (SUCCEEDED(::SHGetKnownFolderPath(id, 0, nullptr, &folder)) && folder)
-        carried = FolderCarries(folder, appUserModelId, 4);
-    ::CoTaskMemFree(folder);
-    return carried;
+    const std::wstring folder = KnownFolderPath(id);
+    return !folder.empty() && FolderCarries(folder, appUserModelId, 4);
 }
 
 }  // namespace

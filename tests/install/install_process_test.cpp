@@ -14,6 +14,7 @@
 
 #include "agent_messages.h"
 #include "com_ptr.h"
+#include "known_folder.h"
 #include "link_file.h"
 #include "observe_app.h"
 #include "sim_state.h"
@@ -52,11 +53,7 @@ bool Exists(const std::wstring& path) { return ::GetFileAttributesW(path.c_str()
 
 std::wstring LinkIn(REFKNOWNFOLDERID id)
 {
-    PWSTR folder = nullptr;
-    std::wstring path;
-    if (SUCCEEDED(::SHGetKnownFolderPath(id, 0, nullptr, &folder))) path = folder;
-    ::CoTaskMemFree(folder);
-    return path + L"\\Tapdeck.lnk";
+    return KnownFolderPath(id) + L"\\Tapdeck.lnk";
 }
 
 std::wstring ShortcutPath() { return LinkIn(FOLDERID_PublicDesktop); }

@@ -114,7 +114,7 @@ TEST_F(NfcWorld, OneIncompleteSubkeyMakesTheWholeReadEmpty)
 TEST_F(NfcWorld, ValuesOfAnyTypeAreReadAsTextUpToTheirFirstNul)
 {
     unique_hkey key;
-    const std::wstring name = std::wstring(kNfcdb) + L"\\Odd";
+    const std::wstring name = std::wstring(kNfcdbKey) + L"\\Odd";
     ASSERT_EQ(ERROR_SUCCESS, ::RegCreateKeyExW(HKEY_LOCAL_MACHINE, name.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS,
                                                nullptr, key.put(), nullptr));
     const wchar_t path[] = L"%SystemDrive%\\x.exe\0tail";
@@ -284,7 +284,7 @@ TEST_F(NfcWatch, RegistrationAddedWhileRunningIsSubscribedOnceItsValuesAreWritte
     StartWith({L"NDEF:ext.one"});
     // The installer's order: the subkey first, its values one by one after.
     unique_hkey key;
-    const std::wstring name = std::wstring(kNfcdb) + L"\\K-NDEF:ext.two";
+    const std::wstring name = std::wstring(kNfcdbKey) + L"\\K-NDEF:ext.two";
     ::RegCreateKeyExW(HKEY_LOCAL_MACHINE, name.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, key.put(), nullptr);
     SetString(key.get(), L"ApplicationPath", kRecorder);
     SetString(key.get(), L"MessageType", L"NDEF:ext.two");

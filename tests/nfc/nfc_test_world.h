@@ -20,21 +20,21 @@
 #include "census.h"
 #include "fault.h"
 #include "proc_address.h"
+#include "product_names.h"
 #include "sim_state.h"
 #include "support/process.h"
 #include "unique_handle.h"
 
 namespace tapdeck::test {
 
-inline constexpr wchar_t kNfcdb[] = L"Software\\Vexa Corporation\\Tapdeck\\NFCDB";
 inline constexpr wchar_t kRecorder[] = L"C:\\tapdeck-sim\\bin\\nfc-recorder.exe";
 
-inline void ClearRegistrations() { ::RegDeleteTreeW(HKEY_LOCAL_MACHINE, kNfcdb); }
+inline void ClearRegistrations() { ::RegDeleteTreeW(HKEY_LOCAL_MACHINE, kNfcdbKey); }
 
 inline void CreateNfcdb()
 {
     unique_hkey key;
-    ::RegCreateKeyExW(HKEY_LOCAL_MACHINE, kNfcdb, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, key.put(), nullptr);
+    ::RegCreateKeyExW(HKEY_LOCAL_MACHINE, kNfcdbKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, key.put(), nullptr);
 }
 
 inline bool SetString(HKEY key, const wchar_t* name, const std::wstring& value)
@@ -48,7 +48,7 @@ inline void Register(const std::wstring& subkey, const std::wstring& type, const
                      bool withVersion = true)
 {
     unique_hkey key;
-    const std::wstring name = std::wstring(kNfcdb) + L"\\" + subkey;
+    const std::wstring name = std::wstring(kNfcdbKey) + L"\\" + subkey;
     ::RegCreateKeyExW(HKEY_LOCAL_MACHINE, name.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, key.put(), nullptr);
     SetString(key.get(), L"ApplicationPath", path);
     SetString(key.get(), L"MessageType", type);
@@ -57,7 +57,7 @@ inline void Register(const std::wstring& subkey, const std::wstring& type, const
 
 inline void Unregister(const std::wstring& subkey)
 {
-    ::RegDeleteTreeW(HKEY_LOCAL_MACHINE, (std::wstring(kNfcdb) + L"\\" + subkey).c_str());
+    ::RegDeleteTreeW(HKEY_LOCAL_MACHINE, (std::wstring(kNfcdbKey) + L"\\" + subkey).c_str());
 }
 
 inline std::vector<std::wstring> Lines(const std::wstring& text)

@@ -103,7 +103,7 @@ void Soak::RegistrationActor()
             test::Register(key, type, handler);
             actions_.Add("registrations added");
         } else if (random() % 2 == 0) {
-            const std::wstring path = std::wstring(test::kNfcdb) + L"\\" + key;
+            const std::wstring path = std::wstring(kNfcdbKey) + L"\\" + key;
             const bool ofType = random() % 2 == 0;
             const std::wstring value = ofType ? type : std::wstring(handler);
             ::RegSetKeyValueW(HKEY_LOCAL_MACHINE, path.c_str(), ofType ? L"MessageType" : L"ApplicationPath", REG_SZ,
