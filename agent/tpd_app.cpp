@@ -297,7 +297,7 @@ void CTPDApp::Shutdown()
             stop();
         if (::FreeLibrary(dropwatchModule_.get())) dropwatchModule_.release();
     }
-    ReleaseUsageStats();
+    usage_.Release();
     appIcon_.reset();
     if (instanceMutex_) {
         ::ReleaseMutex(instanceMutex_.get());

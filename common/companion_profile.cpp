@@ -8,9 +8,9 @@
 #include <cstdlib>
 
 #include "com_ptr.h"
-#include "product_names.h"
-#include "known_folder.h"
 #include "compare_no_case.h"
+#include "known_folder.h"
+#include "product_names.h"
 #include "xml_no_element.h"
 #include "xml_node_reader.h"
 

@@ -57,7 +57,6 @@ public:
     INT64 PublishedMessageId();
     size_t RecordCount();
     size_t RegistrationCount();
-    CNFCDeviceContext* DeviceContext() noexcept { return deviceContext_.get(); }
 
 private:
     com_ptr<sdk::IProximityDevice> Device();

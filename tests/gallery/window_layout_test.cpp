@@ -17,8 +17,8 @@
 #include "tpd_app.h"
 #include "windows/main_dialog_thread.h"
 #include "support/window_facts.h"
-
 #include "utf8.h"
+
 using namespace std::chrono_literals;
 using namespace tapdeck;
 using namespace tapdeck::test;
