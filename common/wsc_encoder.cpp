@@ -2,7 +2,6 @@
 
 #include <cstdint>
 
-#include "hex.h"
 #include "wsc_values.h"
 
 namespace tapdeck {
@@ -33,21 +32,12 @@ std::string Value16(std::uint16_t value)
     return out;
 }
 
-bool IsPassphrase(std::string_view key)
-{
-    if (key.size() == kRawKeyDigits) return IsHexDigits(key);
-    if (key.size() < kMinPassphrase || key.size() > kMaxPassphrase) return false;
-    for (char c : key)
-        if (c < 0x20 || c > 0x7e) return false;
-    return true;
-}
-
 }  // namespace
 
 WscWriteProblem CheckWscNetwork(std::string_view ssid, std::string_view key, WscWriteSecurity security)
 {
     if (ssid.empty() || ssid.size() > kMaxSsidBytes) return WscWriteProblem::NameLength;
-    if (security != WscWriteSecurity::Open && !IsPassphrase(key)) return WscWriteProblem::Passphrase;
+    if (security != WscWriteSecurity::Open && !IsNetworkKey(key)) return WscWriteProblem::Passphrase;
     return WscWriteProblem::None;
 }
 

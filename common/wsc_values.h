@@ -6,6 +6,8 @@
 #include <cstddef>
 #include <string_view>
 
+#include "hex.h"
+
 namespace tapdeck::wsc {
 
 inline constexpr std::string_view kMediaType = "application/vnd.wfa.wsc";
@@ -45,5 +47,14 @@ inline constexpr size_t kMaxSsidBytes = 32;
 inline constexpr size_t kMinPassphrase = 8;
 inline constexpr size_t kMaxPassphrase = 63;
 inline constexpr size_t kRawKeyDigits = 64;
+
+inline bool IsNetworkKey(std::string_view key)
+{
+    if (key.size() == kRawKeyDigits) return IsHexDigits(key);
+    if (key.size() < kMinPassphrase || key.size() > kMaxPassphrase) return false;
+    for (const char c : key)
+        if (c < 0x20 || c > 0x7e) return false;
+    return true;
+}
 
 }  // namespace tapdeck::wsc

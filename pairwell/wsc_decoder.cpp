@@ -107,15 +107,6 @@ bool ParseAttributes(std::string_view data, std::vector<Attribute>& attributes)
 
 enum class Verdict { Usable, Unsupported, Invalid };
 
-bool IsPrintableAscii(std::string_view text)
-{
-    for (const char c : text) {
-        const unsigned byte = static_cast<unsigned char>(c);
-        if (byte < 0x20 || byte > 0x7E) return false;
-    }
-    return true;
-}
-
 // The security a credential's types ask for, as far as this PC can join it,
 // and whether its cipher is AES. A missing encryption type takes the one the
 // authentication is usually paired with; "none" beside a personal
@@ -199,10 +190,7 @@ Verdict ReadCredential(std::string_view value, WscNetwork& network)
     std::string_view material = *key;
     // Some writers end the key with a NUL, which no key can hold.
     while (!material.empty() && material.back() == '\0') material.remove_suffix(1);
-    const bool rawKey = material.size() == kRawKeyDigits && IsHexDigits(material);
-    const bool passphrase =
-        material.size() >= kMinPassphrase && material.size() <= kMaxPassphrase && IsPrintableAscii(material);
-    if (!rawKey && !passphrase) return Verdict::Invalid;
+    if (!IsNetworkKey(material)) return Verdict::Invalid;
     network.key = std::string(material);
     return Verdict::Usable;
 }
