@@ -50,10 +50,8 @@ bool CompanionProfileReader::ReadProfile(const std::wstring& path)
         !stream)
         return false;
     // No element at all: the reading ends at once.
-    if (HoldsNoElement(stream.get())) return true;
-
     XmlNodeReader reader;
-    if (!reader.Open(stream.get())) return false;
+    if (!reader.Open(stream.get())) return HoldsNoElement(stream.get());
 
     size_t appInfoCount = 0;
     // An error ends the document like its end.

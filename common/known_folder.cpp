@@ -30,6 +30,9 @@ std::wstring InstalledPath(const std::wstring& programFiles, std::wstring_view f
     return programFiles + L"\\Vexa\\Tapdeck\\" + std::wstring(file);
 }
 
-std::wstring InstalledPath(std::wstring_view file) { return InstalledPath(KnownFolderPath(FOLDERID_ProgramFiles), file); }
+std::wstring InstalledPath(std::wstring_view file)
+{
+    return InstalledPath(KnownFolderPath(FOLDERID_ProgramFiles), file);
+}
 
 }  // namespace tapdeck

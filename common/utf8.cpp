@@ -10,8 +10,7 @@ namespace {
 bool Decode(std::string_view bytes, DWORD flags, std::wstring& text)
 {
     text.clear();
-    if (bytes.empty()) return true;
-    if (bytes.size() > INT_MAX) return false;
+    if (bytes.empty() || bytes.size() > INT_MAX) return bytes.empty();
     const int size = static_cast<int>(bytes.size());
     const int count = ::MultiByteToWideChar(CP_UTF8, flags, bytes.data(), size, nullptr, 0);
     if (count <= 0) return false;

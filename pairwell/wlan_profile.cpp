@@ -12,6 +12,12 @@ constexpr wchar_t kProfileNamespace[] = L"http://www.microsoft.com/networking/WL
 
 const wchar_t* Flag(bool value) { return value ? L"true" : L"false"; }
 
+// <name>value</name>, the value escaped.
+std::wstring Element(const wchar_t* name, std::wstring_view value)
+{
+    return std::wstring(L"<") + name + L">" + EscapeXml(value) + L"</" + name + L">";
+}
+
 }  // namespace
 
 std::wstring SsidHex(std::string_view ssidBytes)
@@ -54,38 +60,17 @@ std::wstring BuildProfileXml(const WlanProfileParams& params)
 {
     std::wstring xml = L"<?xml version=\"1.0\"?><WLANProfile xmlns=\"";
     xml += kProfileNamespace;
-    xml += L"\"><name>";
-    xml += EscapeXml(params.profileName);
-    xml += L"</name><SSIDConfig><SSID>";
+    xml += L"\">" + Element(L"name", params.profileName) + L"<SSIDConfig><SSID>";
     // The service matches the network by the hex bytes when they are given.
-    if (!params.ssidHex.empty()) {
-        xml += L"<hex>";
-        xml += EscapeXml(params.ssidHex);
-        xml += L"</hex>";
-    }
-    xml += L"<name>";
-    xml += EscapeXml(params.ssidName);
-    xml += L"</name></SSID></SSIDConfig><connectionType>";
-    xml += EscapeXml(params.connectionType);
-    xml += L"</connectionType><connectionMode>";
-    xml += EscapeXml(params.connectionMode);
-    xml += L"</connectionMode><autoSwitch>";
-    xml += Flag(params.autoSwitch);
-    xml += L"</autoSwitch><MSM><security><authEncryption><authentication>";
-    xml += EscapeXml(params.authentication);
-    xml += L"</authentication><encryption>";
-    xml += EscapeXml(params.encryption);
-    xml += L"</encryption><useOneX>";
-    xml += Flag(params.useOneX);
-    xml += L"</useOneX></authEncryption>";
+    if (!params.ssidHex.empty()) xml += Element(L"hex", params.ssidHex);
+    xml += Element(L"name", params.ssidName) + L"</SSID></SSIDConfig>";
+    xml += Element(L"connectionType", params.connectionType) + Element(L"connectionMode", params.connectionMode);
+    xml += Element(L"autoSwitch", Flag(params.autoSwitch)) + L"<MSM><security><authEncryption>";
+    xml += Element(L"authentication", params.authentication) + Element(L"encryption", params.encryption);
+    xml += Element(L"useOneX", Flag(params.useOneX)) + L"</authEncryption>";
     if (!EqualsNoCase(params.authentication, L"open")) {
-        xml += L"<sharedKey><keyType>";
-        xml += EscapeXml(params.keyType);
-        xml += L"</keyType><protected>";
-        xml += Flag(params.protectedKey);
-        xml += L"</protected><keyMaterial>";
-        xml += EscapeXml(params.keyMaterial);
-        xml += L"</keyMaterial></sharedKey>";
+        xml += L"<sharedKey>" + Element(L"keyType", params.keyType) + Element(L"protected", Flag(params.protectedKey));
+        xml += Element(L"keyMaterial", params.keyMaterial) + L"</sharedKey>";
     }
     xml += L"</security></MSM></WLANProfile>";
     return xml;

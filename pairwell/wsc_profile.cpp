@@ -20,9 +20,6 @@ bool HoldableInXml(std::wstring_view text)
     return true;
 }
 
-
-std::wstring Widen(std::string_view ascii) { return std::wstring(ascii.begin(), ascii.end()); }
-
 }  // namespace
 
 bool IsTextSsid(std::string_view ssid)
@@ -69,7 +66,7 @@ void FillWscProfileParams(WlanProfileParams& params, const WscNetwork& network)
     // The decoder lets through only 8-63 printable characters or 64 digits.
     params.keyType = network.key.size() == wsc::kRawKeyDigits ? L"networkKey" : L"passPhrase";
     params.protectedKey = false;
-    params.keyMaterial = Widen(network.key);
+    params.keyMaterial = FromUtf8(network.key);
 }
 
 std::wstring UserProfileWithKey(const std::wstring& userXml, const WlanProfileParams& tag)

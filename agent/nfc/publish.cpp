@@ -1,6 +1,5 @@
 #include "publish.h"
 
-#include <climits>
 #include <cstring>
 
 #include "agent_messages.h"
@@ -17,7 +16,7 @@ constexpr size_t kPublishSwitchLength = 8;
 
 std::wstring PayloadText(const COPYDATASTRUCT* data)
 {
-    if (!data || !data->lpData || data->cbData == 0 || data->cbData > INT_MAX) return {};
+    if (!data || !data->lpData) return {};
     return FromUtf8(std::string_view(static_cast<const char*>(data->lpData), data->cbData));
 }
 
