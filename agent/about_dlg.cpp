@@ -3,11 +3,18 @@
 #include <string>
 
 #include "agent_messages.h"
-#include "dialog_window.h"
+#include "child_control.h"
+#include "dialog_font.h"
+#include "dialog_paint.h"
+#include "fixed_size_window.h"
+#include "high_contrast.h"
+#include "placement.h"
 #include "res_string.h"
 #include "resource_ids.h"
 #include "strings/agent_strings.h"
 #include "version_report.h"
+#include "window_class.h"
+#include "window_user_data.h"
 
 namespace tapdeck {
 namespace {
@@ -19,6 +26,7 @@ constexpr DWORD kBoxStyle = WS_POPUP | WS_CAPTION | WS_SYSMENU;
 constexpr DWORD kTextStyle = WS_CHILD | WS_VISIBLE;
 constexpr DWORD kButtonStyle = WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_DEFPUSHBUTTON;
 constexpr int kTitleId = 3;
+constexpr int kTitlePoints = 12;
 constexpr int kIconSize = 48;
 constexpr int kIconOffset = 22;
 // The product's blue (red 0x00, green 0x33, blue 0x99).
@@ -37,13 +45,10 @@ std::wstring ProductVersionText()
 
 CAboutDlg::CAboutDlg(HWND owner, HINSTANCE instance) : owner_(owner), instance_(instance)
 {
-    if (HDC screen = ::GetDC(nullptr)) {
-        dpiX_ = ::GetDeviceCaps(screen, LOGPIXELSX);
-        dpiY_ = ::GetDeviceCaps(screen, LOGPIXELSY);
-        ::ReleaseDC(nullptr, screen);
-    }
+    const ScreenDpi& dpi = ScreenDpi::Get();
     icon_.reset(static_cast<HICON>(::LoadImageW(instance_, MAKEINTRESOURCEW(IDI_TAPDECK), IMAGE_ICON,
-                                                ::MulDiv(kIconSize, dpiX_, 96), ::MulDiv(kIconSize, dpiY_, 96), 0)));
+                                                ::MulDiv(kIconSize, dpi.dpiX, 96), ::MulDiv(kIconSize, dpi.dpiY, 96),
+                                                0)));
 }
 
 bool CAboutDlg::Create()
@@ -55,7 +60,7 @@ bool CAboutDlg::Create()
 
 bool CAboutDlg::Build()
 {
-    if (!RegisterDialogClass(instance_, kClassName, WindowProc, nullptr, nullptr)) return false;
+    if (!RegisterWindowClass(instance_, kClassName, WindowProc, nullptr, nullptr)) return false;
 
     std::wstring title;
     if (!LoadResString(title, IDS_ABOUT_TITLE)) return false;
@@ -63,9 +68,7 @@ bool CAboutDlg::Build()
                                 CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr, instance_, this);
     if (!window_) return false;
 
-    HMENU menu = ::GetSystemMenu(window_, FALSE);
-    if (!menu) return false;
-    RemoveSizingCommands(window_, menu);
+    if (!RemoveSizingCommands(window_)) return false;
 
     if (!CreateControls()) return false;
     if (!CreateFonts()) return false;
@@ -112,10 +115,9 @@ bool CAboutDlg::CreateControls()
 
 bool CAboutDlg::CreateFonts()
 {
-    std::wstring face;
-    if (LoadResString(face, IDS_DIALOG_FONT)) dialogFont_.reset(CreateDialogFont(face, 9, dpiY_));
-    titleFont_.reset(CreateDialogFont(kTextFace, 12, dpiY_));
-    textFont_.reset(CreateDialogFont(kTextFace, 9, dpiY_));
+    dialogFont_ = LoadDialogFont(IDS_DIALOG_FONT);
+    titleFont_ = CreateDialogFont(kTextFace, kTitlePoints);
+    textFont_ = CreateDialogFont(kTextFace);
     return dialogFont_ && titleFont_ && textFont_;
 }
 
@@ -135,12 +137,8 @@ void CAboutDlg::DestroyLeftover()
 
 LRESULT CALLBACK CAboutDlg::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
-    if (message == WM_CREATE) {
-        const auto* create = reinterpret_cast<const CREATESTRUCTW*>(lParam);
-        ::SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
-        return 1;
-    }
-    auto* self = reinterpret_cast<CAboutDlg*>(::GetWindowLongPtrW(window, GWLP_USERDATA));
+    auto* self = WindowUserData<CAboutDlg>(window, message, lParam);
+    if (message == WM_CREATE) return 1;
     switch (message) {
     case WM_DESTROY:
         RemoveAllProps(window);
@@ -153,13 +151,8 @@ LRESULT CALLBACK CAboutDlg::WindowProc(HWND window, UINT message, WPARAM wParam,
         }
         return 1;
     case WM_PAINT:
-        if (self) {
-            self->OnPaint();
-        } else {
-            PAINTSTRUCT paint;
-            ::BeginPaint(window, &paint);
-            ::EndPaint(window, &paint);
-        }
+        if (self) self->OnPaint();
+        else PaintNothing(window);
         return 0;
     case WM_GETMINMAXINFO:
         LockWindowSize(window, reinterpret_cast<MINMAXINFO*>(lParam));
@@ -188,10 +181,11 @@ void CAboutDlg::OnPaint()
     PAINTSTRUCT paint;
     HDC dc = ::BeginPaint(window_, &paint);
     RECT client;
+    const ScreenDpi& dpi = ScreenDpi::Get();
     if (dc && icon_ && ::GetClientRect(window_, &client)) {
-        ::DrawIconEx(dc, ::MulDiv(client.left + kIconOffset, dpiX_, 96), ::MulDiv(client.top + kIconOffset, dpiY_, 96),
-                     icon_.get(), ::MulDiv(kIconSize, dpiX_, 96), ::MulDiv(kIconSize, dpiY_, 96), 0, nullptr,
-                     DI_NORMAL);
+        ::DrawIconEx(dc, ::MulDiv(client.left + kIconOffset, dpi.dpiX, 96),
+                     ::MulDiv(client.top + kIconOffset, dpi.dpiY, 96), icon_.get(), ::MulDiv(kIconSize, dpi.dpiX, 96),
+                     ::MulDiv(kIconSize, dpi.dpiY, 96), 0, nullptr, DI_NORMAL);
     }
     ::EndPaint(window_, &paint);
 }
@@ -203,9 +197,7 @@ LRESULT CAboutDlg::OnCtlColorStatic(HWND window, WPARAM wParam, LPARAM lParam)
     HWND control = reinterpret_cast<HWND>(lParam);
     if (!dc || !control) return byDefault;
     const bool productName = ::GetDlgCtrlID(control) == kTitleId && !highContrast_;
-    ::SetTextColor(dc, productName ? kProductNameColor : ::GetSysColor(COLOR_WINDOWTEXT));
-    ::SetBkColor(dc, ::GetSysColor(COLOR_WINDOW));
-    return reinterpret_cast<LRESULT>(::GetSysColorBrush(COLOR_WINDOW));
+    return ColorStaticOnWindow(dc, productName ? kProductNameColor : ::GetSysColor(COLOR_WINDOWTEXT));
 }
 
 }  // namespace tapdeck

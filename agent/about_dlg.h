@@ -9,7 +9,7 @@ namespace tapdeck {
 
 class CAboutDlg {
 public:
-    // Reads the screen DPI and loads the icon at 48 x 48 pixels scaled by it.
+    // Loads the icon at 48 x 48 pixels scaled by the screen DPI.
     CAboutDlg(HWND owner, HINSTANCE instance);
     CAboutDlg(const CAboutDlg&) = delete;
     CAboutDlg& operator=(const CAboutDlg&) = delete;
@@ -43,8 +43,6 @@ private:
     unique_hfont textFont_;
     unique_hicon icon_;
     bool highContrast_ = false;
-    int dpiX_ = 96;
-    int dpiY_ = 96;
 };
 
 }  // namespace tapdeck

@@ -2,6 +2,8 @@
 // Messages and names through which other threads and processes reach the agent.
 #include <windows.h>
 
+#include "window_props.h"
+
 namespace tapdeck {
 
 constexpr UINT WM_SHOW_MAIN_DLG = WM_APP + 100;
@@ -22,8 +24,6 @@ constexpr wchar_t kAboutBoxProp[] = L"Tapdeck AboutDlg Prop";
 // The main dialog's system-menu command that opens the about box.
 constexpr UINT IDM_ABOUT_BOX = 0x8066;
 
-// The last top-level window that carries the property, or null.
-HWND FindWindowWithProp(const wchar_t* prop);
 inline HWND FindAgentWindow() { return FindWindowWithProp(kAgentWindowProp); }
 inline HWND FindMainDialog() { return FindWindowWithProp(kMainDialogProp); }
 inline HWND FindAboutBox() { return FindWindowWithProp(kAboutBoxProp); }

@@ -52,10 +52,10 @@ HRESULT SetDefaultStartPinOption(IPropertyStore* store)
 
 }  // namespace
 
-bool GetShortcutPathIn(REFKNOWNFOLDERID folder, std::wstring& path)
+bool GetShortcutPathIn(REFKNOWNFOLDERID folder, std::wstring& path, const wchar_t* name)
 {
     path = KnownFolderPath(folder);
-    if (!path.empty()) path += L"\\Tapdeck.lnk";
+    if (!path.empty()) path += L"\\" + std::wstring(name) + L".lnk";
     return !path.empty();
 }
 
@@ -76,15 +76,17 @@ HRESULT CreateShortcut(const std::wstring& linkPath, const std::wstring& appUser
         if (FAILED(hr)) return hr;
     }
 
-    com_ptr<IPropertyStore> store;
-    hr = link.as(IID_IPropertyStore, store);
-    if (FAILED(hr)) return hr;
-    hr = SetAppUserModelId(store.get(), appUserModelId);
-    if (FAILED(hr)) return hr;
-    hr = SetDefaultStartPinOption(store.get());
-    if (FAILED(hr)) return hr;
-    hr = store->Commit();
-    if (FAILED(hr)) return hr;
+    if (!appUserModelId.empty()) {
+        com_ptr<IPropertyStore> store;
+        hr = link.as(IID_IPropertyStore, store);
+        if (FAILED(hr)) return hr;
+        hr = SetAppUserModelId(store.get(), appUserModelId);
+        if (FAILED(hr)) return hr;
+        hr = SetDefaultStartPinOption(store.get());
+        if (FAILED(hr)) return hr;
+        hr = store->Commit();
+        if (FAILED(hr)) return hr;
+    }
 
     com_ptr<IPersistFile> file;
     hr = link.as(IID_IPersistFile, file);

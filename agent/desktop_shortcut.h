@@ -11,14 +11,14 @@ namespace tapdeck {
 
 class CTPDApp;
 
-// "<known folder>\Tapdeck.lnk"; false (and empty) without that folder.
-bool GetShortcutPathIn(REFKNOWNFOLDERID folder, std::wstring& path);
+// "<known folder>\<name>.lnk"; false (and empty) without that folder.
+bool GetShortcutPathIn(REFKNOWNFOLDERID folder, std::wstring& path, const wchar_t* name = L"Tapdeck");
 // "<public desktop>\Tapdeck.lnk"; false (and empty) without a public desktop.
 bool GetDesktopShortcutPath(std::wstring& path);
 
 // Writes a shell link with its application user model id and the default
-// start-pin option, and its working folder when one is given; the first
-// failing call's result.
+// start-pin option (neither without an id), and its working folder when one
+// is given; the first failing call's result.
 HRESULT CreateShortcut(const std::wstring& linkPath, const std::wstring& appUserModelId, const std::wstring& target,
                        const std::wstring& arguments, const std::wstring& workingFolder = {});
 

@@ -4,10 +4,18 @@
 
 #include "about_dlg.h"
 #include "agent_messages.h"
-#include "dialog_window.h"
+#include "child_control.h"
+#include "dialog_font.h"
+#include "dialog_loop.h"
+#include "dialog_paint.h"
+#include "fixed_size_window.h"
+#include "force_foreground.h"
+#include "placement.h"
 #include "res_string.h"
 #include "strings/agent_strings.h"
 #include "tpd_app.h"
+#include "window_class.h"
+#include "window_user_data.h"
 
 namespace tapdeck {
 namespace {
@@ -33,7 +41,7 @@ bool CMainDlg::Build()
 {
     HINSTANCE instance = app_.Instance();
     HCURSOR arrow = static_cast<HCURSOR>(::LoadImageW(nullptr, IDC_ARROW, IMAGE_CURSOR, 0, 0, LR_SHARED | LR_DEFAULTSIZE));
-    if (!RegisterDialogClass(instance, kClassName, WindowProc, app_.AppIcon(), arrow)) return false;
+    if (!RegisterWindowClass(instance, kClassName, WindowProc, app_.AppIcon(), arrow)) return false;
 
     window_ = ::CreateWindowExW(0, kClassName, kTitle, kDialogStyle, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT,
                                 CW_USEDEFAULT, nullptr, nullptr, instance, this);
@@ -49,14 +57,7 @@ bool CMainDlg::Build()
     textStatic_ = CreateControl(window_, instance, L"STATIC", text, kTextStyle, 0);
     if (!textStatic_) return false;
 
-    std::wstring face;
-    if (!LoadResString(face, IDS_DIALOG_FONT)) return false;
-    int dpiY = 96;
-    if (HDC dc = ::GetDC(window_)) {
-        dpiY = ::GetDeviceCaps(dc, LOGPIXELSY);
-        ::ReleaseDC(window_, dc);
-    }
-    font_.reset(CreateDialogFont(face, 9, dpiY));
+    font_ = LoadDialogFont(IDS_DIALOG_FONT);
     if (!font_) return false;
 
     const auto font = reinterpret_cast<WPARAM>(font_.get());
@@ -87,8 +88,7 @@ bool CMainDlg::AddAboutItem()
     // The system menu stays the system menu: made the window's menu as well,
     // it would turn into a menu bar over the dialog's text.
     ::InsertMenuW(menu, kAboutItemPosition, MF_BYPOSITION | MF_STRING, IDM_ABOUT_BOX, text.c_str());
-    RemoveSizingCommands(window_, menu);
-    return true;
+    return RemoveSizingCommands(window_);
 }
 
 void CMainDlg::ReleaseClassAndFont()
@@ -99,12 +99,8 @@ void CMainDlg::ReleaseClassAndFont()
 
 LRESULT CALLBACK CMainDlg::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
-    if (message == WM_CREATE) {
-        const auto* create = reinterpret_cast<const CREATESTRUCTW*>(lParam);
-        ::SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
-        return 1;
-    }
-    auto* self = reinterpret_cast<CMainDlg*>(::GetWindowLongPtrW(window, GWLP_USERDATA));
+    auto* self = WindowUserData<CMainDlg>(window, message, lParam);
+    if (message == WM_CREATE) return 1;
     switch (message) {
     case WM_DESTROY:
         RemoveAllProps(window);
@@ -117,12 +113,9 @@ LRESULT CALLBACK CMainDlg::WindowProc(HWND window, UINT message, WPARAM wParam, 
     case WM_SETFOCUS:
         if (self) ::SetFocus(self->okButton_);
         return 1;
-    case WM_PAINT: {
-        PAINTSTRUCT paint;
-        ::BeginPaint(window, &paint);
-        ::EndPaint(window, &paint);
+    case WM_PAINT:
+        PaintNothing(window);
         return 0;
-    }
     case WM_GETMINMAXINFO:
         LockWindowSize(window, reinterpret_cast<MINMAXINFO*>(lParam));
         return 0;
@@ -135,12 +128,8 @@ LRESULT CALLBACK CMainDlg::WindowProc(HWND window, UINT message, WPARAM wParam, 
     case WM_SYSCOMMAND:
         if (wParam == IDM_ABOUT_BOX && self && self->window_) self->RunAboutBox();
         break;
-    case WM_CTLCOLORSTATIC: {
-        HDC dc = reinterpret_cast<HDC>(wParam);
-        ::SetTextColor(dc, ::GetSysColor(COLOR_WINDOWTEXT));
-        ::SetBkColor(dc, ::GetSysColor(COLOR_WINDOW));
-        return reinterpret_cast<LRESULT>(::GetSysColorBrush(COLOR_WINDOW));
-    }
+    case WM_CTLCOLORSTATIC:
+        return ColorStaticOnWindow(reinterpret_cast<HDC>(wParam), ::GetSysColor(COLOR_WINDOWTEXT));
     default:
         if (message == WM_RAISE_MAIN_DLG) {
             if (self) self->Raise();
@@ -172,15 +161,7 @@ void CMainDlg::RunAboutBox()
     // A box that failed half way has been sent WM_CLOSE: its loop runs all
     // the same, so that the quit its destruction posts ends this loop and
     // not the dialog's own.
-    if (HWND box = about.Window()) {
-        MSG message;
-        while (::GetMessageW(&message, nullptr, 0, 0) > 0) {
-            if (!::IsDialogMessageW(box, &message)) {
-                ::TranslateMessage(&message);
-                ::DispatchMessageW(&message);
-            }
-        }
-    }
+    if (HWND box = about.Window()) RunDialogLoop(box);
     if (!::IsWindow(window_)) {
         // The dialog was closed under the box (the agent is ending): the box
         // goes too, and the dialog thread's own loop still has to end.

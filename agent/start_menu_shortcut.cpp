@@ -13,17 +13,23 @@ namespace tapdeck {
 bool CreateStartMenuShortcut(CTPDApp& app)
 {
     std::wstring linkPath;
+    std::wstring writerPath;
     GetShortcutPathIn(FOLDERID_CommonPrograms, linkPath);
+    GetShortcutPathIn(FOLDERID_CommonPrograms, writerPath, kWriteTagShortcutName);
     const std::wstring target = AgentExecutablePath(app.ProgramFilesPath());
-    if (target.empty() || linkPath.empty()) return false;
-    return SUCCEEDED(CreateShortcut(linkPath, kAppUserModelId, target, L"", target.substr(0, target.rfind(L'\\'))));
+    if (target.empty() || linkPath.empty() || writerPath.empty()) return false;
+    const std::wstring folder = target.substr(0, target.rfind(L'\\'));
+    return SUCCEEDED(CreateShortcut(linkPath, kAppUserModelId, target, L"", folder)) &&
+           SUCCEEDED(CreateShortcut(writerPath, L"", target, L"/WriteWifiTag", folder));
 }
 
 void DeleteStartMenuShortcut()
 {
-    std::wstring linkPath;
-    if (!GetShortcutPathIn(FOLDERID_CommonPrograms, linkPath)) return;
-    if (::PathFileExistsW(linkPath.c_str())) ::DeleteFileW(linkPath.c_str());
+    for (const wchar_t* name : {L"Tapdeck", kWriteTagShortcutName}) {
+        std::wstring linkPath;
+        if (!GetShortcutPathIn(FOLDERID_CommonPrograms, linkPath, name)) continue;
+        if (::PathFileExistsW(linkPath.c_str())) ::DeleteFileW(linkPath.c_str());
+    }
 }
 
 }  // namespace tapdeck

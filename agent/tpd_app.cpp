@@ -5,12 +5,16 @@
 #include "../dropwatch/dropwatch_exports.h"
 #include "agent_messages.h"
 #include "compare_no_case.h"
+#include "dialog_loop.h"
 #include "installation.h"
 #include "known_folder.h"
 #include "main_dlg.h"
 #include "nfc/publish.h"
 #include "proc_address.h"
 #include "resource_ids.h"
+#include "window_class.h"
+#include "window_user_data.h"
+#include "write_tag_run.h"
 
 namespace tapdeck {
 namespace {
@@ -18,12 +22,6 @@ namespace {
 constexpr DWORD kDialogThreadWaitMs = 300;
 
 bool IsSwitch(const wchar_t* commandLine, const wchar_t* name) { return EqualsNoCase(commandLine, name); }
-
-BOOL CALLBACK RemoveProp(HWND window, LPWSTR name, HANDLE, ULONG_PTR)
-{
-    ::RemovePropW(window, name);
-    return TRUE;
-}
 
 }  // namespace
 
@@ -56,6 +54,8 @@ CTPDApp::OneShot CTPDApp::RunOneShotSwitch(const wchar_t* commandLine)
         return HaltAllAndWait(observer_, ProgramFilesPath()) ? OneShot::Done : OneShot::Failed;
     } else if (IsSwitch(commandLine, L"/RunLogonTask")) {
         RunLogonTask();
+    } else if (IsSwitch(commandLine, L"/WriteWifiTag")) {
+        RunWriteTagSwitch(observer_);
     } else {
         return OneShot::None;
     }
@@ -125,14 +125,7 @@ bool CTPDApp::CreateAgentWindow()
         ::LoadImageW(instance_, MAKEINTRESOURCEW(IDI_TAPDECK), IMAGE_ICON, 0, 0, LR_DEFAULTSIZE)));
     if (!appIcon_) return false;
 
-    WNDCLASSEXW windowClass{};
-    windowClass.cbSize = sizeof(windowClass);
-    windowClass.style = CS_HREDRAW | CS_VREDRAW;
-    windowClass.lpfnWndProc = AgentWindowProc;
-    windowClass.hInstance = instance_;
-    windowClass.hIcon = appIcon_.get();
-    windowClass.lpszClassName = kAgentWindowClass;
-    if (!::RegisterClassExW(&windowClass)) return false;
+    if (!RegisterWindowClass(instance_, kAgentWindowClass, AgentWindowProc, appIcon_.get(), nullptr)) return false;
 
     HWND window = ::CreateWindowExW(0, kAgentWindowClass, kAgentWindowTitle, WS_OVERLAPPEDWINDOW, CW_USEDEFAULT,
                                     CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr, instance_, this);
@@ -155,11 +148,7 @@ int CTPDApp::RunMessageLoop()
 
 LRESULT CALLBACK CTPDApp::AgentWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
-    if (message == WM_CREATE) {
-        auto* create = reinterpret_cast<CREATESTRUCTW*>(lParam);
-        ::SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
-    }
-    auto* self = reinterpret_cast<CTPDApp*>(::GetWindowLongPtrW(window, GWLP_USERDATA));
+    auto* self = WindowUserData<CTPDApp>(window, message, lParam);
     if (!self) return ::DefWindowProcW(window, message, wParam, lParam);
     return self->OnMessage(window, message, wParam, lParam);
 }
@@ -168,7 +157,7 @@ LRESULT CTPDApp::OnMessage(HWND window, UINT message, WPARAM wParam, LPARAM lPar
 {
     switch (message) {
     case WM_DESTROY:
-        ::EnumPropsExW(window, RemoveProp, 0);
+        RemoveAllProps(window);
         ::PostQuitMessage(0);
         return 0;
     case WM_COPYDATA:
@@ -245,15 +234,7 @@ DWORD WINAPI CTPDApp::MainDialogThread(void* param)
 {
     auto* self = static_cast<CTPDApp*>(param);
     CMainDlg dialog(*self);
-    if (HWND window = dialog.Create()) {
-        MSG message;
-        while (::GetMessageW(&message, nullptr, 0, 0) > 0) {
-            if (!::IsDialogMessageW(window, &message)) {
-                ::TranslateMessage(&message);
-                ::DispatchMessageW(&message);
-            }
-        }
-    }
+    if (HWND window = dialog.Create()) RunDialogLoop(window);
     dialog.ReleaseClassAndFont();
     self->EndMainDialogThread();
     if (self->closeDeferred_) self->PostCloseToAgent();

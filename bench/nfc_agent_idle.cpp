@@ -142,7 +142,7 @@ int wmain(int argc, wchar_t** argv)
     const std::wstring agentPath = bench::InstalledProgram(L"Tapdeck.exe");
     ::RegDeleteTreeW(HKEY_LOCAL_MACHINE, bench::kNfcdbKey);
     for (int i = 0; i < kRegistrations; ++i) {
-        bench::RegisterNfcHandler(L"Bench" + std::to_wstring(i), L"NDEF:bench.idle" + std::to_wstring(i),
+        bench::RegisterNfcHandler(L"Bench" + std::to_wstring(i), L"NDEF:ext.bench.idle" + std::to_wstring(i),
                                   L"C:\\tapdeck-sim\\bin\\nfc-recorder.exe");
     }
     sim::DeleteStateFile(sim::kNfcArea, sim::kNfcSubscriptionsFile);

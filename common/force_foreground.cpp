@@ -1,4 +1,4 @@
-#include "res_string.h"
+#include "force_foreground.h"
 
 namespace tapdeck {
 

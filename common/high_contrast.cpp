@@ -1,4 +1,6 @@
-#include "res_string.h"
+#include "high_contrast.h"
+
+#include <windows.h>
 
 namespace tapdeck {
 

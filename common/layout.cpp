@@ -1,4 +1,4 @@
-#include "res_string.h"
+#include "layout.h"
 
 #include <algorithm>
 

@@ -1,3 +1,7 @@
+#include "placement.h"
+
+#include <string>
+
 #include "res_string.h"
 
 namespace tapdeck {

@@ -1,4 +1,4 @@
-#include "res_string.h"
+#include "screen_dpi.h"
 
 namespace tapdeck {
 

@@ -20,18 +20,30 @@ bool Decode(std::string_view bytes, DWORD flags, std::wstring& text)
     return false;
 }
 
+bool Encode(std::wstring_view text, DWORD flags, std::string& bytes)
+{
+    bytes.clear();
+    if (text.empty() || text.size() > INT_MAX) return text.empty();
+    const int length = static_cast<int>(text.size());
+    const int size = ::WideCharToMultiByte(CP_UTF8, flags, text.data(), length, nullptr, 0, nullptr, nullptr);
+    if (size <= 0) return false;
+    bytes.resize(static_cast<size_t>(size));
+    if (::WideCharToMultiByte(CP_UTF8, flags, text.data(), length, bytes.data(), size, nullptr, nullptr) == size)
+        return true;
+    bytes.clear();
+    return false;
+}
+
 }  // namespace
 
 std::string ToUtf8(std::wstring_view text)
 {
-    if (text.empty() || text.size() > INT_MAX) return {};
-    const int length = static_cast<int>(text.size());
-    const int size = ::WideCharToMultiByte(CP_UTF8, 0, text.data(), length, nullptr, 0, nullptr, nullptr);
-    if (size <= 0) return {};
-    std::string bytes(static_cast<size_t>(size), '\0');
-    if (::WideCharToMultiByte(CP_UTF8, 0, text.data(), length, bytes.data(), size, nullptr, nullptr) != size) return {};
+    std::string bytes;
+    Encode(text, 0, bytes);
     return bytes;
 }
+
+bool ToUtf8Strict(std::wstring_view text, std::string& bytes) { return Encode(text, WC_ERR_INVALID_CHARS, bytes); }
 
 std::wstring FromUtf8(std::string_view bytes)
 {

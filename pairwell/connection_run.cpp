@@ -10,26 +10,27 @@
 
 namespace tapdeck::pairwell {
 
-ConnectionRun::ConnectionRun(const HINSTANCE& instance, PackageQuery isInstalled)
+ConnectionRun::ConnectionRun(HINSTANCE instance, PackageQuery isInstalled)
     : instance_(instance), isInstalled_(isInstalled ? std::move(isInstalled) : PackageQuery(IsPackageFamilyInstalled))
 {
 }
 
 ConnectionRun::~ConnectionRun() = default;
 
-void ConnectionRun::RunConnection(const wchar_t* commandLineText)
+void ConnectionRun::RunConnection(HINSTANCE instance, const wchar_t* commandLineText)
 {
+    instance_ = instance;
     if (usage_.Status() != 0) usage_.Init();
-    commandLine = commandLineText ? commandLineText : L"";
+    commandLine_ = commandLineText ? commandLineText : L"";
 
     // The message itself says which kind of tag was touched.
-    if (IsWscMessage(commandLine)) {
+    if (IsWscMessage(commandLine_)) {
         RunStandardTag();
     } else {
         RunCamera();
     }
     // Every early exit too: the handle is not kept to the end of the process.
-    wlan.Close();
+    wlan_.Close();
     // A joined toast stays on screen without us; its presenter goes now,
     // while the apartment is still up, not with the process's statics.
     toast_.reset();
@@ -38,23 +39,23 @@ void ConnectionRun::RunConnection(const wchar_t* commandLineText)
 
 void ConnectionRun::RunCamera()
 {
-    if (DecodeCameraPayload(commandLine, ssid, passphrase, ssidBytes) && ReadCompanionProfile() && CheckCompanionInstalled() &&
-        CheckRadioOn() && OpenInterface()) {
-        if (ConfirmDisconnect(*this)) {
+    if (DecodeCameraPayload(commandLine_, ssid_, passphrase_, ssidBytes_) && ReadCompanionProfile() &&
+        CheckCompanionInstalled() && CheckRadioOn() && OpenInterface()) {
+        if (ConfirmDisconnect()) {
             ShowConnectingToast(toast_, [this] { LaunchCompanion(); });
-            const HRESULT result = ConnectWithRetries(*this);
+            const HRESULT result = ConnectWithRetries();
             if (FAILED(result)) {
                 HideToast();
                 SubmitEvent({L"WiFiFunction", L"ConnectFailed", L"Count"});
                 ShowConnectFailedDlg(instance_);
-                wlan.Close();
+                wlan_.Close();
             } else if (result == kConnectCancelled) {
                 HideToast();
-                wlan.Close();
+                wlan_.Close();
             } else {
                 SubmitEvent({L"WiFiFunction", L"ConnectSuccess", L"Count"});
                 HideToast();
-                wlan.Close();
+                wlan_.Close();
                 LaunchCompanion();
             }
         }
@@ -63,21 +64,21 @@ void ConnectionRun::RunCamera()
 
 void ConnectionRun::RunStandardTag()
 {
-    const WscTag tag = DecodeWscMessage(commandLine);
+    const WscTag tag = DecodeWscMessage(commandLine_);
     switch (tag.outcome) {
     case WscOutcome::Malformed: return;
     case WscOutcome::NoCredential: ShowTagEmptyDlg(instance_); return;
     case WscOutcome::Unsupported: ShowTagUnsupportedDlg(instance_); return;
     case WscOutcome::Usable: break;
     }
-    standardTag = true;
-    FillWscProfileParams(tagProfile, tag.network);
-    ssid = tagProfile.profileName;
-    passphrase = tagProfile.keyMaterial;
+    standardTag_ = true;
+    FillWscProfileParams(tagProfile_, tag.network);
+    ssid_ = tagProfile_.profileName;
+    passphrase_ = tagProfile_.keyMaterial;
     // The configuration gives the connect attempts and their wait.
-    if (!ReadCompanionProfile() || !CheckRadioOn() || !OpenInterface() || !ConfirmDisconnect(*this)) return;
-    ShowTagConnectingToast(toast_, ssid);
-    const HRESULT result = ConnectWithRetries(*this);
+    if (!ReadCompanionProfile() || !CheckRadioOn() || !OpenInterface() || !ConfirmDisconnect()) return;
+    ShowTagConnectingToast(toast_, ssid_);
+    const HRESULT result = ConnectWithRetries();
     HideToast();
     if (FAILED(result)) {
         SubmitEvent({L"WiFiFunction", L"ConnectFailed", L"Count"});
@@ -86,7 +87,7 @@ void ConnectionRun::RunStandardTag()
         SubmitEvent({L"WiFiFunction", L"ConnectSuccess", L"Count"});
         // Stays on screen after the process ends; the user may not have
         // looked while it connected.
-        ShowTagConnectedToast(toast_, ssid);
+        ShowTagConnectedToast(toast_, ssid_);
     }
 }
 
@@ -96,13 +97,8 @@ bool ConnectionRun::ReadCompanionProfile()
     if (path.empty()) return false;
     CompanionProfileReader reader;
     if (!reader.ReadProfile(path) || reader.Entries().empty()) return false;
-    profile = reader.Entries();
+    profile_ = reader.Entries();
     return true;
-}
-
-bool ConnectionRun::OpenInterface()
-{
-    return wlan.OpenFirstInterface();
 }
 
 void ConnectionRun::HideToast()
@@ -113,8 +109,8 @@ void ConnectionRun::HideToast()
 
 bool ConnectionRun::CheckCompanionInstalled()
 {
-    if (profile.empty()) return false;
-    const std::wstring& family = profile.front().packageFamilyName;
+    if (profile_.empty()) return false;
+    const std::wstring& family = profile_.front().packageFamilyName;
     if (isInstalled_(family.c_str())) return true;
     SubmitEvent({L"General", L"Display", L"AppNotInstalled"});
     if (ShowKOXNotInstalledDlg(instance_) == 1) {
@@ -128,7 +124,7 @@ bool ConnectionRun::CheckRadioOn()
 {
     WlanLink probe;
     if (probe.IsRadioOn()) return true;
-    if (standardTag) {
+    if (standardTag_) {
         ShowTagPowerOffDlg(instance_);
     } else {
         ShowPowerOffDlg(instance_);
@@ -148,22 +144,28 @@ void ConnectionRun::LaunchCompanion()
         return;
     }
     SubmitEvent({L"LaunchFunction", L"Used", L"Count"});
-    if (profile.empty()) return;
-    ActivateCompanionApp(profile.front().appUserModelId.c_str());
+    if (profile_.empty()) return;
+    ActivateCompanionApp(profile_.front().appUserModelId.c_str());
 }
 
 void ConnectionRun::DisconnectCamera(const std::wstring& profileName)
 {
-    if (wlan.OpenFirstInterface()) {
+    if (wlan_.OpenFirstInterface()) {
         WlanLink radio;
         // Only a network known by name is dropped: one that is connected
         // but withheld may be another.
-        if (radio.IsRadioOn() && wlan.QueryCurrentConnection() == CurrentLink::Connected &&
-            EqualsNoCase(wlan.CurrentProfileName(), profileName)) {
-            wlan.Disconnect();
+        if (radio.IsRadioOn() && wlan_.QueryCurrentConnection() == CurrentLink::Connected &&
+            EqualsNoCase(wlan_.CurrentProfileName(), profileName)) {
+            wlan_.Disconnect();
         }
     }
-    wlan.Close();
+    wlan_.Close();
+}
+
+void ConnectionRun::SetCameraNetwork(std::wstring ssid, std::wstring passphrase)
+{
+    ssid_ = std::move(ssid);
+    passphrase_ = std::move(passphrase);
 }
 
 void ConnectionRun::Cancel()
@@ -177,7 +179,7 @@ void ConnectionRun::SignalConnected(const GUID& interfaceGuid, const std::wstrin
 {
     // The interface and the ssid are set before the notification is
     // registered and stay while it is.
-    if (!::IsEqualGUID(interfaceGuid, wlan.InterfaceGuid()) || profileName != ssid) return;
+    if (!::IsEqualGUID(interfaceGuid, wlan_.InterfaceGuid()) || profileName != ssid_) return;
     std::lock_guard<std::mutex> lock(eventLock_);
     if (connectEvent_) ::SetEvent(connectEvent_.get());
 }

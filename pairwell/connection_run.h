@@ -24,15 +24,15 @@ using PackageQuery = std::function<bool(const wchar_t* packageFamilyName)>;
 
 class ConnectionRun {
 public:
-    // instance is the application's field: set before the flow runs, read
-    // when a dialog loads its icon.
-    explicit ConnectionRun(const HINSTANCE& instance, PackageQuery isInstalled = nullptr);
+    // instance: the module whose icon the dialogs show, until RunConnection
+    // names the one the program was started with.
+    explicit ConnectionRun(HINSTANCE instance = nullptr, PackageQuery isInstalled = nullptr);
     ~ConnectionRun();
     ConnectionRun(const ConnectionRun&) = delete;
     ConnectionRun& operator=(const ConnectionRun&) = delete;
 
     // The whole flow on the calling (main) thread.
-    void RunConnection(const wchar_t* commandLineText);
+    void RunConnection(HINSTANCE instance, const wchar_t* commandLineText);
     // Drops the current connection when its profile name is profileName
     // (without regard to case). Shows nothing.
     void DisconnectCamera(const std::wstring& profileName);
@@ -40,6 +40,12 @@ public:
     // True when the flow may continue; each may show its dialog first.
     bool CheckCompanionInstalled();
     bool CheckRadioOn();
+    // True when the flow may connect: not connected, or the user agreed (or
+    // said not to ask again) and the current network was dropped.
+    bool ConfirmDisconnect();
+    // The bounded connect-and-wait loop on the open interface: kConnected,
+    // kConnectCancelled, or E_FAIL.
+    HRESULT ConnectWithRetries();
     // On the main thread after connecting, or on the toast's thread when the
     // user clicks it.
     void LaunchCompanion();
@@ -57,9 +63,22 @@ public:
     void CloseConnectEvents();
     HANDLE ConnectEvent() const noexcept { return connectEvent_.get(); }
     HANDLE CancelEvent() const noexcept { return cancelEvent_.get(); }
-    bool CancelRequested() const noexcept { return cancelRequested_.load(); }
 
-    HINSTANCE Instance() const noexcept { return instance_; }
+    // For tests, which run the flow's steps one by one: what decoding the
+    // payload and reading the companion's profile would give, and the
+    // interface the steps work on.
+    void SetCameraNetwork(std::wstring ssid, std::wstring passphrase);
+    void SetCompanionProfile(std::vector<AppInfoEntry> entries) { profile_ = std::move(entries); }
+    bool OpenInterface() { return wlan_.OpenFirstInterface(); }
+    void CloseInterface() noexcept { wlan_.Close(); }
+    const GUID& InterfaceGuid() const noexcept { return wlan_.InterfaceGuid(); }
+
+private:
+    void RunCamera();
+    void RunStandardTag();
+    bool ReadCompanionProfile();
+    bool WriteProfile();
+    void HideToast();
     // Whatever the run's usage status: the client drops the event when the
     // library is not loaded, and a submission never loads it (the toast's
     // click may come after the flow released the client).
@@ -68,28 +87,20 @@ public:
         SubmitUsageEvent(static_cast<int>(strings.size()), strings.begin());
     }
 
-    std::wstring commandLine;
-    // The profile's name (the network's name) and key material.
-    std::wstring ssid;
-    std::wstring passphrase;
-    // The camera's SSID as the bytes it sent.
-    std::string ssidBytes;
-    // A standard tag's run: its profile is tagProfile, and the companion
-    // app, which belongs to the camera, plays no part.
-    bool standardTag = false;
-    WlanProfileParams tagProfile;
-    std::vector<AppInfoEntry> profile;
-    WlanLink wlan;
-
-private:
-    void RunCamera();
-    void RunStandardTag();
-    bool ReadCompanionProfile();
-    bool OpenInterface();
-    void HideToast();
-
-    const HINSTANCE& instance_;
+    HINSTANCE instance_;
     PackageQuery isInstalled_;
+    std::wstring commandLine_;
+    // The profile's name (the network's name) and key material.
+    std::wstring ssid_;
+    std::wstring passphrase_;
+    // The camera's SSID as the bytes it sent.
+    std::string ssidBytes_;
+    // A standard tag's run: its profile is tagProfile_, and the companion
+    // app, which belongs to the camera, plays no part.
+    bool standardTag_ = false;
+    WlanProfileParams tagProfile_;
+    std::vector<AppInfoEntry> profile_;
+    WlanLink wlan_;
     // Created and closed by the main thread; set by the observer and the
     // Native Wifi threads, which take eventLock_ so that they never signal a
     // handle that is being closed.

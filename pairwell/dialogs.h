@@ -10,16 +10,19 @@ constexpr UINT WM_FLASH_DIALOG = WM_APP + 100;
 // Posted by the app-visibility sink: re-evaluate the visibility state.
 constexpr UINT WM_VISIBILITY_CHANGED = WM_APP + 101;
 // One-shot timer, 100 ms after a display change: re-centre the dialog.
-constexpr UINT_PTR TIMER_REPLACE = 1002;
+constexpr UINT_PTR TIMER_RECENTER = 1002;
 
-// The window properties of the open dialogs, in the order they are searched.
+// The window property each dialog carries while it is open.
+inline constexpr wchar_t kNotInstalledDlgProp[] = L"Camera KOXNotInstalledDlg prop";
+inline constexpr wchar_t kConnectedDlgProp[] = L"Camera WiFiConnectedDlg prop";
+inline constexpr wchar_t kConnectFailedDlgProp[] = L"Camera WiFiConnectFailDlg prop";
+inline constexpr wchar_t kPowerOffDlgProp[] = L"Camera WiFiPowerOffDlg prop";
+inline constexpr wchar_t kTagUnsupportedDlgProp[] = L"Pairwell WiFiTagUnsupportedDlg prop";
+inline constexpr wchar_t kTagEmptyDlgProp[] = L"Pairwell WiFiTagEmptyDlg prop";
+// In the order they are searched.
 inline constexpr const wchar_t* kDialogProperties[] = {
-    L"Camera KOXNotInstalledDlg prop",
-    L"Camera WiFiConnectedDlg prop",
-    L"Camera WiFiConnectFailDlg prop",
-    L"Camera WiFiPowerOffDlg prop",
-    L"Pairwell WiFiTagUnsupportedDlg prop",
-    L"Pairwell WiFiTagEmptyDlg prop",
+    kNotInstalledDlgProp, kConnectedDlgProp,      kConnectFailedDlgProp,
+    kPowerOffDlgProp,     kTagUnsupportedDlgProp, kTagEmptyDlgProp,
 };
 
 // The open Pairwell dialog of any process on this desktop, or null. A second
@@ -28,8 +31,9 @@ inline constexpr const wchar_t* kDialogProperties[] = {
 HWND FindOpenDialog();
 
 // Each Show* function runs one dialog modally on the calling thread: loads
-// icon 107 from the instance and the arrow cursor, constructs the dialog,
-// Create, RunModal (or Destroy when Create failed), and returns its result.
+// icon 107 from the instance and the arrow cursor, constructs the dialog from
+// its table, Create, RunModal (or Destroy when Create failed), and returns its
+// result.
 // A dialog that cannot be created counts as closed with result 0.
 
 // Connection failed: 1 when the button was pressed, else 0 (not used).

@@ -12,7 +12,7 @@ constexpr size_t kDisconnectNameStart = 13;
 
 }  // namespace
 
-CPairwell::CPairwell(PackageQuery isInstalled) : observer_(kPairwellIdentity), run_(instance_, std::move(isInstalled))
+CPairwell::CPairwell(PackageQuery isInstalled) : observer_(kPairwellIdentity), run_(nullptr, std::move(isInstalled))
 {
 }
 
@@ -49,8 +49,7 @@ void CPairwell::RunPayload(HINSTANCE instance, const wchar_t* commandLine)
         observer_.CreateUserMutex();
         observer_.CreateAllMutex();
         observer_.StartObserve();
-        instance_ = instance;
-        run_.RunConnection(commandLine);
+        run_.RunConnection(instance, commandLine);
         return;
     }
     // Another Pairwell runs the flow: this payload is dropped, and the

@@ -30,13 +30,11 @@ public:
     // Observer thread: closes the open dialog, or ends the connect loop.
     void CloseDialogOrCancel();
 
-    HINSTANCE Instance() const noexcept { return instance_; }
     ConnectionRun& Run() noexcept { return run_; }
 
 private:
     void RunPayload(HINSTANCE instance, const wchar_t* commandLine);
 
-    HINSTANCE instance_ = nullptr;
     CObserveApp observer_;
     ConnectionRun run_;
     unique_mutex instanceMutex_;

@@ -212,7 +212,6 @@ void ShowConnectingToast(std::unique_ptr<ToastPresenter>& toast, std::function<v
     if (!LoadResString(text, kConnectingText) || text.empty()) return;
     if (!toast) toast = std::make_unique<ToastPresenter>(std::move(launchCompanion));
     toast->templateType = sdk::ToastTemplateType_ToastText01;
-    toast->imagePath.clear();
     toast->text1 = text;
     toast->text2.clear();
     toast->text3.clear();
@@ -231,7 +230,6 @@ void ShowTagToast(std::unique_ptr<ToastPresenter>& toast, UINT textId, const std
     if (!LoadResString(text, textId) || text.empty()) return;
     if (!toast) toast = std::make_unique<ToastPresenter>(nullptr);
     toast->templateType = sdk::ToastTemplateType_ToastText01;
-    toast->imagePath.clear();
     toast->text1 = InsertValue(std::move(text), network);
     toast->text2.clear();
     toast->text3.clear();

@@ -65,7 +65,6 @@ public:
     bool HideToast();
 
     sdk::ToastTemplateType templateType = sdk::ToastTemplateType_ToastText01;
-    std::wstring imagePath;
     std::wstring text1;
     std::wstring text2;
     std::wstring text3;

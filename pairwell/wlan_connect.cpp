@@ -3,6 +3,7 @@
 #include "connection_run.h"
 #include "dialogs.h"
 #include "wlan_profile.h"
+#include "wlan_profile_flags.h"
 #include "wsc_profile.h"
 
 namespace tapdeck::pairwell {
@@ -43,65 +44,69 @@ DWORD AttemptWait(int seconds)
     return milliseconds >= INFINITE ? INFINITE - 1 : static_cast<DWORD>(milliseconds);
 }
 
-// The profile to connect with, written. The camera's is written afresh
-// each time. A standard tag's network that has a profile already keeps the
-// user's profile (its mode, its other settings), with the tag's key put in
-// only when it differs; a new network gets a profile of its own, which must
-// not replace one that appeared meanwhile.
-bool WriteProfile(ConnectionRun& run)
-{
-    if (!run.standardTag) {
-        WlanProfileParams params;
-        FillProfileParams(params, run.ssid, run.passphrase);
-        params.ssidHex = SsidHex(run.ssidBytes);
-        return run.wlan.SetProfile(BuildProfileXml(params));
-    }
-    std::wstring userXml;
-    if (run.wlan.GetProfile(run.tagProfile.profileName, userXml)) {
-        const std::wstring updated = UserProfileWithKey(userXml, run.tagProfile);
-        return updated.empty() || run.wlan.SetProfile(updated);
-    }
-    return run.wlan.SetProfile(BuildProfileXml(run.tagProfile), false);
-}
-
 }  // namespace
 
-bool ConfirmDisconnect(ConnectionRun& run)
+// The profile to connect with, written. The camera's is written afresh
+// each time. A standard tag's network that has a profile already keeps the
+// user's profile (its mode, its other settings, whether it is the user's
+// alone), with the tag's key put in only when it differs; one that group
+// policy set is not ours to change and is connected with as it is. A new
+// network gets a profile of its own, which must not replace one that
+// appeared meanwhile.
+bool ConnectionRun::WriteProfile()
+{
+    if (!standardTag_) {
+        WlanProfileParams params;
+        FillProfileParams(params, ssid_, passphrase_);
+        params.ssidHex = SsidHex(ssidBytes_);
+        return wlan_.SetProfile(BuildProfileXml(params));
+    }
+    std::wstring userXml;
+    DWORD type = 0;
+    if (wlan_.GetProfile(tagProfile_.profileName, userXml, type)) {
+        if (type & WLAN_PROFILE_GROUP_POLICY) return true;
+        const std::wstring updated = UserProfileWithKey(userXml, tagProfile_);
+        return updated.empty() || wlan_.SetProfile(updated, true, type);
+    }
+    return wlan_.SetProfile(BuildProfileXml(tagProfile_), false);
+}
+
+bool ConnectionRun::ConfirmDisconnect()
 {
     // Connected to a network that is not named (location withheld) is still
     // connected: the user is asked before anything is dropped.
-    if (run.wlan.QueryCurrentConnection() == CurrentLink::NotConnected) return true;
+    if (wlan_.QueryCurrentConnection() == CurrentLink::NotConnected) return true;
     if (!NotShowAgainSet()) {
         const ConnectedDlgOutcome outcome =
-            run.standardTag ? ShowTagConnectedDlg(run.Instance()) : ShowConnectedDlg(run.Instance());
+            standardTag_ ? ShowTagConnectedDlg(instance_) : ShowConnectedDlg(instance_);
         if (outcome.result == 0) return false;
         WriteNotShowAgain(outcome.notShowAgain);
     }
     // The dialog may have stood open for a while: the app or the radio may
     // be gone by now.
-    if ((!run.standardTag && !run.CheckCompanionInstalled()) || !run.CheckRadioOn()) return false;
-    if (run.wlan.QueryCurrentConnection() == CurrentLink::NotConnected) return true;
-    return run.wlan.Disconnect();
+    if ((!standardTag_ && !CheckCompanionInstalled()) || !CheckRadioOn()) return false;
+    if (wlan_.QueryCurrentConnection() == CurrentLink::NotConnected) return true;
+    return wlan_.Disconnect();
 }
 
-HRESULT ConnectWithRetries(ConnectionRun& run)
+HRESULT ConnectionRun::ConnectWithRetries()
 {
     HRESULT result = E_FAIL;
-    if (run.CreateConnectEvents()) {
-        if (WriteProfile(run) && run.wlan.RegisterConnectNotification(run)) {
-            if (!run.profile.empty()) {
-                const int attempts = run.profile.front().retryTimes;
-                const DWORD wait = AttemptWait(run.profile.front().retryInterval);
-                const HANDLE events[] = {run.ConnectEvent(), run.CancelEvent()};
+    if (CreateConnectEvents()) {
+        if (WriteProfile() && wlan_.RegisterConnectNotification(*this)) {
+            if (!profile_.empty()) {
+                const int attempts = profile_.front().retryTimes;
+                const DWORD wait = AttemptWait(profile_.front().retryInterval);
+                const HANDLE events[] = {connectEvent_.get(), cancelEvent_.get()};
                 for (int attempt = 0; attempt < attempts; ++attempt) {
                     // A halt that came before the loop ran ends it before it connects.
-                    if (run.CancelRequested()) {
+                    if (cancelRequested_.load()) {
                         result = kConnectCancelled;
                         break;
                     }
                     // A completion of an earlier attempt must not end this wait.
                     ::ResetEvent(events[0]);
-                    run.wlan.ConnectProfile(run.ssid);
+                    wlan_.ConnectProfile(ssid_);
                     const DWORD signalled = ::WaitForMultipleObjects(2, events, FALSE, wait);
                     if (signalled == WAIT_OBJECT_0 + 1) {
                         result = kConnectCancelled;
@@ -113,7 +118,7 @@ HRESULT ConnectWithRetries(ConnectionRun& run)
                     // elsewhere (a preferred network that joined by itself) is
                     // not connected to the camera.
                     if (signalled == WAIT_OBJECT_0 ||
-                        (signalled == WAIT_TIMEOUT && run.wlan.IsConnectedWith(run.ssid))) {
+                        (signalled == WAIT_TIMEOUT && wlan_.IsConnectedWith(ssid_))) {
                         result = kConnected;
                         break;
                     }
@@ -121,10 +126,10 @@ HRESULT ConnectWithRetries(ConnectionRun& run)
             }
             // Undone here also without a profile, so that no callback comes
             // after the events are gone.
-            run.wlan.UnregisterNotifications();
+            wlan_.UnregisterNotifications();
         }
     }
-    run.CloseConnectEvents();
+    CloseConnectEvents();
     return result;
 }
 

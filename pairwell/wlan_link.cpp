@@ -98,19 +98,19 @@ bool WlanLink::Disconnect()
     return handle_ && ::WlanDisconnect(handle_.get(), &interfaceGuid_, nullptr) == ERROR_SUCCESS;
 }
 
-bool WlanLink::SetProfile(const std::wstring& xml, bool overwrite)
+bool WlanLink::SetProfile(const std::wstring& xml, bool overwrite, DWORD flags)
 {
     if (xml.empty() || !handle_) return false;
     DWORD reason = 0;
-    return ::WlanSetProfile(handle_.get(), &interfaceGuid_, 0, xml.c_str(), nullptr, overwrite ? TRUE : FALSE, nullptr,
+    return ::WlanSetProfile(handle_.get(), &interfaceGuid_, flags, xml.c_str(), nullptr, overwrite ? TRUE : FALSE, nullptr,
                             &reason) == ERROR_SUCCESS;
 }
 
-bool WlanLink::GetProfile(const std::wstring& profileName, std::wstring& xml)
+bool WlanLink::GetProfile(const std::wstring& profileName, std::wstring& xml, DWORD& flags)
 {
     if (!handle_) return false;
     LPWSTR raw = nullptr;
-    DWORD flags = 0;
+    flags = 0;
     DWORD access = 0;
     const DWORD status =
         ::WlanGetProfile(handle_.get(), &interfaceGuid_, profileName.c_str(), nullptr, &raw, &flags, &access);

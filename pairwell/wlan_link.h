@@ -44,18 +44,19 @@ public:
     // or this one not yet connected, is not it.
     bool IsConnectedWith(const std::wstring& profileName);
     bool Disconnect();
-    // An all-user profile with the default security, replacing one of the
-    // same name unless overwrite is false.
-    bool SetProfile(const std::wstring& xml, bool overwrite = true);
+    // A profile of the given type (WlanSetProfile's flags; 0: all-user, with
+    // the default security), replacing one of the same name and type unless
+    // overwrite is false.
+    bool SetProfile(const std::wstring& xml, bool overwrite = true, DWORD flags = 0);
     // The stored profile of this name (names compared exactly, as the
-    // service does), as the service hands it out; false when there is none.
-    bool GetProfile(const std::wstring& profileName, std::wstring& xml);
+    // service does), as the service hands it out, and its type; false when
+    // there is none.
+    bool GetProfile(const std::wstring& profileName, std::wstring& xml, DWORD& flags);
     bool RegisterConnectNotification(ConnectionRun& run);
     bool UnregisterNotifications();
     bool ConnectProfile(const std::wstring& profileName);
     void Close() noexcept { handle_.reset(); }
 
-    bool IsOpen() const noexcept { return static_cast<bool>(handle_); }
     const GUID& InterfaceGuid() const noexcept { return interfaceGuid_; }
     const std::wstring& CurrentProfileName() const noexcept { return currentProfileName_; }
 

@@ -23,7 +23,7 @@ namespace {
 
 constexpr UINT_PTR kReportTimer = 1;
 constexpr UINT kReportDelayMs = 300000;
-constexpr wchar_t kMessageType[] = L"NDEF:bench.idle.floor";
+constexpr wchar_t kMessageType[] = L"NDEF:ext.bench.idle.floor";
 constexpr DWORD kKeyFilter = REG_NOTIFY_CHANGE_NAME | REG_NOTIFY_CHANGE_LAST_SET;
 
 // Lives as long as the program: the device may call it on any thread.

@@ -5,15 +5,23 @@
 
 #include "../dialogs.h"
 #include "app_visibility_handler.h"
+#include "child_control.h"
+#include "dialog_font.h"
+#include "dialog_loop.h"
+#include "dialog_paint.h"
+#include "fixed_size_window.h"
+#include "placement.h"
 #include "res_string.h"
+#include "strings/pairwell_strings.h"
+#include "window_class.h"
+#include "window_props.h"
+#include "window_user_data.h"
 
 namespace tapdeck::pairwell {
 namespace {
 
 constexpr wchar_t kTitle[] = L"Tapdeck";
-constexpr UINT kFontFaceName = 509;
-constexpr int kFontPoints = 9;
-constexpr UINT kReplaceDelayMs = 100;
+constexpr UINT kRecenterDelayMs = 100;
 constexpr UINT kFlashCount = 5;
 constexpr DWORD kFlashIntervalMs = 100;
 
@@ -37,17 +45,6 @@ BOOL CALLBACK AskMonitor(HMONITOR monitor, HDC, LPRECT, LPARAM data)
     return TRUE;
 }
 
-BOOL CALLBACK RemoveOneProp(HWND window, LPWSTR name, HANDLE, ULONG_PTR)
-{
-    ::RemovePropW(window, name);
-    return TRUE;
-}
-
-void RemoveAllProps(HWND window)
-{
-    ::EnumPropsExW(window, RemoveOneProp, 0);
-}
-
 DWORD ControlStyle(ControlKind kind)
 {
     switch (kind) {
@@ -61,8 +58,9 @@ DWORD ControlStyle(ControlKind kind)
 
 }  // namespace
 
-CBaseDlg::CBaseDlg(HINSTANCE instance_, HICON icon_, HCURSOR cursor_) noexcept
-    : icon(icon_), cursor(cursor_), instance(instance_)
+CBaseDlg::CBaseDlg(HINSTANCE instance_, HICON icon_, HCURSOR cursor_, const DialogTable& table,
+                   UINT messageText) noexcept
+    : table_(table), messageText_(messageText), icon(icon_), cursor(cursor_), instance(instance_)
 {
 }
 
@@ -84,23 +82,12 @@ void CBaseDlg::DestroyLeftoverWindow()
     window = nullptr;
 }
 
-bool CBaseDlg::CreateFromTable(const DialogTable& table)
+bool CBaseDlg::Create()
 {
-    WNDCLASSEXW windowClass{};
-    windowClass.cbSize = sizeof(windowClass);
-    windowClass.style = CS_HREDRAW | CS_VREDRAW;
-    windowClass.lpfnWndProc = WindowProc;
-    windowClass.cbWndExtra = 8;
-    windowClass.hInstance = instance;
-    windowClass.hIcon = icon.get();
-    windowClass.hIconSm = icon.get();
-    windowClass.hCursor = cursor;
-    windowClass.hbrBackground = reinterpret_cast<HBRUSH>(static_cast<INT_PTR>(COLOR_WINDOW + 1));
-    windowClass.lpszClassName = table.className;
-    // A class left registered by an earlier showing is fine to reuse.
-    ::RegisterClassExW(&windowClass);
+    // A class that cannot be registered leaves the window uncreated.
+    RegisterWindowClass(instance, table_.className, WindowProc, icon.get(), cursor);
 
-    window = ::CreateWindowExW(WS_EX_TOPMOST, table.className, kTitle, WS_POPUPWINDOW | WS_VISIBLE | WS_DLGFRAME,
+    window = ::CreateWindowExW(WS_EX_TOPMOST, table_.className, kTitle, WS_POPUPWINDOW | WS_VISIBLE | WS_DLGFRAME,
                                CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr, instance,
                                this);
     if (!window) return false;
@@ -109,17 +96,16 @@ bool CBaseDlg::CreateFromTable(const DialogTable& table)
         ::PostMessageW(window, WM_CLOSE, 0, 0);
         return false;
     };
-    if (!CreateDialogFont()) return fail();
-    if (!EditSystemMenu()) return fail();
+    font = LoadDialogFont(IDS_PAIRWELL_FONT);
+    if (!font) return fail();
+    if (!RemoveSizingCommands(window)) return fail();
 
     controls.clear();
-    for (const ControlEntry& control : table.controls) {
+    for (const ControlEntry& control : table_.controls) {
         HWND created = CreateControl(control);
         if (!created) return fail();
         controls.push_back(created);
     }
-    control1 = controls.size() > 0 ? controls[0] : nullptr;
-    control2 = controls.size() > 1 ? controls[1] : nullptr;
 
     const WPARAM fontHandle = reinterpret_cast<WPARAM>(font.get());
     ::SendMessageW(window, WM_SETFONT, fontHandle, TRUE);
@@ -127,63 +113,38 @@ bool CBaseDlg::CreateFromTable(const DialogTable& table)
 
     LayoutControls();
 
-    if (table.focusIndex < controls.size()) ::SetFocus(controls[table.focusIndex]);
-    ::SetPropW(window, table.property, reinterpret_cast<HANDLE>(1));
+    if (table_.focusIndex < controls.size()) ::SetFocus(controls[table_.focusIndex]);
+    ::SetPropW(window, table_.property, reinterpret_cast<HANDLE>(1));
     ::ShowWindow(window, SW_SHOWNORMAL);
     ::UpdateWindow(window);
     return true;
 }
 
-bool CBaseDlg::CreateDialogFont()
-{
-    std::wstring faceName;
-    if (!LoadResString(faceName, kFontFaceName) || faceName.empty()) return false;
-    int pixelsPerInch = 96;
-    if (HDC screen = ::GetDC(nullptr)) {
-        pixelsPerInch = ::GetDeviceCaps(screen, LOGPIXELSY);
-        ::ReleaseDC(nullptr, screen);
-    }
-    font.reset(::CreateFontW(-::MulDiv(kFontPoints, pixelsPerInch, 72), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE,
-                             DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH,
-                             faceName.c_str()));
-    return static_cast<bool>(font);
-}
-
-bool CBaseDlg::EditSystemMenu()
-{
-    HMENU menu = ::GetSystemMenu(window, FALSE);
-    if (!menu) return false;
-    for (UINT command : {SC_RESTORE, SC_SIZE, SC_MINIMIZE, SC_MAXIMIZE}) ::DeleteMenu(menu, command, MF_BYCOMMAND);
-    ::DrawMenuBar(window);
-    return true;
-}
-
 HWND CBaseDlg::CreateControl(const ControlEntry& entry)
 {
+    const bool message = entry.kind == ControlKind::Message;
     std::wstring text;
-    if (!LoadResString(text, entry.textId) || text.empty()) return nullptr;
-    const wchar_t* windowClass = entry.kind == ControlKind::Message ? L"STATIC" : L"BUTTON";
-    return ::CreateWindowExW(0, windowClass, text.c_str(), ControlStyle(entry.kind), CW_USEDEFAULT, CW_USEDEFAULT,
-                             CW_USEDEFAULT, CW_USEDEFAULT, window,
-                             reinterpret_cast<HMENU>(static_cast<INT_PTR>(entry.id)), instance, nullptr);
+    if (!LoadResString(text, message && messageText_ ? messageText_ : entry.textId)) return nullptr;
+    const wchar_t* windowClass = message ? L"STATIC" : L"BUTTON";
+    return tapdeck::CreateControl(window, instance, windowClass, text, ControlStyle(entry.kind), entry.id);
 }
 
-bool CBaseDlg::LayoutFromTable(const DialogTable& table)
+bool CBaseDlg::LayoutControls()
 {
-    if (!window || !::IsWindow(window) || controls.size() != table.controls.size()) return false;
+    if (!window || !::IsWindow(window) || controls.size() != table_.controls.size()) return false;
     for (HWND control : controls)
         if (!::IsWindow(control)) return false;
-    PlaceWindow(window, table.windowLayoutId);
-    for (size_t i = 0; i < controls.size(); ++i) PlaceControl(controls[i], table.controls[i].layoutId);
+    PlaceWindow(window, table_.windowLayoutId);
+    for (size_t i = 0; i < controls.size(); ++i) PlaceControl(controls[i], table_.controls[i].layoutId);
     return true;
 }
 
-bool CBaseDlg::DestroyFromTable(const DialogTable& table)
+bool CBaseDlg::Destroy()
 {
     // A class with a window cannot be unregistered; left registered, it would
     // keep pointing at the icon that the destructor destroys.
     DestroyLeftoverWindow();
-    const bool unregistered = ::UnregisterClassW(table.className, instance) != FALSE;
+    const bool unregistered = ::UnregisterClassW(table_.className, instance) != FALSE;
     font.reset();
     return unregistered;
 }
@@ -193,12 +154,7 @@ int CBaseDlg::RunModal()
     if (WatchAppVisibility(window) && visibility) GetVisibilityState(visibilityState);
     ::SetForegroundWindow(window);
 
-    MSG message;
-    while (::GetMessageW(&message, nullptr, 0, 0) > 0) {
-        if (::IsDialogMessageW(window, &message)) continue;
-        ::TranslateMessage(&message);
-        ::DispatchMessageW(&message);
-    }
+    RunDialogLoop(window);
 
     StopWatchingAppVisibility();
     if (comResult >= 0) {
@@ -268,21 +224,18 @@ void CBaseDlg::CloseWithResult(int value)
 LRESULT CBaseDlg::OnFocusMessage(UINT message, WPARAM wParam, LPARAM lParam)
 {
     if (message != WM_SETFOCUS) return ::DefWindowProcW(window, message, wParam, lParam);
-    if (control1) ::SetFocus(control1);
+    if (!controls.empty()) ::SetFocus(controls.front());
     return 1;
 }
 
 LRESULT CALLBACK CBaseDlg::WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
 {
+    auto* self = WindowUserData<CBaseDlg>(hwnd, message, lParam);
     if (message == WM_CREATE) {
-        auto* create = reinterpret_cast<CREATESTRUCTW*>(lParam);
-        auto* self = static_cast<CBaseDlg*>(create->lpCreateParams);
-        ::SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
         // Messages arrive before CreateWindowExW returns.
         if (self) self->window = hwnd;
         return 1;
     }
-    auto* self = reinterpret_cast<CBaseDlg*>(::GetWindowLongPtrW(hwnd, GWLP_USERDATA));
     if (!self) return ::DefWindowProcW(hwnd, message, wParam, lParam);
     if (message == WM_NCDESTROY) {
         ::SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
@@ -302,41 +255,26 @@ LRESULT CBaseDlg::OnMessage(UINT message, WPARAM wParam, LPARAM lParam)
     case WM_SETFOCUS:
     case WM_ACTIVATE:
         return OnFocusMessage(message, wParam, lParam);
-    case WM_PAINT: {
-        PAINTSTRUCT paint;
-        ::BeginPaint(window, &paint);
-        ::EndPaint(window, &paint);
+    case WM_PAINT:
+        PaintNothing(window);
         return 0;
-    }
-    case WM_GETMINMAXINFO: {
+    case WM_GETMINMAXINFO:
         // The dialog keeps the size its layout gave it.
-        RECT rect;
-        if (!::GetWindowRect(window, &rect)) break;
-        auto* info = reinterpret_cast<MINMAXINFO*>(lParam);
-        const POINT size{rect.right - rect.left, rect.bottom - rect.top};
-        info->ptMaxSize = size;
-        info->ptMinTrackSize = size;
-        info->ptMaxTrackSize = size;
-        info->ptMaxPosition = POINT{rect.left, rect.top};
+        if (!LockWindowSize(window, reinterpret_cast<MINMAXINFO*>(lParam))) break;
         return 0;
-    }
     case WM_DISPLAYCHANGE:
-        ::SetTimer(window, TIMER_REPLACE, kReplaceDelayMs, nullptr);
+        ::SetTimer(window, TIMER_RECENTER, kRecenterDelayMs, nullptr);
         return 1;
     case WM_TIMER:
-        if (wParam != TIMER_REPLACE) break;
-        ::KillTimer(window, TIMER_REPLACE);
+        if (wParam != TIMER_RECENTER) break;
+        ::KillTimer(window, TIMER_RECENTER);
         CenterWindow(window);
         return 1;
     case WM_COMMAND:
         if (!OnCommand(LOWORD(wParam))) ::DefWindowProcW(window, message, wParam, lParam);
         return 1;
-    case WM_CTLCOLORSTATIC: {
-        HDC dc = reinterpret_cast<HDC>(wParam);
-        ::SetTextColor(dc, ::GetSysColor(COLOR_WINDOWTEXT));
-        ::SetBkColor(dc, ::GetSysColor(COLOR_WINDOW));
-        return reinterpret_cast<LRESULT>(::GetSysColorBrush(COLOR_WINDOW));
-    }
+    case WM_CTLCOLORSTATIC:
+        return ColorStaticOnWindow(reinterpret_cast<HDC>(wParam), ::GetSysColor(COLOR_WINDOWTEXT));
     case WM_FLASH_DIALOG: {
         ::SetForegroundWindow(window);
         FLASHWINFO flash{sizeof(flash), window, FLASHW_ALL, kFlashCount, kFlashIntervalMs};

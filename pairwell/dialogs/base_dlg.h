@@ -1,5 +1,5 @@
 #pragma once
-// What the four Pairwell dialogs share: class registration, font, system-menu
+// What Pairwell's dialogs share: class registration, font, system-menu
 // edits, controls from a table, layout, the modal loop and the app-visibility
 // watch. Each dialog supplies its table and its WM_COMMAND results.
 #include <windows.h>
@@ -31,35 +31,46 @@ struct DialogTable {
 
 class CBaseDlg {
 public:
-    CBaseDlg(HINSTANCE instance, HICON icon, HCURSOR cursor) noexcept;
+    // messageText replaces the text of the table's message, for dialogs
+    // whose message depends on the situation; 0 keeps the table's.
+    CBaseDlg(HINSTANCE instance, HICON icon, HCURSOR cursor, const DialogTable& table, UINT messageText = 0) noexcept;
     virtual ~CBaseDlg();
     CBaseDlg(const CBaseDlg&) = delete;
     CBaseDlg& operator=(const CBaseDlg&) = delete;
 
-    virtual bool LayoutControls() = 0;
     // Registers the class and creates the window with its controls. On
     // failure a window that was made gets WM_CLOSE posted and false returns.
-    virtual bool Create() = 0;
+    bool Create();
     // Unregisters the window class and deletes the font.
-    virtual bool Destroy() = 0;
+    bool Destroy();
 
     // Runs a created dialog until its window is destroyed; its result.
     int RunModal();
-    int Result() const noexcept { return result; }
     HWND Window() const noexcept { return window; }
 
 protected:
-    bool CreateFromTable(const DialogTable& table);
-    bool LayoutFromTable(const DialogTable& table);
-    bool DestroyFromTable(const DialogTable& table);
-
     // The dialog's WM_COMMAND by control id; false passes it to DefWindowProcW.
     virtual bool OnCommand(int id) = 0;
-    // WM_SETFOCUS and WM_ACTIVATE; the default keeps the focus on control1.
+    // WM_SETFOCUS and WM_ACTIVATE; the default keeps the focus on the first control.
     virtual LRESULT OnFocusMessage(UINT message, WPARAM wParam, LPARAM lParam);
     void CloseWithResult(int value);
 
     HWND window = nullptr;
+    std::vector<HWND> controls;  // every control, in creation order
+
+private:
+    static LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+    LRESULT OnMessage(UINT message, WPARAM wParam, LPARAM lParam);
+    HWND CreateControl(const ControlEntry& entry);
+    bool LayoutControls();
+    bool WatchAppVisibility(HWND target);
+    bool GetVisibilityState(int& state);
+    void OnVisibilityChanged(HWND target);
+    void StopWatchingAppVisibility();
+    void DestroyLeftoverWindow();
+
+    const DialogTable& table_;
+    UINT messageText_;
     unique_hfont font;
     unique_hicon icon;
     HCURSOR cursor = nullptr;
@@ -70,23 +81,6 @@ protected:
     DWORD adviseCookie = 0;
     BOOL advised = FALSE;
     int result = 0;
-    HWND control1 = nullptr;
-    HWND control2 = nullptr;
-    std::vector<HWND> controls;  // every control, in creation order
-
-public:
-    bool WatchAppVisibility(HWND target);
-    bool GetVisibilityState(int& state);
-    void OnVisibilityChanged(HWND target);
-
-private:
-    static LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
-    LRESULT OnMessage(UINT message, WPARAM wParam, LPARAM lParam);
-    HWND CreateControl(const ControlEntry& entry);
-    bool CreateDialogFont();
-    bool EditSystemMenu();
-    void StopWatchingAppVisibility();
-    void DestroyLeftoverWindow();
 };
 
 }  // namespace tapdeck::pairwell

@@ -1,49 +1,35 @@
 #include "wf_connected_dlg.h"
 
+#include "../dialogs.h"
+#include "strings/pairwell_strings.h"
+
 namespace tapdeck::pairwell {
 namespace {
 
 // Buttons first, then the check box, then the message; "keep" (7) is the
 // default and has the focus, so Enter keeps the current network.
-constexpr size_t kControlCount = 4;
+constexpr ControlEntry kControls[] = {
+    {ControlKind::PushButton, IDS_CONNECTED_CONTINUE, IDS_CONNECTED_CONTINUE_LAYOUT, CWFConnectedDlg::kContinueId},
+    {ControlKind::DefaultPushButton, IDS_CONNECTED_CANCEL, IDS_CONNECTED_CANCEL_LAYOUT, CWFConnectedDlg::kKeepId},
+    {ControlKind::CheckBox, IDS_CONNECTED_CHECKBOX, IDS_CONNECTED_CHECKBOX_LAYOUT, CWFConnectedDlg::kCheckBoxId},
+    {ControlKind::Message, IDS_CONNECTED_TEXT, IDS_CONNECTED_TEXT_LAYOUT, 0},
+};
+constexpr size_t kCheckBoxIndex = 2;
+constexpr DialogTable kTable{L"WiFiConnectedDlgWnd", kConnectedDlgProp, IDS_CONNECTED_LAYOUT, kControls, 1};
 
 }  // namespace
 
 CWFConnectedDlg::CWFConnectedDlg(HINSTANCE instance, HICON icon, HCURSOR cursor, UINT messageText) noexcept
-    : CBaseDlg(instance, icon, cursor),
-      entries_{{ControlKind::PushButton, 527, 532, kContinueId},
-               {ControlKind::DefaultPushButton, 528, 533, kKeepId},
-               {ControlKind::CheckBox, 526, 531, kCheckBoxId},
-               {ControlKind::Message, messageText, 530, 0}},
-      table_{L"WiFiConnectedDlgWnd", L"Camera WiFiConnectedDlg prop", 529, entries_, 1}
+    : CBaseDlg(instance, icon, cursor, kTable, messageText)
 {
-}
-
-bool CWFConnectedDlg::Create()
-{
-    const bool created = CreateFromTable(table_);
-    if (controls.size() == kControlCount) {
-        checkBox = controls[2];
-        message = controls[3];
-    }
-    return created;
-}
-
-bool CWFConnectedDlg::LayoutControls()
-{
-    return LayoutFromTable(table_);
-}
-
-bool CWFConnectedDlg::Destroy()
-{
-    return DestroyFromTable(table_);
 }
 
 bool CWFConnectedDlg::OnCommand(int id)
 {
     switch (id) {
     case kCheckBoxId:
-        switch (::SendMessageW(checkBox, BM_GETCHECK, 0, 0)) {
+        if (controls.size() <= kCheckBoxIndex) return true;
+        switch (::SendMessageW(controls[kCheckBoxIndex], BM_GETCHECK, 0, 0)) {
         case BST_CHECKED: notShowAgain = 1; break;
         case BST_UNCHECKED: notShowAgain = 0; break;
         default: break;

@@ -7,12 +7,8 @@ namespace tapdeck::pairwell {
 
 class CWFConnectedDlg final : public CBaseDlg {
 public:
-    // messageText: 525, or the standard Wi-Fi tag's text.
-    CWFConnectedDlg(HINSTANCE instance, HICON icon, HCURSOR cursor, UINT messageText = 525) noexcept;
-
-    bool LayoutControls() override;
-    bool Create() override;
-    bool Destroy() override;
+    // messageText: the standard Wi-Fi tag's text, or 0 for the camera's.
+    CWFConnectedDlg(HINSTANCE instance, HICON icon, HCURSOR cursor, UINT messageText = 0) noexcept;
 
     bool NotShowAgain() const noexcept { return notShowAgain != 0; }
 
@@ -24,10 +20,6 @@ private:
     bool OnCommand(int id) override;
     LRESULT OnFocusMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
 
-    ControlEntry entries_[4];
-    DialogTable table_;
-    HWND checkBox = nullptr;
-    HWND message = nullptr;
     HWND savedFocus = nullptr;
     int notShowAgain = 0;
 };

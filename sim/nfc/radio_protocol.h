@@ -28,7 +28,9 @@ inline constexpr wchar_t kNfcPublishedFile[] = L"published.log";
 // as a slow radio driver would; each process it holds is noted in the log.
 inline constexpr wchar_t kNfcHoldFile[] = L"hold";
 inline constexpr wchar_t kNfcHeldFile[] = L"held.log";
-// The static tag on the reader: "writable <capacity> <hex>" or "read-only <hex>".
+// The static tag on the reader: "writable <capacity> <hex>", "leaving
+// <capacity> <hex>" (writable, but taken away before a write ends) or
+// "read-only <hex>".
 inline constexpr wchar_t kNfcTagFile[] = L"tag";
 // Names one message type whose subscriptions the radio refuses while it exists.
 inline constexpr wchar_t kNfcRefuseFile[] = L"refuse";

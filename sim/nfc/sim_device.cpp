@@ -8,6 +8,7 @@
 #include "census.h"
 #include "fault.h"
 #include "hex.h"
+#include "message_type_rules.h"
 #include "ndef_routing.h"
 #include "radio_protocol.h"
 #include "sim_buffer.h"
@@ -47,6 +48,7 @@ bool IsTagPublication(const std::wstring& type) { return type.find(L":WriteTag")
 struct Tag {
     bool present = false;
     bool writable = false;
+    bool leaving = false;  // taken away before a write to it can end
     size_t capacity = 0;
     std::vector<BYTE> bytes;
 };
@@ -56,9 +58,11 @@ Tag ReadTag()
     Tag tag;
     const std::wstring text = ReadStateFile(kNfcArea, kNfcTagFile);
     std::wstring hex;
-    if (text.rfind(L"writable ", 0) == 0) {
+    const bool leaving = text.rfind(L"leaving ", 0) == 0;
+    if (leaving || text.rfind(L"writable ", 0) == 0) {
         wchar_t* end = nullptr;
-        tag.capacity = std::wcstoul(text.c_str() + 9, &end, 10);
+        tag.capacity = std::wcstoul(text.c_str() + (leaving ? 8 : 9), &end, 10);
+        tag.leaving = leaving;
         tag.writable = true;
         hex = end && *end == L' ' ? std::wstring(end + 1) : std::wstring();
     } else if (text.rfind(L"read-only", 0) == 0) {
@@ -73,7 +77,8 @@ Tag ReadTag()
 
 bool SaveTag(const Tag& tag)
 {
-    const std::wstring kind = tag.writable ? L"writable " + std::to_wstring(tag.capacity) : L"read-only";
+    const std::wstring kind = !tag.writable ? L"read-only"
+                              : (tag.leaving ? L"leaving " : L"writable ") + std::to_wstring(tag.capacity);
     return WriteStateFile(kNfcArea, kNfcTagFile, kind + L" " + ToHex(tag.bytes));
 }
 
@@ -119,7 +124,7 @@ HRESULT CSimDevice::SubscribeForMessage(HSTRING messageType, sdk::IMessageReceiv
 {
     if (!handler || !subscriptionId) return E_POINTER;
     const std::wstring type = Text(messageType);
-    if (type.empty()) return E_INVALIDARG;
+    if (!IsSubscribableType(type)) return E_INVALIDARG;
     if (type == ReadStateFile(kNfcArea, kNfcRefuseFile)) return E_FAIL;
     if (const long fault = InjectedFault(L"SubscribeForMessage")) return fault;
     handler->AddRef();
@@ -156,7 +161,7 @@ HRESULT CSimDevice::Publish(HSTRING messageType, std::vector<BYTE> bytes, sdk::I
 {
     if (!messageId) return E_POINTER;
     const std::wstring type = Text(messageType);
-    if (type.empty()) return E_INVALIDARG;
+    if (!IsPublishableType(type)) return E_INVALIDARG;
     if (handler) handler->AddRef();
     INT64 id = 0;
     {
@@ -167,7 +172,7 @@ HRESULT CSimDevice::Publish(HSTRING messageType, std::vector<BYTE> bytes, sdk::I
     *messageId = id;
     Record(kNfcPublishedFile, L"publish\t" + std::to_wstring(id) + L"\t" + type + L"\t" + ToHex(bytes));
     // A tag publication made while a writable tag is on the reader is written at once.
-    if (type == kWriteTagType && ReadTag().writable) {
+    if (type == kWriteTagType && ReadTag().writable && !ReadTag().leaving) {
         if (HANDLE thread = ::CreateThread(nullptr, 0, WriteThread, this, 0, nullptr)) ::CloseHandle(thread);
     }
     return S_OK;
@@ -181,6 +186,10 @@ HRESULT CSimDevice::PublishMessage(HSTRING messageType, HSTRING message, INT64* 
 HRESULT CSimDevice::PublishMessageWithCallback(HSTRING messageType, HSTRING message,
                                                sdk::IMessageTransmittedHandler* handler, INT64* messageId)
 {
+    // "For the PublishMessage method, the protocol must always be Windows."
+    static constexpr std::wstring_view kWindowsProtocol = L"Windows.";
+    if (std::wstring_view(Text(messageType)).substr(0, kWindowsProtocol.size()) != kWindowsProtocol)
+        return E_INVALIDARG;
     const std::wstring text = Text(message);
     std::vector<BYTE> bytes;
     for (wchar_t c : text) {
@@ -379,6 +388,13 @@ long CSimDevice::PlaceTag()
                 return type == L"WriteableTag";
             },
             nullptr);
+        if (tag.leaving) {
+            // Gone before the write could end: nothing on it changed, nothing
+            // reported transmitted, and it is not read.
+            Record(kNfcPublishedFile, L"left-before-written");
+            DeleteStateFile(kNfcArea, kNfcTagFile);
+            return called + Depart();
+        }
         // A tag that is written is not read for anyone else.
         if (WriteTag(tag.capacity)) return called + 1;
     }

@@ -9,6 +9,8 @@
 // to an NFC Forum Device"), the newest that fits is the one written, a
 // written tag is not read for other subscriptions, and "WriteableTag"
 // receives the tag's capacity (sim/README.md lists what is not modelled).
+// Message types Windows does not take are refused with E_INVALIDARG, after
+// the PublishBinaryMessage reference (message_type_rules.h).
 #include <functional>
 #include <map>
 #include <mutex>

@@ -78,11 +78,11 @@ int Tag(const SimctlArgs& args)
     }
     if (args.size() == 1 && args[0] == L"touch") return Send(L"tag");
     std::vector<BYTE> bytes;
-    if (args.size() >= 2 && args.size() <= 3 && args[0] == L"writable") {
+    if (args.size() >= 2 && args.size() <= 3 && (args[0] == L"writable" || args[0] == L"leaving")) {
         wchar_t* end = nullptr;
         const unsigned long capacity = std::wcstoul(args[1].c_str(), &end, 10);
         if (args[1].empty() || *end || (args.size() == 3 && !FromHex(args[2], bytes))) return 2;
-        if (!WriteStateFile(kNfcArea, kNfcTagFile, L"writable " + std::to_wstring(capacity) + L" " + ToHex(bytes)))
+        if (!WriteStateFile(kNfcArea, kNfcTagFile, args[0] + L" " + std::to_wstring(capacity) + L" " + ToHex(bytes)))
             return 1;
         return Send(L"tag");
     }
@@ -128,7 +128,8 @@ SimctlCommand touchTextCommand(L"nfc-touch-text", L"Windows.SUBTYPE TEXT  a PC s
 SimctlCommand refuseCommand(L"nfc-refuse", L"[TYPE]  subscriptions of TYPE fail from now on (none: all succeed)",
                             Refuse);
 SimctlCommand tagCommand(L"nfc-tag",
-                         L"writable CAPACITY [HEX] | read-only HEX | touch | remove  a static tag on the reader",
+                         L"writable|leaving CAPACITY [HEX] | read-only HEX | touch | remove  a static tag on the "
+                         L"reader (a leaving one goes before a write to it ends)",
                          Tag);
 SimctlCommand departCommand(L"nfc-depart", L"  the peer leaves", Depart);
 SimctlCommand transmitCommand(L"nfc-transmit", L"  a peer reads every published message", Transmit);

@@ -5,6 +5,7 @@
 #include <cwchar>
 #include <string>
 
+#include "../../pairwell/dialogs.h"
 #include "../activation/activation_channel.h"
 #include "../appvisibility/appvisibility_channel.h"
 #include "../store/store_channel.h"
@@ -12,19 +13,15 @@
 #include "sim_state.h"
 #include "simctl_command.h"
 #include "unique_handle.h"
+#include "window_props.h"
 
 namespace tapdeck::sim {
 namespace {
 
 constexpr DWORD kDeliveryTimeoutMs = 5000;
 
-// The properties by which Pairwell's dialogs are found, in its search order.
-constexpr const wchar_t* kDialogProperties[] = {
-    L"Camera KOXNotInstalledDlg prop",
-    L"Camera WiFiConnectedDlg prop",
-    L"Camera WiFiConnectFailDlg prop",
-    L"Camera WiFiPowerOffDlg prop",
-};
+// The agent's tag writer ("/WriteWifiTag"), searched after Pairwell's dialogs.
+constexpr wchar_t kWriteTagDialogProp[] = L"Tapdeck WriteTagDlg Prop";
 
 int PrintFile(std::wstring_view area, std::wstring_view file)
 {
@@ -109,29 +106,18 @@ int AppVisibilitySet(const SimctlArgs& args)
     return 0;
 }
 
-struct DialogSearch {
-    const wchar_t* property;
-    HWND found;
-};
-
-BOOL CALLBACK CheckDialog(HWND window, LPARAM data)
-{
-    auto* search = reinterpret_cast<DialogSearch*>(data);
-    if (::GetPropW(window, search->property)) search->found = window;
-    return TRUE;
-}
-
 HWND FindPairwellDialog(std::wstring* property = nullptr)
 {
-    for (const wchar_t* name : kDialogProperties) {
-        DialogSearch search{name, nullptr};
-        ::EnumWindows(CheckDialog, reinterpret_cast<LPARAM>(&search));
-        if (search.found) {
+    // Searched as Pairwell searches them.
+    for (const wchar_t* name : pairwell::kDialogProperties) {
+        if (HWND found = FindWindowWithProp(name)) {
             if (property) *property = name;
-            return search.found;
+            return found;
         }
     }
-    return nullptr;
+    HWND writer = FindWindowWithProp(kWriteTagDialogProp);
+    if (writer && property) *property = kWriteTagDialogProp;
+    return writer;
 }
 
 // window-prop PROP: whether a program's window is up, found as other
@@ -139,9 +125,7 @@ HWND FindPairwellDialog(std::wstring* property = nullptr)
 int WindowProp(const SimctlArgs& args)
 {
     if (args.size() != 1) return 2;
-    DialogSearch search{args[0].c_str(), nullptr};
-    ::EnumWindows(CheckDialog, reinterpret_cast<LPARAM>(&search));
-    return search.found ? 0 : 1;
+    return FindWindowWithProp(args[0].c_str()) ? 0 : 1;
 }
 
 // dialog-press ID: what a click on the control with that id does; an id
@@ -163,6 +147,23 @@ int DialogPress(const SimctlArgs& args)
     return ::PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(control)) ? 0 : 1;
 }
 
+// dialog-type ID TEXT: the control's text becomes TEXT, as if typed, and the
+// dialog hears of the change.
+int DialogType(const SimctlArgs& args)
+{
+    if (args.size() != 2) return 2;
+    const int id = _wtoi(args[0].c_str());
+    HWND dialog = FindPairwellDialog();
+    HWND control = dialog ? ::GetDlgItem(dialog, id) : nullptr;
+    if (!control) {
+        SimctlPrint(L"no such control in an open dialog\n");
+        return 1;
+    }
+    ::SendMessageW(control, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(args[1].c_str()));
+    ::SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(id, EN_CHANGE), reinterpret_cast<LPARAM>(control));
+    return 0;
+}
+
 // dialog-close: Alt+F4 on the open dialog.
 int DialogClose(const SimctlArgs&)
 {
@@ -171,10 +172,14 @@ int DialogClose(const SimctlArgs&)
     return ::PostMessageW(dialog, WM_SYSCOMMAND, SC_CLOSE, 0) ? 0 : 1;
 }
 
+// Asked of the control itself: an edit field of another process keeps what
+// was typed from GetWindowText.
 std::wstring WindowText(HWND window)
 {
     wchar_t text[512] = {};
-    ::GetWindowTextW(window, text, 512);
+    DWORD_PTR copied = 0;
+    ::SendMessageTimeoutW(window, WM_GETTEXT, 512, reinterpret_cast<LPARAM>(text), SMTO_BLOCK, kDeliveryTimeoutMs,
+                          &copied);
     return text;
 }
 
@@ -223,11 +228,14 @@ const SimctlCommand appVisibilitySet(L"appvis-set", L"LAUNCHER MODE  Start scree
 const SimctlCommand appVisibilityRecords(L"appvis-records", L"  advises and raised events", AppVisibilityRecords);
 const SimctlCommand storeRecords(L"store-records", L"  Store pages asked for", StoreRecords);
 const SimctlCommand uiReset(L"ui-reset", L"  forget toasts, activations, Store pages and app visibility", UiReset);
-const SimctlCommand dialogPress(L"dialog-press", L"ID  press a control of Pairwell's open dialog", DialogPress);
-const SimctlCommand dialogClose(L"dialog-close", L"  Alt+F4 on Pairwell's open dialog", DialogClose);
+const SimctlCommand dialogPress(L"dialog-press", L"ID  press a control of the open dialog (Pairwell's, the tag writer)",
+                                DialogPress);
+const SimctlCommand dialogType(L"dialog-type", L"ID TEXT  type TEXT into a control of the open dialog", DialogType);
+const SimctlCommand dialogClose(L"dialog-close", L"  Alt+F4 on the open dialog (Pairwell's, the tag writer)", DialogClose);
 const SimctlCommand windowProp(L"window-prop", L"PROP  exit 0 when a top-level window carries the property",
                                WindowProp);
-const SimctlCommand dialogInfo(L"dialog-info", L"  Pairwell's open dialog and its controls", DialogInfo);
+const SimctlCommand dialogInfo(L"dialog-info", L"  the open dialog (Pairwell's, the tag writer) and its controls",
+                               DialogInfo);
 
 }  // namespace
 }  // namespace tapdeck::sim

@@ -6,6 +6,7 @@
 #include "sim_state.h"
 #include "simctl_command.h"
 #include "unique_handle.h"
+#include "wlan_profile_flags.h"
 #include "wlan_sim_state.h"
 
 namespace tapdeck::sim {
@@ -141,10 +142,21 @@ int Location(const SimctlArgs& args)
     });
 }
 
-// "add NAME FILE": the UTF-8 profile XML in FILE, which must be named NAME.
+// "add NAME FILE [all-user|per-user|group-policy]": the UTF-8 profile XML in
+// FILE, which must be named NAME, stored as a profile of that type.
 int UserProfile(const SimctlArgs& args)
 {
-    if (args.size() != 3 || args[0] != L"add") return 2;
+    if ((args.size() != 3 && args.size() != 4) || args[0] != L"add") return 2;
+    DWORD flags = 0;
+    if (args.size() == 4) {
+        if (args[3] == L"per-user") {
+            flags = WLAN_PROFILE_USER;
+        } else if (args[3] == L"group-policy") {
+            flags = WLAN_PROFILE_GROUP_POLICY;
+        } else if (args[3] != L"all-user") {
+            return 2;
+        }
+    }
     unique_file file(::CreateFileW(args[2].c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
     if (!file) return 1;
     std::string bytes;
@@ -155,7 +167,7 @@ int UserProfile(const SimctlArgs& args)
     CheckedProfile named;
     if (!CheckProfileXml(xml, named).empty() || named.name != args[1]) return 1;
     return ChangeState([&](WlanSimState& state) {
-        const std::wstring refusal = AddUserProfile(state, xml);
+        const std::wstring refusal = AddUserProfile(state, xml, flags);
         if (refusal.empty()) return 0;
         SimctlPrint(refusal + L"\n");
         return 1;
@@ -202,7 +214,7 @@ SimctlCommand delay(L"wlan-delay", L"MS  time from a connect request to its outc
 SimctlCommand location(L"wlan-location",
                        L"granted|denied  the user's consent to precise location (denied: gated calls refused)",
                        Location);
-SimctlCommand userProfile(L"wlan-profile", L"add NAME FILE  a profile of the user's own, from its XML", UserProfile);
+SimctlCommand userProfile(L"wlan-profile", L"add NAME FILE [all-user|per-user|group-policy]  a profile Pairwell did not write, from its XML", UserProfile);
 SimctlCommand events(L"wlan-events", L"  what the product asked for, one line each",
                      [](const SimctlArgs&) { return PrintLines(ReadWlanEvents()); });
 SimctlCommand profiles(L"wlan-profiles", L"  the XML of every profile set (accepted/refused)",

@@ -424,14 +424,14 @@ std::wstring CheckProfileXml(std::wstring_view xml, CheckedProfile& profile)
     return {};
 }
 
-std::wstring AddUserProfile(WlanSimState& state, const std::wstring& xml)
+std::wstring AddUserProfile(WlanSimState& state, const std::wstring& xml, DWORD flags)
 {
     CheckedProfile profile;
     std::wstring refusal = CheckProfileXml(xml, profile);
     if (!refusal.empty()) return refusal;
     if (profile.protectedKey) return L"a user's profile is given with its key in plain text";
     std::erase_if(state.profiles, [&](const WlanStoredProfile& stored) { return stored.name == profile.name; });
-    state.profiles.push_back({profile.name, profile.ssid, profile.authentication, profile.keyMaterial, xml});
+    state.profiles.push_back({profile.name, profile.ssid, profile.authentication, profile.keyMaterial, xml, flags});
     return {};
 }
 

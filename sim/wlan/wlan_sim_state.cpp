@@ -99,9 +99,9 @@ WlanSimState LoadWlanState()
             state.notify = value == L"on";
         } else if (key == L"delay") {
             state.delayMs = static_cast<DWORD>(_wtoi(value.c_str()));
-        } else if (key == L"profile" && fields.size() == 5) {
-            state.profiles.push_back(
-                {Unhex(fields[0]), Unhex(fields[1]), Unhex(fields[2]), Unhex(fields[3]), Unhex(fields[4])});
+        } else if (key == L"profile" && fields.size() == 6) {
+            state.profiles.push_back({Unhex(fields[0]), Unhex(fields[1]), Unhex(fields[2]), Unhex(fields[3]),
+                                      Unhex(fields[4]), static_cast<DWORD>(_wtoi(fields[5].c_str()))});
         } else if (key == L"location") {
             state.locationDenied = value == L"denied";
         } else if (key == L"prompted") {
@@ -130,7 +130,7 @@ bool SaveWlanState(const WlanSimState& state)
     text += L"delay=" + std::to_wstring(state.delayMs) + L"\n";
     for (const WlanStoredProfile& profile : state.profiles) {
         text += L"profile=" + Hex(profile.name) + L":" + Hex(profile.ssid) + L":" + Hex(profile.authentication) +
-                L":" + Hex(profile.keyMaterial) + L":" + Hex(profile.xml) + L"\n";
+                L":" + Hex(profile.keyMaterial) + L":" + Hex(profile.xml) + L":" + std::to_wstring(profile.flags) + L"\n";
     }
     text += state.locationDenied ? L"location=denied\n" : L"location=granted\n";
     text += state.locationPrompted ? L"prompted=yes\n" : L"prompted=no\n";

@@ -27,6 +27,8 @@ struct WlanStoredProfile {
     std::wstring keyMaterial;
     // The profile's XML as it was set, which WlanGetProfile answers with.
     std::wstring xml;
+    // 0 (all-user), WLAN_PROFILE_USER or WLAN_PROFILE_GROUP_POLICY.
+    DWORD flags = 0;
 };
 
 // {5A1E0000-0000-4000-8000-00000000000n}: interface n, from 1.

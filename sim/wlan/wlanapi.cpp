@@ -10,8 +10,13 @@
 //   blocked call brings up the one-time consent prompt ("location-prompt").
 //   The interface state query, connects and ACM notifications stay open.
 // - "WlanSetProfile function": without overwrite, a profile name that exists
-//   answers ERROR_ALREADY_EXISTS; group-policy flags are refused; a per-user
-//   profile takes no security string.
+//   answers ERROR_ALREADY_EXISTS, and so does an overwrite whose flags name
+//   another profile type (all-user, per-user, group policy) than the stored
+//   profile's, which stays as it was; an overwrite keeps the profile's place
+//   in the list; group-policy flags are refused; a per-user profile takes no
+//   security string.
+// - "WlanGetProfile function": answers the profile's type in its flags, and
+//   grants a group-policy profile read and execute access only.
 // - "WLAN_CONNECTION_ATTRIBUTES structure": profile names are case-sensitive.
 // - "WlanGetProfile function": the key comes back encrypted (protected) for
 //   a caller without the right to read it in plain text, which a program
@@ -23,6 +28,7 @@
 #include <windows.h>
 #include <sddl.h>
 #include <wlanapi.h>
+#include <algorithm>
 #include <condition_variable>
 #include <cstdlib>
 #include <cstring>
@@ -37,6 +43,7 @@
 #include "hex.h"
 #include "profile_check.h"
 #include "sim_state.h"
+#include "wlan_profile_flags.h"
 #include "wlan_sim_state.h"
 
 using namespace tapdeck::sim;
@@ -480,17 +487,17 @@ DWORD WINAPI WlanSetProfile(HANDLE clientHandle, const GUID* interfaceGuid, DWOR
         *reasonCode = kReasonInvalidProfile;
         return ERROR_BAD_PROFILE;
     }
-    for (auto it = state.profiles.begin(); it != state.profiles.end(); ++it) {
-        if (SameName(it->name, profile.name)) {
-            if (!overwrite) {
-                RecordWlanEvent(L"setprofile-refused exists " + Flatten(profile.name));
-                return ERROR_ALREADY_EXISTS;
-            }
-            state.profiles.erase(it);
-            break;
-        }
+    WlanStoredProfile stored{profile.name, profile.ssid, profile.authentication, key, profileXml, flags};
+    const auto existing = std::find_if(state.profiles.begin(), state.profiles.end(),
+                                       [&](const WlanStoredProfile& p) { return SameName(p.name, profile.name); });
+    if (existing == state.profiles.end()) {
+        state.profiles.push_back(std::move(stored));
+    } else if (!overwrite || existing->flags != flags) {
+        RecordWlanEvent(L"setprofile-refused exists " + Flatten(profile.name));
+        return ERROR_ALREADY_EXISTS;
+    } else {
+        *existing = std::move(stored);
     }
-    state.profiles.push_back({profile.name, profile.ssid, profile.authentication, key, profileXml});
     SaveWlanState(state);
     RecordWlanEvent(L"setprofile " + Flatten(profile.name));
     *reasonCode = 0;
@@ -513,8 +520,10 @@ DWORD WINAPI WlanGetProfile(HANDLE clientHandle, const GUID* interfaceGuid, LPCW
         if (!out) return ERROR_NOT_ENOUGH_MEMORY;
         std::memcpy(out, xml.c_str(), (xml.size() + 1) * sizeof(wchar_t));
         *profileXml = out;
-        if (flags) *flags = 0;  // an all-user profile
-        if (grantedAccess) *grantedAccess = kWlanWriteAccess;
+        if (flags) *flags = profile.flags;
+        if (grantedAccess) {
+            *grantedAccess = (profile.flags & WLAN_PROFILE_GROUP_POLICY) ? kWlanExecuteAccess : kWlanWriteAccess;
+        }
         return ERROR_SUCCESS;
     }
     return ERROR_NOT_FOUND;

@@ -17,6 +17,7 @@
 #include "pairwell_ui/dialog_thread.h"
 #include "support/process.h"
 #include "tpd_app.h"
+#include "write_tag_dlg.h"
 
 using namespace std::chrono_literals;
 using namespace tapdeck;
@@ -85,6 +86,24 @@ void AgentWindows(Gallery& gallery)
     agent.join();
 }
 
+// "Tapdeck.exe /WriteWifiTag": the tag writer as it opens, then with the
+// name it refuses (nothing typed) named in it.
+void WriteTagDialog(Gallery& gallery)
+{
+    test::DialogThread run([] {
+        CWriteTagDlg dialog(::GetModuleHandleW(nullptr));
+        if (dialog.Create()) dialog.RunLoop();
+        return 0;
+    });
+    HWND window = run.WaitForDialog(kWriteTagDialogProp);
+    gallery.Save(L"write-wifi-tag", window);
+    if (!window) return;
+    ::SendMessageW(window, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+    gallery.Save(L"write-wifi-tag-refused", window);
+    ::PostMessageW(window, WM_CLOSE, 0, 0);
+    run.WaitForResult();
+}
+
 struct PairwellDialog {
     const wchar_t* name;
     const wchar_t* property;
@@ -125,6 +144,7 @@ int wmain(int argc, wchar_t** argv)
     }
     Gallery gallery(argv[1], UiLanguage());
     AgentWindows(gallery);
+    WriteTagDialog(gallery);
     PairwellDialogs(gallery);
     return gallery.Failed() ? 1 : 0;
 }

@@ -13,9 +13,10 @@
 #include "compare_no_case.h"
 #include "dialogs.h"
 #include "pairwell_ui/dialog_thread.h"
-#include "res_string.h"
+#include "screen_dpi.h"
 #include "tpd_app.h"
 #include "windows/main_dialog_thread.h"
+#include "write_tag_dlg.h"
 #include "support/window_facts.h"
 #include "utf8.h"
 
@@ -67,6 +68,25 @@ private:
     test::DialogThread run_;
 };
 
+// The tag writer as "/WriteWifiTag" opens it; with a name refused when
+// asked, so that its longest kind of message is on show.
+class WriteTagWindow : public OpenWindow {
+public:
+    explicit WriteTagWindow(bool refused)
+        : run_([] {
+              CWriteTagDlg dialog(::GetModuleHandleW(nullptr));
+              if (dialog.Create()) dialog.RunLoop();
+              return 0;
+          })
+    {
+        window_ = run_.WaitForDialog(kWriteTagDialogProp);
+        if (refused && window_) ::SendMessageW(window_, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+    }
+
+private:
+    test::DialogThread run_;
+};
+
 struct WindowCase {
     const char* name;
     std::function<std::unique_ptr<OpenWindow>()> open;
@@ -103,6 +123,8 @@ std::vector<WindowCase> AllWindows()
         {"TagConnectFailed",
          [] { return Pairwell(pairwell::ShowTagConnectFailedDlg, L"Camera WiFiConnectFailDlg prop"); }, false},
         {"TagWifiOff", [] { return Pairwell(pairwell::ShowTagPowerOffDlg, L"Camera WiFiPowerOffDlg prop"); }, false},
+        {"WriteTag", [] { return std::make_unique<WriteTagWindow>(false); }, false},
+        {"WriteTagNameRefused", [] { return std::make_unique<WriteTagWindow>(true); }, false},
         {"TagAlreadyConnected",
          [] {
              return std::make_unique<PairwellWindow>(

@@ -51,14 +51,16 @@ std::wstring TaskFile(const std::wstring& name) { return TasksDir() + L"\\Vexa C
 
 bool Exists(const std::wstring& path) { return ::GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
 
-std::wstring LinkIn(REFKNOWNFOLDERID id)
+std::wstring LinkIn(REFKNOWNFOLDERID id, const wchar_t* name = L"Tapdeck")
 {
-    return KnownFolderPath(id) + L"\\Tapdeck.lnk";
+    return KnownFolderPath(id) + L"\\" + name + L".lnk";
 }
 
 std::wstring ShortcutPath() { return LinkIn(FOLDERID_PublicDesktop); }
 // The shortcut that toasts need: all users' Start menu, Programs.
 std::wstring StartMenuPath() { return LinkIn(FOLDERID_CommonPrograms); }
+// Beside it, the tag writer's.
+std::wstring WriterPath() { return LinkIn(FOLDERID_CommonPrograms, L"Write a Wi-Fi tag"); }
 
 std::wstring ReadUtf16File(const std::wstring& path)
 {
@@ -177,6 +179,7 @@ protected:
         ResetScheduler();
         ::DeleteFileW(ShortcutPath().c_str());
         ::DeleteFileW(StartMenuPath().c_str());
+        ::DeleteFileW(WriterPath().c_str());
     }
     // The prefix is left registered as its set-up made it, by the product's
     // own install step, for the tests that follow.
@@ -300,6 +303,7 @@ TEST_F(Installation, UninstallRemovesTaskFolderAndShortcutButKeepsTheVendorFolde
     ASSERT_TRUE(Exists(ShortcutPath()));
 
     ASSERT_TRUE(Exists(StartMenuPath()));
+    ASSERT_TRUE(Exists(WriterPath()));
 
     Run(L"/Uninstall");
     EXPECT_FALSE(Exists(TaskFile(L"NFC Logon Start")));
@@ -307,6 +311,7 @@ TEST_F(Installation, UninstallRemovesTaskFolderAndShortcutButKeepsTheVendorFolde
     EXPECT_TRUE(Exists(TasksDir() + L"\\Vexa Corporation"));
     EXPECT_FALSE(Exists(ShortcutPath()));
     EXPECT_FALSE(Exists(StartMenuPath()));
+    EXPECT_FALSE(Exists(WriterPath()));
 }
 
 TEST_F(Installation, UninstallKeepsAFolderThatHoldsAnotherTask)
@@ -390,16 +395,24 @@ INSTANTIATE_TEST_SUITE_P(AgentAndPairwell, HaltAllAndWait, ::testing::Values(kAg
 // (the one Windows reads the app id from for toasts).
 TEST_F(Installation, ShortcutFileHoldsTargetAndBothPropertiesInItsPropertyStoreBlock)
 {
-    const std::pair<const wchar_t*, std::wstring> shortcuts[] = {{L"/CreateDesktopShortcut", ShortcutPath()},
-                                                                  {L"/Install", StartMenuPath()}};
-    for (const auto& [command, path] : shortcuts) {
+    struct Shortcut {
+        const wchar_t* command;
+        std::wstring path;
+        const wchar_t* arguments;
+        bool appId;  // the toasts' id and the start-pin option; the tag writer shows no toasts
+    };
+    const Shortcut shortcuts[] = {{L"/CreateDesktopShortcut", ShortcutPath(), L"", true},
+                                  {L"/Install", StartMenuPath(), L"", true},
+                                  {L"/Install", WriterPath(), L"/WriteWifiTag", false}};
+    for (const auto& [command, path, arguments, appId] : shortcuts) {
         SCOPED_TRACE(path);
         Run(command);
         sim::LinkLayout link;
         ASSERT_TRUE(sim::ParseLink(sim::ReadWholeFile(path), link));
         EXPECT_EQ(Agent(), link.localBasePath);
-        EXPECT_EQ(L"", link.arguments);
-        ASSERT_EQ(2u, link.properties.size());
+        EXPECT_EQ(arguments, link.arguments);
+        ASSERT_EQ(appId ? 2u : 0u, link.properties.size());
+        if (!appId) continue;
         for (const auto& p : link.properties) EXPECT_TRUE(::IsEqualGUID(PKEY_AppUserModel_ID.fmtid, p.formatId));
         EXPECT_EQ(PKEY_AppUserModel_ID.pid, link.properties[0].id);
         EXPECT_EQ(VT_LPWSTR, link.properties[0].type);
@@ -409,15 +422,17 @@ TEST_F(Installation, ShortcutFileHoldsTargetAndBothPropertiesInItsPropertyStoreB
         EXPECT_EQ(0u, link.properties[1].number);
     }
     // Started from the Start menu, the agent runs in its install folder.
-    com_ptr<IShellLinkW> link;
-    ASSERT_HRESULT_SUCCEEDED(
-        ::CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW, link.put_void()));
-    com_ptr<IPersistFile> file;
-    ASSERT_HRESULT_SUCCEEDED(link.as(IID_IPersistFile, file));
-    ASSERT_HRESULT_SUCCEEDED(file->Load(StartMenuPath().c_str(), STGM_READ));
-    wchar_t folder[MAX_PATH] = {};
-    ASSERT_HRESULT_SUCCEEDED(link->GetWorkingDirectory(folder, MAX_PATH));
-    EXPECT_EQ(AgentFolder(), folder);
+    for (const std::wstring& path : {StartMenuPath(), WriterPath()}) {
+        com_ptr<IShellLinkW> link;
+        ASSERT_HRESULT_SUCCEEDED(
+            ::CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW, link.put_void()));
+        com_ptr<IPersistFile> file;
+        ASSERT_HRESULT_SUCCEEDED(link.as(IID_IPersistFile, file));
+        ASSERT_HRESULT_SUCCEEDED(file->Load(path.c_str(), STGM_READ));
+        wchar_t folder[MAX_PATH] = {};
+        ASSERT_HRESULT_SUCCEEDED(link->GetWorkingDirectory(folder, MAX_PATH));
+        EXPECT_EQ(AgentFolder(), folder);
+    }
 }
 
 TEST_F(Installation, ShortcutReadsBackThroughTheShellsPropertyStore)

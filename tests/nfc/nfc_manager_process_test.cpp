@@ -158,25 +158,25 @@ TEST_F(NfcWorld, SameTypeTwiceIsSubscribedTwiceButTheFirstRegistrationAnswers)
 {
     Register(L"1First", L"NDEF:ext.same", L"C:\\first.exe");
     Register(L"2Second", L"NDEF:ext.same", L"C:\\second.exe");
-    Register(L"3Case", L"ndef:ext.SAME", L"C:\\case.exe");
+    Register(L"3Case", L"NDEF:ext.SAME", L"C:\\case.exe");
     Register(L"4Empty", L"", L"C:\\empty.exe");
     ASSERT_TRUE(Open());
     ASSERT_TRUE(manager.SubscribeAll());
     EXPECT_EQ(2, ActiveSubscriptions(L"NDEF:ext.same"));
-    EXPECT_EQ(1, ActiveSubscriptions(L"ndef:ext.SAME"));
+    EXPECT_EQ(1, ActiveSubscriptions(L"NDEF:ext.SAME"));
     EXPECT_EQ(2u, manager.RecordCount());
     EXPECT_EQ(4u, manager.RegistrationCount());
     std::wstring path;
     ASSERT_TRUE(manager.FindApplicationPath(L"NDEF:ext.same", path));
     EXPECT_EQ(L"C:\\first.exe", path);
-    ASSERT_TRUE(manager.FindApplicationPath(L"ndef:ext.SAME", path));
+    ASSERT_TRUE(manager.FindApplicationPath(L"NDEF:ext.SAME", path));
     EXPECT_EQ(L"C:\\case.exe", path);
     EXPECT_FALSE(manager.FindApplicationPath(L"Ndef:ext.same", path));
 
     // Close ends what the table records; the unrecorded duplicate stays with the device.
     manager.Close();
     EXPECT_EQ(1, ActiveSubscriptions(L"NDEF:ext.same"));
-    EXPECT_EQ(0, ActiveSubscriptions(L"ndef:ext.SAME"));
+    EXPECT_EQ(0, ActiveSubscriptions(L"NDEF:ext.SAME"));
 }
 
 // --- Answering touches ---------------------------------------------------
@@ -302,10 +302,10 @@ TEST_F(NfcWatch, RegistrationAddedWhileRunningIsSubscribedOnceItsValuesAreWritte
 TEST_F(NfcWatch, TwoAddedAtOnceSubscribeOnlyTheFirstAndLaterChangesLeaveTheSecondOut)
 {
     StartWith({L"NDEF:ext.one"});
-    Register(L"Pending", L"Pending.Nothing", kRecorder, /*withVersion=*/false);
+    Register(L"Pending", L"Windows.PendingNothing", kRecorder, /*withVersion=*/false);
     Register(L"K-NDEF:ext.a", L"NDEF:ext.a", kRecorder);
     Register(L"K-NDEF:ext.b", L"NDEF:ext.b", kRecorder);
-    Register(L"Pending", L"Pending.Nothing", kRecorder);
+    Register(L"Pending", L"Windows.PendingNothing", kRecorder);
     ASSERT_TRUE(WaitUntil([&] { return manager.RegistrationCount() == 4; }, 5s));
     EXPECT_EQ(2u, manager.RecordCount());
     // A change of equal count, then one of fewer: neither picks "NDEF:ext.b" up.
@@ -368,18 +368,18 @@ TEST_F(NfcWatch, RemovedRegistrationIsUnsubscribedButTheLastOneStays)
 // A remaining type that differs only in case keeps a removed one counted.
 TEST_F(NfcWatch, RemovalMatchesTypesWithoutRegardToCase)
 {
-    Register(L"Upper", L"ndef:ext.CASE", kRecorder);
+    Register(L"Upper", L"NDEF:ext.CASE", kRecorder);
     StartWith({L"NDEF:ext.case", L"NDEF:ext.other"});
     ASSERT_EQ(3u, manager.RecordCount());
     Unregister(L"Upper");
     Reconcile();
-    EXPECT_EQ(1, ActiveSubscriptions(L"ndef:ext.CASE"));
+    EXPECT_EQ(1, ActiveSubscriptions(L"NDEF:ext.CASE"));
     EXPECT_EQ(3u, manager.RegistrationCount());
 
     // Still three counted: the next removal is "NDEF:ext.other"'s.
     Unregister(L"K-NDEF:ext.other");
     ASSERT_TRUE(WaitUntil([&] { return ActiveSubscriptions(L"NDEF:ext.other") == 0; }, 5s));
-    EXPECT_EQ(1, ActiveSubscriptions(L"ndef:ext.CASE"));
+    EXPECT_EQ(1, ActiveSubscriptions(L"NDEF:ext.CASE"));
     EXPECT_EQ(1, ActiveSubscriptions(L"NDEF:ext.case"));
 }
 

@@ -38,7 +38,7 @@ class FlowLibrary : public ::testing::Test {
 protected:
     FlowLibrary() : run_(instance_, NotInstalled)
     {
-        run_.profile = {Companion(2, 1)};
+        run_.SetCompanionProfile({Companion(2, 1)});
         usageUp_ = InitUsageStats() == S_OK;
     }
     ~FlowLibrary() override
@@ -104,7 +104,7 @@ TEST_F(FlowLibrary, CompanionGoneAtTheToastsClickIsToldOnce)
     world_.Profile(20, 1);
     std::thread flow([&] {
         const HRESULT init = ::RoInitialize(RO_INIT_MULTITHREADED);
-        run.RunConnection(CameraPayload().c_str());
+        run.RunConnection(instance_, CameraPayload().c_str());
         if (SUCCEEDED(init)) ::RoUninitialize();
         ended = true;
     });
@@ -139,7 +139,7 @@ TEST_F(FlowLibrary, StandardTagRunLetsGoOfTheJoinedToastAtItsEnd)
     world_.Wlan([](sim::WlanSimState& s) { s.networks.push_back({L"Home", L"passphrase"}); });
     ConnectionRun run(instance_);
     const HRESULT init = ::RoInitialize(RO_INIT_MULTITHREADED);
-    run.RunConnection(PhoneTag({Credential("Home", "passphrase")}).c_str());
+    run.RunConnection(instance_, PhoneTag({Credential("Home", "passphrase")}).c_str());
     EXPECT_TRUE(ClickOwnToast(true));
     if (SUCCEEDED(init)) ::RoUninitialize();
     const std::vector<std::wstring> toasts = world_.ToastRecords();
@@ -152,15 +152,14 @@ protected:
     ConnectLoop() : run_(instance_, Installed)
     {
         world_.CameraInReach();
-        run_.ssid = kCameraSsid;
-        run_.passphrase = kCameraPassphrase;
+        run_.SetCameraNetwork(kCameraSsid, kCameraPassphrase);
     }
     HRESULT Connect(int retryTimes, int retryInterval)
     {
-        run_.profile = {Companion(retryTimes, retryInterval)};
-        if (!run_.wlan.OpenFirstInterface()) return -2;
-        const HRESULT result = ConnectWithRetries(run_);
-        run_.wlan.Close();
+        run_.SetCompanionProfile({Companion(retryTimes, retryInterval)});
+        if (!run_.OpenInterface()) return -2;
+        const HRESULT result = run_.ConnectWithRetries();
+        run_.CloseInterface();
         return result;
     }
 
@@ -223,7 +222,7 @@ TEST_F(ConnectLoop, HaltBeforeTheLoopEndsItBeforeAnyAttempt)
 
 TEST_F(ConnectLoop, RefusedProfileFailsWithoutAttempt)
 {
-    run_.passphrase = L"short";
+    run_.SetCameraNetwork(kCameraSsid, L"short");
     EXPECT_EQ(E_FAIL, Connect(3, 1));
     EXPECT_EQ(world_.CountWlanEvents(L"setprofile-refused"), 1);
     EXPECT_EQ(world_.CountWlanEvents(L"connect "), 0);
@@ -304,8 +303,8 @@ TEST_P(Notification, EndsTheWaitOnlyForTheCamerasCompletion)
     PairwellWorld world;
     HINSTANCE instance = ::GetModuleHandleW(nullptr);
     ConnectionRun run(instance, Installed);
-    run.ssid = kCameraSsid;
-    ASSERT_TRUE(run.wlan.OpenFirstInterface());
+    run.SetCameraNetwork(kCameraSsid, kCameraPassphrase);
+    ASSERT_TRUE(run.OpenInterface());
     ASSERT_TRUE(run.CreateConnectEvents());
 
     const NotificationCase& c = GetParam();
@@ -315,7 +314,7 @@ TEST_P(Notification, EndsTheWaitOnlyForTheCamerasCompletion)
     WLAN_NOTIFICATION_DATA data{};
     data.NotificationSource = c.source;
     data.NotificationCode = c.code;
-    data.InterfaceGuid = run.wlan.InterfaceGuid();
+    data.InterfaceGuid = run.InterfaceGuid();
     if (!c.ourInterface) data.InterfaceGuid.Data4[7] ^= 0xFF;
     data.dwDataSize = c.dataSize == 0 ? sizeof(connection) : c.dataSize;
     data.pData = c.dataSize == ~0u ? nullptr : &connection;
@@ -415,11 +414,11 @@ TEST_P(ConfirmDisconnectRecheck, EndsWithTheDialogOfWhatChanged)
     std::atomic<bool> installed{true};
     HINSTANCE instance = ::GetModuleHandleW(nullptr);
     ConnectionRun run(instance, [&](const wchar_t*) { return installed.load(); });
-    run.profile = {Companion(1, 1)};
-    ASSERT_TRUE(run.wlan.OpenFirstInterface());
+    run.SetCompanionProfile({Companion(1, 1)});
+    ASSERT_TRUE(run.OpenInterface());
 
     bool confirmed = true;
-    std::thread flow([&] { confirmed = ConfirmDisconnect(run); });
+    std::thread flow([&] { confirmed = run.ConfirmDisconnect(); });
     const HWND asking = WaitForDialog(kConnectedProp);
     if (GetParam() == WhileAsking::RadioTurnedOff) world.Wlan([](sim::WlanSimState& s) { s.phys = {false}; });
     else installed = false;
@@ -428,7 +427,7 @@ TEST_P(ConfirmDisconnectRecheck, EndsWithTheDialogOfWhatChanged)
         WaitForDialog(GetParam() == WhileAsking::RadioTurnedOff ? kPowerOffProp : kNotInstalledProp);
     if (answer) ::PostMessageW(answer, WM_CLOSE, 0, 0);
     flow.join();
-    run.wlan.Close();
+    run.CloseInterface();
     ASSERT_TRUE(asking);
     EXPECT_TRUE(answer);
     EXPECT_FALSE(confirmed);
@@ -441,7 +440,7 @@ INSTANTIATE_TEST_SUITE_P(Changes, ConfirmDisconnectRecheck,
 
 TEST_F(ConnectLoop, WrongPassphraseNeverConnects)
 {
-    run_.passphrase = L"not-the-one";
+    run_.SetCameraNetwork(kCameraSsid, L"not-the-one");
     EXPECT_EQ(E_FAIL, Connect(2, 1));
     EXPECT_EQ(world_.CountWlanEvents(L"connect-failed"), 2);
 }

@@ -92,6 +92,8 @@ struct GateCase {
     const char* name;
     bool standardTag;
     bool notify;  // false: success is found when the wait runs out
+    // The user grants location after the first touch, and touches again.
+    bool grantedThenAgain = false;
 };
 
 class LocationDenied : public PairwellProcess, public ::testing::WithParamInterface<GateCase> {};
@@ -110,9 +112,17 @@ TEST_P(LocationDenied, ConnectsInOneAttemptAndSaysSo)
     const std::string tag = sim::NdefMessageBytes({sim::WscRecord(sim::WscConfigurationPayload({credential}))});
     Start(GetParam().standardTag ? tapdeck::ToHex(tag) : CameraPayload());
     ASSERT_EQ(0, Exit());
+    if (GetParam().grantedThenAgain) {
+        world_.SetNotShowAgain(1);
+        world_.Wlan([](sim::WlanSimState& s) { s.locationDenied = false; });
+        Start(CameraPayload());
+        ASSERT_EQ(0, Exit());
+        // Now the current connection is known again: dropped, then joined afresh.
+        EXPECT_TRUE(world_.HasWlanEvent(std::wstring(L"disconnect ") + kCameraSsid));
+    }
     EXPECT_FALSE(FindWindowWithProperty(kFailedProp));
     EXPECT_EQ(world_.Connected(), kCameraSsid);
-    EXPECT_EQ(world_.CountWlanEvents(L"connect "), 1);
+    EXPECT_EQ(world_.CountWlanEvents(L"connect "), GetParam().grantedThenAgain ? 2 : 1);
     EXPECT_EQ(world_.CountWlanEvents(L"location-prompt"), 1);
     EXPECT_TRUE(world_.UsageEvent({L"WiFiFunction", L"ConnectSuccess", L"Count"}));
     EXPECT_FALSE(world_.UsageEvent({L"WiFiFunction", L"ConnectFailed", L"Count"}));
@@ -121,7 +131,8 @@ TEST_P(LocationDenied, ConnectsInOneAttemptAndSaysSo)
 
 INSTANTIATE_TEST_SUITE_P(Runs, LocationDenied,
                          ::testing::Values(GateCase{"Camera", false, true}, GateCase{"CameraWithoutCompletion", false, false},
-                                           GateCase{"StandardTag", true, true}),
+                                           GateCase{"StandardTag", true, true},
+                                           GateCase{"CameraGrantedBetweenTouches", false, true, true}),
                          [](const auto& info) { return std::string(info.param.name); });
 
 // Connected to a network that Windows will not name: the user is asked all

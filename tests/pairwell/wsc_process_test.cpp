@@ -9,7 +9,10 @@
 #include "pairwell_world.h"
 #include "profile_check.h"
 #include "sim_state.h"
+#include "support/installed_texts.h"
 #include "support/process.h"
+#include "support/write_tag_dialog.h"
+#include "wlan_profile_flags.h"
 #include "wsc_message.h"
 
 using namespace std::chrono_literals;
@@ -52,29 +55,12 @@ std::wstring LastShownOrHidden(const std::vector<std::wstring>& lines)
     return last;
 }
 
-// A string of the installed Pairwell in each of its languages.
-std::vector<std::wstring> InstalledTexts(UINT id)
-{
-    std::vector<std::wstring> texts;
-    for (const wchar_t* language : {L"en-US", L"de-DE", L"ja-JP"}) {
-        const std::wstring path = InstalledPath((std::wstring(language) + L"\\Pairwell.exe.mui").c_str());
-        const HMODULE module =
-            ::LoadLibraryExW(path.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE);
-        if (!module) continue;
-        const wchar_t* text = nullptr;
-        const int length = ::LoadStringW(module, id, reinterpret_cast<LPWSTR>(&text), 0);
-        if (length > 0) texts.emplace_back(text, static_cast<size_t>(length));
-        ::FreeLibrary(module);
-    }
-    return texts;
-}
-
 // The dialog's message speaks of the tag: it is one of the installed texts.
 void ExpectMessage(HWND dialog, UINT id)
 {
     wchar_t text[1024] = {};
     ::GetWindowTextW(::FindWindowExW(dialog, nullptr, L"Static", nullptr), text, 1024);
-    const std::vector<std::wstring> texts = InstalledTexts(id);
+    const std::vector<std::wstring> texts = InstalledTexts(L"Pairwell.exe", id);
     ASSERT_EQ(texts.size(), 3u);
     EXPECT_NE(std::find(texts.begin(), texts.end(), std::wstring(text)), texts.end()) << id;
 }
@@ -173,12 +159,47 @@ INSTANTIATE_TEST_SUITE_P(
                  L"<keyMaterial>passphrase</keyMaterial></sharedKey>"}),
     [](const auto& info) { return std::string(info.param.name); });
 
+// A tag the PC wrote ("Tapdeck.exe /WriteWifiTag") joins as a phone's does.
+TEST_F(StandardTag, WrittenByThePcItJoins)
+{
+    InReach(L"Casa Mueller", L"sommer-2026-wlan");
+    TagRadio radio;
+    std::wstring tag;
+    {
+        // Its name is the one of the network the PC is on.
+        world_.Wlan([](sim::WlanSimState& s) { s.connected = L"Casa Mueller"; });
+        WriteTagDialog dialog;
+        ASSERT_TRUE(dialog.Window());
+        EXPECT_EQ(L"Casa Mueller", dialog.Control(kWriteNameEdit));
+        world_.Wlan([](sim::WlanSimState& s) { s.connected.clear(); });
+        dialog.Fill(L"Casa Mueller", L"sommer-2026-wlan");
+        dialog.Write();
+        PlaceTag(L"writable 512");
+        const auto written = [&] { return (tag = sim::ReadStateFile(sim::kNfcArea, sim::kNfcTagFile)).size() > 13; };
+        ASSERT_TRUE(WaitUntil(written, 10s));
+    }
+    Start(tag.substr(std::wstring(L"writable 512 ").size()));
+    ASSERT_EQ(0, Exit());
+    EXPECT_EQ(world_.Connected(), L"Casa Mueller");
+}
+
 // The user's own profile of the tag's network: still the user's after the
-// touch (connects by itself, keeps its settings), holding the tag's key.
-class UsersOwnProfile : public StandardTag, public ::testing::WithParamInterface<const wchar_t*> {};
+// touch (connects by itself, keeps its settings and its type), holding the
+// tag's key. A group-policy profile is never changed: it is connected with
+// as it is, and with another key than the network's the touch fails.
+struct OwnProfileCase {
+    const char* name;
+    const wchar_t* key;
+    DWORD flags;
+    bool joins;
+};
+
+class UsersOwnProfile : public StandardTag, public ::testing::WithParamInterface<OwnProfileCase> {};
 
 TEST_P(UsersOwnProfile, KeepsItsSettingsAndTakesTheTagsKey)
 {
+    const OwnProfileCase& c = GetParam();
+    world_.Profile(1, 1);
     InReach(L"Home Net", L"sommer-2026");
     const std::wstring users =
         L"<?xml version=\"1.0\"?><WLANProfile xmlns=\"http://www.microsoft.com/networking/WLAN/profile/v1\">"
@@ -186,24 +207,35 @@ TEST_P(UsersOwnProfile, KeepsItsSettingsAndTakesTheTagsKey)
         L"<connectionType>ESS</connectionType><connectionMode>auto</connectionMode><autoSwitch>true</autoSwitch>"
         L"<MSM><security><authEncryption><authentication>WPA2PSK</authentication><encryption>AES</encryption>"
         L"<useOneX>false</useOneX></authEncryption><sharedKey><keyType>passPhrase</keyType>"
-        L"<protected>false</protected><keyMaterial>" + std::wstring(GetParam()) +
+        L"<protected>false</protected><keyMaterial>" + std::wstring(c.key) +
         L"</keyMaterial></sharedKey></security></MSM></WLANProfile>";
-    world_.Wlan([&](sim::WlanSimState& s) { ASSERT_EQ(sim::AddUserProfile(s, users), L""); });
+    world_.Wlan([&](sim::WlanSimState& s) { ASSERT_EQ(sim::AddUserProfile(s, users, c.flags), L""); });
     Start(PhoneTag({Credential("Home Net", "sommer-2026")}));
+    if (!c.joins) {
+        const HWND dialog = WaitForDialog(kFailedProp);
+        ASSERT_TRUE(dialog);
+        PressDialogButton(dialog, 1);
+    }
     ASSERT_EQ(0, Exit());
-    EXPECT_EQ(world_.Connected(), L"Home Net");
+    EXPECT_EQ(world_.Connected(), c.joins ? L"Home Net" : L"");
     const sim::WlanSimState state = sim::LoadWlanState();
     ASSERT_EQ(state.profiles.size(), 1u);
-    EXPECT_EQ(state.profiles[0].keyMaterial, L"sommer-2026");
+    EXPECT_EQ(state.profiles[0].keyMaterial, c.joins ? L"sommer-2026" : c.key);
+    EXPECT_EQ(state.profiles[0].flags, c.flags);
     EXPECT_NE(state.profiles[0].xml.find(L"<connectionMode>auto</connectionMode><autoSwitch>true</autoSwitch>"),
               std::wstring::npos)
         << sim::ToUtf8(state.profiles[0].xml);
 }
 
-INSTANTIATE_TEST_SUITE_P(Keys, UsersOwnProfile, ::testing::Values(L"sommer-2026", L"winter-2025"),
-                         [](const auto& info) {
-                             return std::string(info.param == std::wstring(L"sommer-2026") ? "SameKey" : "OldKey");
-                         });
+INSTANTIATE_TEST_SUITE_P(Keys, UsersOwnProfile,
+                         ::testing::Values(OwnProfileCase{"SameKey", L"sommer-2026", 0, true},
+                                           OwnProfileCase{"OldKey", L"winter-2025", 0, true},
+                                           OwnProfileCase{"PerUserOldKey", L"winter-2025", WLAN_PROFILE_USER, true},
+                                           OwnProfileCase{"GroupPolicySameKey", L"sommer-2026",
+                                                          WLAN_PROFILE_GROUP_POLICY, true},
+                                           OwnProfileCase{"GroupPolicyOldKey", L"winter-2025",
+                                                          WLAN_PROFILE_GROUP_POLICY, false}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 struct RefusedCase {
     const char* name;

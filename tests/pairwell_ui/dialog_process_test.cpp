@@ -11,7 +11,9 @@
 #include "compare_no_case.h"
 #include "dialogs.h"
 #include "dialogs/single_button_dlg.h"
+#include "layout.h"
 #include "res_string.h"
+#include "screen_dpi.h"
 #include "support/window_facts.h"
 
 namespace tapdeck::pairwell {
@@ -365,15 +367,10 @@ TEST(FindOpenDialog, PrefersDialogsInTheSearchOrder)
     EXPECT_EQ(FindOpenDialog(), failedWindow);
 }
 
-// A dialog whose text is missing from the language file.
-class CBrokenDlg final : public CSingleButtonDlg {
-public:
-    explicit CBrokenDlg(HINSTANCE instance)
-        : CSingleButtonDlg(instance, ::CopyIcon(::LoadIconW(nullptr, IDI_APPLICATION)), nullptr, L"BrokenTestDlgWnd",
-                           L"Camera BrokenTestDlg prop", 517, 505, 518, 65000, 519)
-    {
-    }
-};
+// A dialog whose button text is missing from the language file.
+constexpr ControlEntry kBrokenControls[] = {{ControlKind::DefaultPushButton, 65000, 519, CSingleButtonDlg::kButtonId},
+                                            {ControlKind::Message, 505, 518, 0}};
+constexpr DialogTable kBrokenTable{L"BrokenTestDlgWnd", L"Camera BrokenTestDlg prop", 517, kBrokenControls, 0};
 
 // A class still registered after its dialog is gone must not point at the
 // icon that the dialog destroyed: the next dialog of that class would use it.
@@ -394,7 +391,8 @@ TEST(FailedDialog, LeavesNoWindowAndDoesNotEndTheNextDialog)
     const HINSTANCE instance = ::GetModuleHandleW(nullptr);
     DialogThread run([&] {
         {
-            CBrokenDlg broken(instance);
+            CSingleButtonDlg broken(instance, ::CopyIcon(::LoadIconW(nullptr, IDI_APPLICATION)), nullptr,
+                                    kBrokenTable);
             if (broken.Create()) return -2;
             broken.Destroy();
         }

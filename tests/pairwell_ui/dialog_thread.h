@@ -8,26 +8,20 @@
 #include <thread>
 
 #include "support/process.h"
+#include "window_props.h"
 
 namespace tapdeck::test {
 
 // The window of this process that carries the property, or null.
 inline HWND OwnWindowWithProperty(const wchar_t* prop)
 {
-    struct Search {
-        const wchar_t* prop;
-        HWND found;
-    } search{prop, nullptr};
-    ::EnumWindows(
-        [](HWND window, LPARAM data) -> BOOL {
-            auto* s = reinterpret_cast<Search*>(data);
-            DWORD pid = 0;
-            ::GetWindowThreadProcessId(window, &pid);
-            if (pid == ::GetCurrentProcessId() && ::GetPropW(window, s->prop)) s->found = window;
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&search));
-    return search.found;
+    HWND own = nullptr;
+    for (HWND window : WindowsWithProp(prop)) {
+        DWORD pid = 0;
+        ::GetWindowThreadProcessId(window, &pid);
+        if (pid == ::GetCurrentProcessId()) own = window;
+    }
+    return own;
 }
 
 class DialogThread {

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "mui_config_reader.h"
+#include "layout.h"
 #include "res_string.h"
 #include "support/process.h"
 #include "unique_handle.h"

@@ -3,7 +3,7 @@
 
 #include <string>
 
-#include "res_string.h"
+#include "placement.h"
 
 using namespace tapdeck;
 

@@ -2,7 +2,8 @@
 // language file (ids 64 to 67).
 #include <gtest/gtest.h>
 
-#include "res_string.h"
+#include "force_foreground.h"
+#include "placement.h"
 #include "unique_handle.h"
 
 using namespace tapdeck;

@@ -5,6 +5,8 @@
 #include <shlobj.h>
 #include <thread>
 
+#include "window_props.h"
+
 namespace tapdeck::test {
 
 std::wstring InstalledPath(const wchar_t* name)
@@ -57,28 +59,11 @@ bool WaitUntil(const std::function<bool()>& condition, std::chrono::milliseconds
 
 namespace {
 
-struct PropSearch {
-    const wchar_t* prop;
-    HWND found;
-};
-
-BOOL CALLBACK CheckWindow(HWND window, LPARAM param)
-{
-    auto* search = reinterpret_cast<PropSearch*>(param);
-    if (::GetPropW(window, search->prop)) search->found = window;
-    return TRUE;
-}
-
 constexpr UINT kFlushMessage = WM_APP + 0x3000;
 
 }  // namespace
 
-HWND FindWindowWithProperty(const wchar_t* prop)
-{
-    PropSearch search{prop, nullptr};
-    ::EnumWindows(CheckWindow, reinterpret_cast<LPARAM>(&search));
-    return search.found;
-}
+HWND FindWindowWithProperty(const wchar_t* prop) { return FindWindowWithProp(prop); }
 
 RecordingWindow::RecordingWindow(const wchar_t* prop) : prop_(prop)
 {

@@ -22,22 +22,6 @@ const std::wstring& Agent()
     return path;
 }
 
-std::vector<HWND> WindowsWithProperty(const wchar_t* prop)
-{
-    struct Search {
-        const wchar_t* prop;
-        std::vector<HWND> found;
-    } search{prop, {}};
-    ::EnumWindows(
-        [](HWND window, LPARAM param) -> BOOL {
-            auto* s = reinterpret_cast<Search*>(param);
-            if (::GetPropW(window, s->prop)) s->found.push_back(window);
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&search));
-    return search.found;
-}
-
 std::vector<HWND> WindowsOfClass(DWORD processId, const wchar_t* className)
 {
     struct Search {
@@ -119,7 +103,7 @@ TEST(AgentMainDialog, SecondManualStartRaisesTheOpenDialogInsteadOfAnother)
     // The raise request travels as a posted message: once the dialog answers
     // a sent one, it has been handled.
     ::SendMessageTimeoutW(first, WM_NULL, 0, 0, SMTO_BLOCK, 5000, nullptr);
-    const auto dialogs = WindowsWithProperty(kMainDialogProp);
+    const auto dialogs = WindowsWithProp(kMainDialogProp);
     ASSERT_EQ(1u, dialogs.size());
     EXPECT_EQ(first, dialogs.front());
     EXPECT_TRUE(::IsWindowVisible(first));
@@ -136,11 +120,11 @@ TEST(AgentMainDialog, RequestsPostedBackToBackOpenOneDialog)
     // have started with the first one's and be about as far.
     ::SendMessageTimeoutW(window, WM_NULL, 0, 0, SMTO_BLOCK, 5000, nullptr);
     ::SendMessageTimeoutW(MainDialog(), WM_NULL, 0, 0, SMTO_BLOCK, 5000, nullptr);
-    EXPECT_FALSE(WaitUntil([] { return WindowsWithProperty(kMainDialogProp).size() > 1; }, 2s));
+    EXPECT_FALSE(WaitUntil([] { return WindowsWithProp(kMainDialogProp).size() > 1; }, 2s));
 
     EXPECT_EQ(0, RunProgram(Agent(), L"/HaltAll"));
     EXPECT_EQ(0, WaitForExit(agent.Process(), 10s));
-    EXPECT_TRUE(WindowsWithProperty(kMainDialogProp).empty());
+    EXPECT_TRUE(WindowsWithProp(kMainDialogProp).empty());
 }
 
 // The agent waits 300 ms for its dialog to close and then goes on ending;
@@ -226,8 +210,8 @@ TEST(AgentAboutBox, OpensFromTheSystemMenuWithNameVersionAndNotice)
     // A second manual start while the box is open keeps both, one of each.
     EXPECT_EQ(0, RunProgram(Agent(), L""));
     ::SendMessageTimeoutW(dialog, WM_NULL, 0, 0, SMTO_BLOCK, 5000, nullptr);
-    EXPECT_EQ(1u, WindowsWithProperty(kAboutBoxProp).size());
-    EXPECT_EQ(1u, WindowsWithProperty(kMainDialogProp).size());
+    EXPECT_EQ(1u, WindowsWithProp(kAboutBoxProp).size());
+    EXPECT_EQ(1u, WindowsWithProp(kMainDialogProp).size());
 
     ::PostMessageW(about, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
     EXPECT_TRUE(WaitUntil([] { return AboutBox() == nullptr; }, 10s));

@@ -3,6 +3,7 @@
 // thread runs it, reduced to what the dialog needs.
 #include <windows.h>
 
+#include "dialog_loop.h"
 #include "main_dlg.h"
 #include "tpd_app.h"
 #include "unique_handle.h"
@@ -34,15 +35,7 @@ private:
         CMainDlg dialog(self->app_);
         self->window_ = dialog.Create();
         ::SetEvent(self->ready_.get());
-        if (self->window_) {
-            MSG message;
-            while (::GetMessageW(&message, nullptr, 0, 0) > 0) {
-                if (!::IsDialogMessageW(self->window_, &message)) {
-                    ::TranslateMessage(&message);
-                    ::DispatchMessageW(&message);
-                }
-            }
-        }
+        if (self->window_) RunDialogLoop(self->window_);
         dialog.ReleaseClassAndFont();
         return 0;
     }

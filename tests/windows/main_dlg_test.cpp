@@ -8,6 +8,7 @@
 
 #include "agent_messages.h"
 #include "compare_no_case.h"
+#include "high_contrast.h"
 #include "res_string.h"
 #include "support/process.h"
 #include "tpd_app.h"

@@ -6,7 +6,7 @@
 #include <optional>
 #include <string>
 
-namespace tapdeck::pairwell {
+namespace tapdeck {
 
 // The name of the WLAN profile connected on this adapter; an empty name when
 // none is. nullopt when the source cannot say: a system whose profiles have
@@ -14,4 +14,8 @@ namespace tapdeck::pairwell {
 // failing call.
 std::optional<std::wstring> ConnectedProfileOn(const GUID& adapter);
 
-}  // namespace tapdeck::pairwell
+// The SSID of the first WLAN profile connected on any adapter; empty when
+// none is or the source cannot say.
+std::wstring ConnectedSsid();
+
+}  // namespace tapdeck

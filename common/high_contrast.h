@@ -1,0 +1,7 @@
+#pragma once
+// Whether the user has turned high contrast on.
+namespace tapdeck {
+
+bool IsHighContrastOn();
+
+}  // namespace tapdeck
