@@ -43,6 +43,10 @@ std::string Escape(const std::wstring& text)
     return out;
 }
 
+constexpr char kBom[] = "\xEF\xBB\xBF";
+
+}  // namespace
+
 void RemoveTree(const std::wstring& folder)
 {
     WIN32_FIND_DATAW found{};
@@ -61,10 +65,6 @@ void RemoveTree(const std::wstring& folder)
     }
     ::RemoveDirectoryW(folder.c_str());
 }
-
-constexpr char kBom[] = "\xEF\xBB\xBF";
-
-}  // namespace
 
 std::wstring InstalledCompanionFamily()
 {

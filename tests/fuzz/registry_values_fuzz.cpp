@@ -10,16 +10,16 @@
 #include "../version/shared_info.h"
 #include "fuzz_run.h"
 #include "nfc/nfc_registry.h"
+#include "support/nfc_registrations.h"
 #include "unique_handle.h"
 #include "version_report.h"
 
 using namespace tapdeck;
 using namespace tapdeck::fuzz;
+using tapdeck::test::kNfcdb;
 using tapdeck::test::SharedInfo;
 
 namespace {
-
-constexpr wchar_t kNfcdb[] = L"Software\\Vexa Corporation\\Tapdeck\\NFCDB";
 
 const DWORD kTypes[] = {REG_NONE,      REG_SZ,        REG_EXPAND_SZ,  REG_BINARY, REG_DWORD, REG_DWORD_BIG_ENDIAN,
                         REG_LINK,      REG_MULTI_SZ,  REG_RESOURCE_LIST, REG_FULL_RESOURCE_DESCRIPTOR,
