@@ -323,33 +323,6 @@ TEST_F(PairwellProcess, NeverCompletingConnectionFailsAfterItsAttempts)
     EXPECT_EQ(world_.CountWlanEvents(L"open"), world_.CountWlanEvents(L"close"));
 }
 
-TEST_F(PairwellProcess, MissingNotificationStillSucceedsAtTheTimeout)
-{
-    world_.Profile(3, 1);
-    world_.CameraInReach();
-    world_.Wlan([](sim::WlanSimState& s) { s.notify = false; });
-    const auto start = std::chrono::steady_clock::now();
-    Start(CameraPayload());
-    ASSERT_EQ(0, Exit());
-    // Found connected when the first one-second wait ran out.
-    EXPECT_GE(std::chrono::steady_clock::now() - start, 1s);
-    EXPECT_EQ(world_.CountWlanEvents(L"connect "), 1);
-    EXPECT_TRUE(world_.UsageEvent({L"WiFiFunction", L"ConnectSuccess", L"Count"}));
-}
-
-TEST_F(PairwellProcess, RetryCountZeroFailsWithoutAnAttempt)
-{
-    world_.Profile(0, 1);
-    world_.CameraInReach();
-    Start(CameraPayload());
-    const HWND dialog = WaitForDialog(kFailedProp);
-    ASSERT_TRUE(dialog);
-    PressDialogButton(dialog, 1);
-    ASSERT_EQ(0, Exit());
-    EXPECT_EQ(world_.CountWlanEvents(L"connect "), 0);
-    EXPECT_EQ(world_.CountWlanEvents(L"setprofile "), 1);
-}
-
 class HaltWhileConnecting : public PairwellProcess, public ::testing::WithParamInterface<const wchar_t*> {};
 
 TEST_P(HaltWhileConnecting, HidesTheToastWithoutDialogOrFailure)
