@@ -120,7 +120,7 @@ Run RunOnce(const std::wstring& program, const std::wstring& arguments, bool col
     bench::FolderWatch activations(sim::StateDir(L"activation"));
     const LONGLONG start = bench::Counter();
     const LONGLONG deadline = bench::CounterAfterMs(kRunTimeoutMs);
-    const unique_handle process = bench::StartProgram(program, arguments);
+    const unique_handle process = test::StartProgram(program, arguments);
     bool activated = false;
     while (process && !activated) {
         activated = sim::ReadStateFile(L"activation", L"records.txt").find(L"activate\t") != std::wstring::npos;
@@ -250,7 +250,7 @@ Figure Measure(const char* name, const std::wstring& pairwell, const std::wstrin
 
 int wmain()
 {
-    const std::wstring pairwell = bench::InstalledProgram(L"Pairwell.exe");
+    const std::wstring pairwell = test::InstalledPath(L"Pairwell.exe");
     const std::wstring floorProgram = bench::FloorProgram(L"activation_floor.exe");
     const std::wstring payload = Payload();
 

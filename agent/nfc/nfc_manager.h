@@ -53,7 +53,8 @@ public:
     UsageUser& Usage() noexcept { return usage_; }
     HexCodec& Hex() noexcept { return hex_; }
 
-    // What tests and the window thread may look at.
+    // For tests: what the manager holds, which the radio's records do not
+    // show (a record or registration the radio was never asked for).
     INT64 PublishedMessageId();
     size_t RecordCount();
     size_t RegistrationCount();

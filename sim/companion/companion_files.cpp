@@ -19,6 +19,10 @@ std::wstring LocalAppData()
 
 std::string Escape(const std::wstring& text) { return ToUtf8(EscapeXml(text)); }
 
+constexpr char kBom[] = "\xEF\xBB\xBF";
+
+}  // namespace
+
 void RemoveTree(const std::wstring& folder)
 {
     WIN32_FIND_DATAW found{};
@@ -37,10 +41,6 @@ void RemoveTree(const std::wstring& folder)
     }
     ::RemoveDirectoryW(folder.c_str());
 }
-
-constexpr char kBom[] = "\xEF\xBB\xBF";
-
-}  // namespace
 
 std::wstring InstalledCompanionFamily()
 {

@@ -71,7 +71,7 @@ bool RemoveTallyr()
 std::vector<std::vector<std::wstring>> ReadTallyrCalls()
 {
     std::vector<std::vector<std::wstring>> calls;
-    std::wistringstream lines(ReadStateFile(kTallyrArea, kTallyrCallsFile));
+    std::wistringstream lines(ReadStateFile(kTallyrArea, TallyrCallsFile()));
     std::wstring line;
     while (std::getline(lines, line)) {
         std::vector<std::wstring> fields;
@@ -95,7 +95,7 @@ std::vector<std::vector<std::wstring>> ReadTallyrCallsFrom(std::wstring_view mod
     return calls;
 }
 
-void ClearTallyrCalls() { WriteStateFile(kTallyrArea, kTallyrCallsFile, L""); }
+void ClearTallyrCalls() { WriteStateFile(kTallyrArea, TallyrCallsFile(), L""); }
 
 ScopedTallyrInstall::ScopedTallyrInstall() { existed_ = ReadWholeFile(TallyrInstallPath(), saved_); }
 

@@ -24,12 +24,6 @@ using namespace tapdeck::test;
 
 namespace {
 
-const std::wstring& Agent()
-{
-    static const std::wstring path = InstalledPath(L"Tapdeck.exe");
-    return path;
-}
-
 // The lines the radio recorded since the last call.
 class RecordTail {
 public:

@@ -11,6 +11,7 @@
 #include "fuzz_run.h"
 #include "nfc/nfc_registry.h"
 #include "product_names.h"
+#include "support/nfc_registrations.h"
 #include "unique_handle.h"
 #include "version_report.h"
 
@@ -19,7 +20,6 @@ using namespace tapdeck::fuzz;
 using tapdeck::test::SharedInfo;
 
 namespace {
-
 
 const DWORD kTypes[] = {REG_NONE,      REG_SZ,        REG_EXPAND_SZ,  REG_BINARY, REG_DWORD, REG_DWORD_BIG_ENDIAN,
                         REG_LINK,      REG_MULTI_SZ,  REG_RESOURCE_LIST, REG_FULL_RESOURCE_DESCRIPTOR,

@@ -12,6 +12,7 @@
 #include "mutator.h"
 #include "profile_check.h"
 #include "sim_state.h"
+#include "support/wsc_outcome_name.h"
 #include "wlan_profile.h"
 #include "wsc_decoder.h"
 #include "wsc_message.h"
@@ -19,6 +20,7 @@
 
 using namespace tapdeck;
 using namespace tapdeck::fuzz;
+using tapdeck::test::OutcomeName;
 
 namespace {
 
@@ -68,17 +70,6 @@ const Mutator<std::string> kMutator{
     {std::string("\x10\x0e", 2), std::string("\x10\x45", 2), std::string("\x10\x27", 2),
      std::string("\x10\x03\x00\x02\x00\x20", 6), std::string("\x10\x0f\x00\x02\x00\x08", 6),
      std::string("\x10\x26\x00\x01\x01", 5), std::string("\xd2\x17", 2), "application/vnd.wfa.wsc"}};
-
-const char* OutcomeName(WscOutcome outcome)
-{
-    switch (outcome) {
-    case WscOutcome::Malformed: return "malformed";
-    case WscOutcome::NoCredential: return "no credential";
-    case WscOutcome::Unsupported: return "unsupported";
-    case WscOutcome::Usable: return "usable";
-    }
-    return "?";
-}
 
 TEST(WscTagFuzz, MutatedTagsDecodeSafelyAndOnlyToProfilesTheServiceAccepts)
 {

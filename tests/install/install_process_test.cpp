@@ -32,12 +32,6 @@ namespace {
 
 constexpr wchar_t kProductFolderSddl[] = L"D:(D;OICI;GA;;;BG)(D;OICI;GA;;;AN)(A;OICI;GRGWGX;;;AU)(A;OICI;GA;;;BA)";
 
-const std::wstring& Agent()
-{
-    static const std::wstring path = InstalledPath(L"Tapdeck.exe");
-    return path;
-}
-
 std::wstring AgentFolder() { return Agent().substr(0, Agent().find_last_of(L'\\')); }
 
 std::wstring TasksDir()

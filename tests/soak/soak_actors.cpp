@@ -26,12 +26,6 @@ long Called(const std::string& reply)
     return reply.rfind("ok ", 0) == 0 ? std::strtol(reply.c_str() + 3, nullptr, 10) : -1;
 }
 
-const std::wstring& Agent()
-{
-    static const std::wstring path = test::InstalledPath(L"Tapdeck.exe");
-    return path;
-}
-
 }  // namespace
 
 // Touches of every kind of type, each with bytes no other touch has (a
@@ -131,23 +125,23 @@ void Soak::InstanceActor()
         if (kind < 4) {
             char hex[16];
             std::snprintf(hex, sizeof(hex), "50%08lx", nextMarker_++);
-            if (test::RunProgram(Agent(), L"/Publish /NDEF:soak.pub /" + sim::FromUtf8(hex)) != 0)
+            if (test::RunProgram(test::Agent(), L"/Publish /NDEF:soak.pub /" + sim::FromUtf8(hex)) != 0)
                 faults_.Add("publish: the second instance did not end with 0");
             actions_.Add("/Publish requests");
             std::lock_guard<std::mutex> lock(recordLock_);
             published_.push_back(sim::FromUtf8(hex));
         } else if (kind == 4) {
-            if (test::RunProgram(Agent(), malformed[random() % 5]) != 0)
+            if (test::RunProgram(test::Agent(), malformed[random() % 5]) != 0)
                 faults_.Add("publish: a malformed request did not end with 0");
             actions_.Add("malformed /Publish requests");
         } else if (kind == 5) {
             sim::SendRadioRequest(::GetProcessId(agent_.get()), "transmit");
             actions_.Add("published messages read by a peer");
         } else if (kind < 8) {
-            if (test::RunProgram(Agent(), L"/AutoStart") != 0) faults_.Add("second automatic start did not end with 0");
+            if (test::RunProgram(test::Agent(), L"/AutoStart") != 0) faults_.Add("second automatic start did not end with 0");
             actions_.Add("second automatic starts");
         } else {
-            if (test::RunProgram(Agent(), L"") != 0) faults_.Add("second manual start did not end with 0");
+            if (test::RunProgram(test::Agent(), L"") != 0) faults_.Add("second manual start did not end with 0");
             actions_.Add("second manual starts");
             HWND dialog = nullptr;
             if (!test::WaitUntil([&] { return (dialog = test::FindWindowWithProperty(kMainDialogProp)) != nullptr; },

@@ -14,6 +14,12 @@ std::wstring InstalledPath(const wchar_t* name)
     return tapdeck::InstalledPath(name);
 }
 
+const std::wstring& Agent()
+{
+    static const std::wstring path = InstalledPath(L"Tapdeck.exe");
+    return path;
+}
+
 unique_handle StartProgram(const std::wstring& path, const std::wstring& arguments)
 {
     std::wstring commandLine = L"\"" + path + L"\"";
