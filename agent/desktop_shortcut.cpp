@@ -9,6 +9,7 @@
 
 #include "com_ptr.h"
 #include "installation.h"
+#include "known_folder.h"
 #include "task_scheduler_extra.h"
 #include "tpd_app.h"
 
@@ -53,11 +54,8 @@ HRESULT SetDefaultStartPinOption(IPropertyStore* store)
 
 bool GetShortcutPathIn(REFKNOWNFOLDERID folder, std::wstring& path, const wchar_t* name)
 {
-    path.clear();
-    PWSTR folderPath = nullptr;
-    if (SUCCEEDED(::SHGetKnownFolderPath(folder, 0, nullptr, &folderPath)) && folderPath)
-        path = std::wstring(folderPath) + L"\\" + name + L".lnk";
-    ::CoTaskMemFree(folderPath);
+    path = KnownFolderPath(folder);
+    if (!path.empty()) path += L"\\" + std::wstring(name) + L".lnk";
     return !path.empty();
 }
 

@@ -5,11 +5,11 @@
 #include <shtypes.h>
 #include <string>
 
+#include "product_names.h"
+
 namespace tapdeck {
 
 class CTPDApp;
-
-constexpr wchar_t kAppUserModelId[] = L"Vexa.Quor.Tapdeck";
 
 // "<known folder>\<name>.lnk"; false (and empty) without that folder.
 bool GetShortcutPathIn(REFKNOWNFOLDERID folder, std::wstring& path, const wchar_t* name = L"Tapdeck");

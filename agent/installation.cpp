@@ -2,7 +2,7 @@
 
 #include "auto_run_set.h"
 #include "installation_folder.h"
-#include "program_files.h"
+#include "known_folder.h"
 #include "start_menu_shortcut.h"
 #include "tpd_app.h"
 
@@ -15,8 +15,8 @@ constexpr int kRegisterAttempts = 10;
 
 std::wstring AgentExecutablePath(std::wstring& programFilesPath)
 {
-    if (!GetProgramFilesPath(programFilesPath)) return {};
-    return programFilesPath + L"\\Vexa\\Tapdeck\\Tapdeck.exe";
+    CacheKnownFolder(FOLDERID_ProgramFiles, programFilesPath);
+    return InstalledPath(programFilesPath, L"Tapdeck.exe");
 }
 
 bool Install(CTPDApp& app)

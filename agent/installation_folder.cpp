@@ -1,4 +1,5 @@
 #include "installation_folder.h"
+#include "compare_no_case.h"
 
 #include <psapi.h>
 
@@ -12,9 +13,7 @@ bool IsBelow(const std::wstring& path, const std::wstring& folder)
     std::wstring prefix = folder;
     if (prefix.empty()) return false;
     if (prefix.back() != L'\\') prefix += L'\\';
-    return path.size() > prefix.size() &&
-           ::CompareStringOrdinal(path.c_str(), static_cast<int>(prefix.size()), prefix.c_str(),
-                                  static_cast<int>(prefix.size()), TRUE) == CSTR_EQUAL;
+    return path.size() > prefix.size() && StartsWithNoCase(path, prefix);
 }
 
 std::vector<DWORD> ProcessIds()

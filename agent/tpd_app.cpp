@@ -7,10 +7,10 @@
 #include "compare_no_case.h"
 #include "dialog_loop.h"
 #include "installation.h"
+#include "known_folder.h"
 #include "main_dlg.h"
 #include "nfc/publish.h"
 #include "proc_address.h"
-#include "program_files.h"
 #include "resource_ids.h"
 #include "window_class.h"
 #include "window_user_data.h"
@@ -110,8 +110,8 @@ BOOL CTPDApp::StartAgent(HINSTANCE instance, const wchar_t* commandLine)
 
 void CTPDApp::LoadDropwatch()
 {
-    if (!GetProgramFilesPath(programFilesPath_)) return;
-    const std::wstring path = programFilesPath_ + L"\\Vexa\\Tapdeck\\Dropwatch.dll";
+    if (!CacheKnownFolder(FOLDERID_ProgramFiles, programFilesPath_)) return;
+    const std::wstring path = InstalledPath(programFilesPath_, L"Dropwatch.dll");
     if (!::PathFileExistsW(path.c_str())) return;
     dropwatchModule_.reset(::LoadLibraryW(path.c_str()));
     if (!dropwatchModule_) return;
@@ -278,7 +278,7 @@ void CTPDApp::Shutdown()
             stop();
         if (::FreeLibrary(dropwatchModule_.get())) dropwatchModule_.release();
     }
-    ReleaseUsageStats();
+    usage_.Release();
     appIcon_.reset();
     if (instanceMutex_) {
         ::ReleaseMutex(instanceMutex_.get());

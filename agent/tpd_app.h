@@ -58,7 +58,6 @@ private:
     void ShowMainDialog();
     void CloseAgentUnlessDialogOpen();
     void PostCloseToAgent();
-    void ReleaseUsageStats();
     static DWORD WINAPI MainDialogThread(void* param);
     void EndMainDialogThread();
 

@@ -14,6 +14,4 @@ void CTPDApp::OnUsageReportTimer()
     SubmitUsageEvent(3, start);
 }
 
-void CTPDApp::ReleaseUsageStats() { usage_.Release(); }
-
 }  // namespace tapdeck

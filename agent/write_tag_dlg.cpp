@@ -14,6 +14,7 @@
 #include "resource_ids.h"
 #include "screen_dpi.h"
 #include "strings/agent_strings.h"
+#include "utf8.h"
 #include "window_class.h"
 #include "window_props.h"
 #include "window_user_data.h"
@@ -40,19 +41,6 @@ constexpr UINT_PTR kReadOnlyTimer = 2;
 // A writable tag tells its capacity as it arrives; one that has not after
 // this long cannot be written.
 constexpr UINT kReadOnlyJudgeMs = 1500;
-
-// The text as UTF-8; false for one that is not valid UTF-16.
-bool ToUtf8(const std::wstring& text, std::string& out)
-{
-    out.clear();
-    if (text.empty()) return true;
-    const int size = ::WideCharToMultiByte(CP_UTF8, WC_ERR_INVALID_CHARS, text.data(), static_cast<int>(text.size()),
-                                           nullptr, 0, nullptr, nullptr);
-    if (size <= 0) return false;
-    out.resize(static_cast<size_t>(size));
-    return ::WideCharToMultiByte(CP_UTF8, WC_ERR_INVALID_CHARS, text.data(), static_cast<int>(text.size()),
-                                 out.data(), size, nullptr, nullptr) == size;
-}
 
 std::wstring ControlText(HWND control)
 {
@@ -296,8 +284,8 @@ void CWriteTagDlg::Write()
     const std::wstring name = ControlText(nameEdit_);
     std::string ssid;
     std::string key;
-    WscWriteProblem problem = ToUtf8(name, ssid) ? WscWriteProblem::None : WscWriteProblem::NameLength;
-    if (problem == WscWriteProblem::None && security != WscWriteSecurity::Open && !ToUtf8(ControlText(passEdit_), key))
+    WscWriteProblem problem = ToUtf8Strict(name, ssid) ? WscWriteProblem::None : WscWriteProblem::NameLength;
+    if (problem == WscWriteProblem::None && security != WscWriteSecurity::Open && !ToUtf8Strict(ControlText(passEdit_), key))
         problem = WscWriteProblem::Passphrase;
     if (problem == WscWriteProblem::None) problem = CheckWscNetwork(ssid, key, security);
     if (problem != WscWriteProblem::None) {

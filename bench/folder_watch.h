@@ -10,6 +10,7 @@
 #include <string>
 
 #include "bench_report.h"
+#include "compare_no_case.h"
 #include "unique_handle.h"
 
 namespace tapdeck::bench {
@@ -73,8 +74,7 @@ private:
         while (offset + offsetof(FILE_NOTIFY_INFORMATION, FileName) <= bytes) {
             const auto* record = reinterpret_cast<const FILE_NOTIFY_INFORMATION*>(records + offset);
             if (offset + offsetof(FILE_NOTIFY_INFORMATION, FileName) + record->FileNameLength > bytes) break;
-            if (::CompareStringOrdinal(record->FileName, static_cast<int>(record->FileNameLength / sizeof(wchar_t)),
-                                       name.c_str(), static_cast<int>(name.size()), TRUE) == CSTR_EQUAL)
+            if (EqualsNoCase(std::wstring_view(record->FileName, record->FileNameLength / sizeof(wchar_t)), name))
                 return true;
             if (record->NextEntryOffset == 0) break;
             offset += record->NextEntryOffset;

@@ -139,17 +139,17 @@ int wmain(int argc, wchar_t** argv)
 {
     const int minutes = argc > 1 ? _wtoi(argv[1]) : 10;
     const int settleSeconds = argc > 2 ? _wtoi(argv[2]) : 30;
-    const std::wstring agentPath = bench::InstalledProgram(L"Tapdeck.exe");
-    ::RegDeleteTreeW(HKEY_LOCAL_MACHINE, bench::kNfcdbKey);
+    const std::wstring& agentPath = test::Agent();
+    test::ClearRegistrations();
     for (int i = 0; i < kRegistrations; ++i) {
-        bench::RegisterNfcHandler(L"Bench" + std::to_wstring(i), L"NDEF:ext.bench.idle" + std::to_wstring(i),
-                                  L"C:\\tapdeck-sim\\bin\\nfc-recorder.exe");
+        test::Register(L"Bench" + std::to_wstring(i), L"NDEF:ext.bench.idle" + std::to_wstring(i),
+                       L"C:\\tapdeck-sim\\bin\\nfc-recorder.exe");
     }
     sim::DeleteStateFile(sim::kNfcArea, sim::kNfcSubscriptionsFile);
     sim::WriteStateFile(sim::kNfcArea, sim::kNfcPresentFile, L"1");
 
-    unique_handle agent = bench::StartProgram(agentPath, L"/AutoStart");
-    unique_handle floor = bench::StartProgram(bench::FloorProgram(L"idle_floor.exe"), L"");
+    unique_handle agent = test::StartProgram(agentPath, L"/AutoStart");
+    unique_handle floor = test::StartProgram(bench::FloorProgram(L"idle_floor.exe"), L"");
     if (!agent || !floor) {
         std::printf("nfc_agent_idle: the agent or the floor did not start\n");
         if (agent) ::TerminateProcess(agent.get(), 1);
@@ -177,11 +177,11 @@ int wmain(int argc, wchar_t** argv)
     }
     if (ended) std::printf("nfc_agent_idle: the agent or the floor ended while idle\n");
 
-    unique_handle halt = bench::StartProgram(agentPath, L"/HaltAll");
+    unique_handle halt = test::StartProgram(agentPath, L"/HaltAll");
     if (halt) ::WaitForSingleObject(halt.get(), 20000);
     if (::WaitForSingleObject(agent.get(), 20000) != WAIT_OBJECT_0) ::TerminateProcess(agent.get(), 1);
     ::TerminateProcess(floor.get(), 0);
-    ::RegDeleteTreeW(HKEY_LOCAL_MACHINE, bench::kNfcdbKey);
+    test::ClearRegistrations();
     sim::DeleteStateFile(sim::kNfcArea, sim::kNfcPresentFile);
 
     const size_t failures = agentSeries.failures + floorSeries.failures;

@@ -14,7 +14,7 @@
 #include <string>
 #include <vector>
 
-#include "../sim/nfc/hex_text.h"
+#include "hex.h"
 #include "../sim/nfc/radio_protocol.h"
 #include "bench_process.h"
 #include "bench_report.h"
@@ -65,7 +65,7 @@ double CreateProcessSample(bench::FolderWatch& handlerFolder, const std::wstring
 {
     const LONGLONG deadline = bench::CounterAfterMs(kSampleTimeoutMs);
     const LONGLONG before = bench::Counter();
-    const unique_handle recorder = bench::StartProgram(kRecorder, parameters);
+    const unique_handle recorder = test::StartProgram(kRecorder, parameters);
     const LONGLONG stamp = recorder ? RecorderStamp(handlerFolder, parameters, deadline) : 0;
     const bool ended = bench::WaitForNoProcess(kRecorderName, bench::MsUntil(deadline));
     return stamp && ended ? bench::CounterMs(stamp - before) : -1;
@@ -78,7 +78,7 @@ std::wstring Parameters(wchar_t side, int i)
     const unsigned n = static_cast<unsigned>(i) * 2654435761u & 0xffffff;
     const std::vector<BYTE> payload{static_cast<BYTE>(side), static_cast<BYTE>(n >> 16), static_cast<BYTE>(n >> 8),
                                     static_cast<BYTE>(n)};
-    return sim::ToHex(sim::MessageRoutedTo(kType, payload));
+    return tapdeck::ToHex(sim::MessageRoutedTo(kType, payload));
 }
 
 bool WaitForPipe(DWORD host)
@@ -95,16 +95,16 @@ bool WaitForPipe(DWORD host)
 
 int wmain()
 {
-    ::RegDeleteTreeW(HKEY_LOCAL_MACHINE, bench::kNfcdbKey);
-    bench::RegisterNfcHandler(L"BenchLatency", kType, kRecorder);
+    test::ClearRegistrations();
+    test::Register(L"BenchLatency", kType, kRecorder);
     sim::DeleteStateFile(L"handler", L"timing.log");
     sim::DeleteStateFile(sim::kNfcArea, sim::kNfcSubscriptionsFile);
     sim::WriteStateFile(sim::kNfcArea, sim::kNfcPresentFile, L"1");
     bench::FolderWatch handlerFolder(sim::StateDir(L"handler"));
 
-    const std::wstring agentPath = bench::InstalledProgram(L"Tapdeck.exe");
-    unique_handle agent = bench::StartProgram(agentPath, L"/AutoStart");
-    unique_handle floor = bench::StartProgram(bench::FloorProgram(L"shell_open_floor.exe"), kRecorder);
+    const std::wstring& agentPath = test::Agent();
+    unique_handle agent = test::StartProgram(agentPath, L"/AutoStart");
+    unique_handle floor = test::StartProgram(bench::FloorProgram(L"shell_open_floor.exe"), kRecorder);
     const DWORD agentId = agent ? ::GetProcessId(agent.get()) : 0;
     const DWORD floorId = floor ? ::GetProcessId(floor.get()) : 0;
     bool ready = false;
@@ -135,10 +135,10 @@ int wmain()
 
     sim::SendRadioRequest(floorId, "quit");
     if (floor && ::WaitForSingleObject(floor.get(), 10000) != WAIT_OBJECT_0) ::TerminateProcess(floor.get(), 1);
-    unique_handle halt = bench::StartProgram(agentPath, L"/HaltAll");
+    unique_handle halt = test::StartProgram(agentPath, L"/HaltAll");
     if (halt) ::WaitForSingleObject(halt.get(), 20000);
     if (agent && ::WaitForSingleObject(agent.get(), 20000) != WAIT_OBJECT_0) ::TerminateProcess(agent.get(), 1);
-    ::RegDeleteTreeW(HKEY_LOCAL_MACHINE, bench::kNfcdbKey);
+    test::ClearRegistrations();
     sim::DeleteStateFile(sim::kNfcArea, sim::kNfcPresentFile);
 
     const double touchMs = bench::Median(touches);

@@ -26,6 +26,7 @@
 #include "com_ptr.h"
 #include "bench_report.h"
 #include "folder_watch.h"
+#include "hex.h"
 #include "sim_state.h"
 #include "unique_handle.h"
 #include "wlan_sim_state.h"
@@ -51,13 +52,7 @@ std::wstring Payload()
     payload += std::string("\x10\x01\x00", 3) + static_cast<char>(pass.size()) + pass;
     std::string message = std::string("\x92\x16", 2) + static_cast<char>(payload.size()) + "application/x-vexa-kox" +
                           payload;
-    static const wchar_t digits[] = L"0123456789abcdef";
-    std::wstring hex;
-    for (const unsigned char byte : message) {
-        hex += digits[byte >> 4];
-        hex += digits[byte & 15];
-    }
-    return hex;
+    return ToHex(message);
 }
 
 struct Stamp {
@@ -125,7 +120,7 @@ Run RunOnce(const std::wstring& program, const std::wstring& arguments, bool col
     bench::FolderWatch activations(sim::StateDir(L"activation"));
     const LONGLONG start = bench::Counter();
     const LONGLONG deadline = bench::CounterAfterMs(kRunTimeoutMs);
-    const unique_handle process = bench::StartProgram(program, arguments);
+    const unique_handle process = test::StartProgram(program, arguments);
     bool activated = false;
     while (process && !activated) {
         activated = sim::ReadStateFile(L"activation", L"records.txt").find(L"activate\t") != std::wstring::npos;
@@ -255,7 +250,7 @@ Figure Measure(const char* name, const std::wstring& pairwell, const std::wstrin
 
 int wmain()
 {
-    const std::wstring pairwell = bench::InstalledProgram(L"Pairwell.exe");
+    const std::wstring pairwell = test::InstalledPath(L"Pairwell.exe");
     const std::wstring floorProgram = bench::FloorProgram(L"activation_floor.exe");
     const std::wstring payload = Payload();
 

@@ -38,39 +38,68 @@ function(tapdeck_version_rc out_var file_name description)
     set(${out_var} "${out}" PARENT_SCOPE)
 endfunction()
 
-# A GoogleTest program run under Wine by ctest. PROCESS tests drive the
-# installed product, so they need the install and take the agent's session
-# objects one at a time; every program of the product may load the
-# usage-statistics library that the client tests swap and count, so they
-# take that lock too.
+# The locks tests take, one for each piece of state that tests share:
+#   agent            the agent's one instance per session (its mutexes,
+#                    shutdown events and windows found by property) and the
+#                    NFC world every agent reads and writes: NFCDB, the
+#                    radio's files, the handler's log.
+#   pairwell         Pairwell's one instance and its dialogs found by
+#                    property, the stand-ins of its flow (Wi-Fi, toast,
+#                    activation, app visibility, store) and the Start-menu
+#                    shortcut that lets its toasts appear.
+#   photoeditor      the photo editor stand-in's record of starts.
+#   version_records  the maker's shared version records in HKLM.
+# The usage-statistics stand-in is installed once and keeps each test's
+# calls apart; a test that replaces, removes or slows it takes every lock,
+# since every program of the product may have it loaded.
+set(TAPDECK_TEST_LOCKS agent pairwell photoeditor version_records)
+
+# What every test program finds in its environment: the prefix, and a file
+# of its own for the usage-statistics stand-in's record of calls.
+function(tapdeck_test_environment test)
+    set_property(TEST ${test} APPEND PROPERTY ENVIRONMENT "WINEPREFIX=${TAPDECK_WINEPREFIX}"
+                                                          "TAPDECK_TALLYR_RECORDS=${test}.log" ${ARGN})
+endfunction()
+
+# A GoogleTest program run under Wine by ctest. INSTALLED programs drive or
+# read the installed product and its stand-ins, so they need the install;
+# LOCKS names the shared state they use (see above).
 function(tapdeck_gtest name)
-    cmake_parse_arguments(T "PROCESS" "" "SOURCES;LIBS" ${ARGN})
+    cmake_parse_arguments(T "INSTALLED" "" "SOURCES;LIBS;LOCKS" ${ARGN})
     add_executable(${name} ${T_SOURCES})
     target_link_options(${name} PRIVATE -municode)
     target_include_directories(${name} PRIVATE "${CMAKE_SOURCE_DIR}/tests")
     target_link_libraries(${name} PRIVATE tapdeck_warnings ${T_LIBS} tapdeck_test_main)
     add_test(NAME ${name} COMMAND ${name})
-    set_tests_properties(${name} PROPERTIES ENVIRONMENT "WINEPREFIX=${TAPDECK_WINEPREFIX}"
-                                           FIXTURES_REQUIRED prefix)
-    if(T_PROCESS)
-        set_tests_properties(${name} PROPERTIES FIXTURES_REQUIRED "prefix;installed"
-                                               RESOURCE_LOCK "tapdeck_session;tallyr")
+    tapdeck_test_environment(${name})
+    set_tests_properties(${name} PROPERTIES FIXTURES_REQUIRED prefix)
+    if(T_INSTALLED)
+        set_tests_properties(${name} PROPERTIES FIXTURES_REQUIRED "prefix;installed")
+    endif()
+    if(T_LOCKS)
+        set_tests_properties(${name} PROPERTIES RESOURCE_LOCK "${T_LOCKS}")
     endif()
 endfunction()
 
-# One folder of tests: its *_test.cpp files become <name>_tests (unit tests
-# that link the product's libraries), its *_process_test.cpp files become
-# <name>_process_tests (they drive the installed product).
+# One folder of tests: its *_process_test.cpp files become
+# <name>_process_tests (they start the installed programs), its
+# *_installed_test.cpp files <name>_installed_tests (they use the installed
+# files and stand-ins in their own process), the other *_test.cpp files
+# <name>_tests (unit tests that link the product's libraries). Each program
+# takes the locks given for it (PROCESS_LOCKS, INSTALLED_LOCKS, UNIT_LOCKS).
 function(tapdeck_test_folder name)
-    cmake_parse_arguments(T "" "" "LIBS" ${ARGN})
-    file(GLOB all CONFIGURE_DEPENDS "${CMAKE_CURRENT_SOURCE_DIR}/*_test.cpp")
-    file(GLOB process CONFIGURE_DEPENDS "${CMAKE_CURRENT_SOURCE_DIR}/*_process_test.cpp")
-    set(unit ${all})
-    if(process)
-        list(REMOVE_ITEM unit ${process})
-        tapdeck_gtest(${name}_process_tests PROCESS SOURCES ${process} LIBS ${T_LIBS} tapdeck_test_support)
-    endif()
+    cmake_parse_arguments(T "" "" "LIBS;PROCESS_LOCKS;INSTALLED_LOCKS;UNIT_LOCKS" ${ARGN})
+    file(GLOB unit CONFIGURE_DEPENDS "${CMAKE_CURRENT_SOURCE_DIR}/*_test.cpp")
+    foreach(kind process installed)
+        file(GLOB ${kind} CONFIGURE_DEPENDS "${CMAKE_CURRENT_SOURCE_DIR}/*_${kind}_test.cpp")
+        if(${kind})
+            list(REMOVE_ITEM unit ${${kind}})
+            string(TOUPPER ${kind} upper)
+            tapdeck_gtest(${name}_${kind}_tests INSTALLED SOURCES ${${kind}} LIBS ${T_LIBS} tapdeck_test_support
+                          LOCKS ${T_${upper}_LOCKS})
+        endif()
+    endforeach()
     if(unit)
-        tapdeck_gtest(${name}_tests SOURCES ${unit} LIBS ${T_LIBS} tapdeck_test_support)
+        tapdeck_gtest(${name}_tests SOURCES ${unit} LIBS ${T_LIBS} tapdeck_test_support LOCKS ${T_UNIT_LOCKS})
     endif()
 endfunction()

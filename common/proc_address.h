@@ -5,9 +5,15 @@
 namespace tapdeck {
 
 template <typename Fn>
+Fn ProcAs(FARPROC proc) noexcept
+{
+    return reinterpret_cast<Fn>(reinterpret_cast<void*>(proc));
+}
+
+template <typename Fn>
 Fn GetProcAddressAs(HMODULE module, const char* name) noexcept
 {
-    return reinterpret_cast<Fn>(reinterpret_cast<void*>(::GetProcAddress(module, name)));
+    return ProcAs<Fn>(::GetProcAddress(module, name));
 }
 
 }  // namespace tapdeck

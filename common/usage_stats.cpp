@@ -1,12 +1,12 @@
 #include "usage_stats.h"
 
-#include <shlobj.h>
-
 #include <array>
 #include <mutex>
 #include <string>
 
 #include "guarded_call.h"
+#include "known_folder.h"
+#include "proc_address.h"
 #include "vi_critical_section.h"
 
 namespace tapdeck {
@@ -46,12 +46,6 @@ using SubmitEventAsyncFn = HRESULT (*)(const wchar_t* app, int count, const wcha
 using SubmitSettingDiscreteAsyncFn = HRESULT (*)(const wchar_t* app, int count, const wchar_t* const* strings,
                                                  const wchar_t* value, BYTE flag);
 
-template <typename Fn>
-Fn As(FARPROC proc) noexcept
-{
-    return reinterpret_cast<Fn>(reinterpret_cast<void*>(proc));
-}
-
 // One per process. loadLock serialises loading and unloading, callLock every
 // call into the library; both are taken in that order and released in the
 // reverse order. module, loaded, users and entries change only under both.
@@ -86,10 +80,8 @@ UsageClient& Client()
 
 bool LibraryPath(std::wstring& path)
 {
-    PWSTR folder = nullptr;
-    const HRESULT hr = ::SHGetKnownFolderPath(FOLDERID_ProgramFiles, KF_FLAG_DEFAULT_PATH, nullptr, &folder);
-    if (SUCCEEDED(hr) && folder) path = std::wstring(folder) + kLibraryTail;
-    ::CoTaskMemFree(folder);
+    path = KnownFolderPath(FOLDERID_ProgramFiles, KF_FLAG_DEFAULT_PATH);
+    if (!path.empty()) path += kLibraryTail;
     // The path must fit a classic 260-character buffer, as the library's own
     // installer assumes.
     return !path.empty() && path.size() < MAX_PATH;
@@ -125,7 +117,7 @@ HRESULT UsageClient::Resolve()
         return kUsageUnavailable;
     }
     loaded = true;
-    const auto initialize = As<InitializeFn>(entries[Initialize]);
+    const auto initialize = ProcAs<InitializeFn>(entries[Initialize]);
     if (!initialize) return S_OK;
     HRESULT result = S_OK;
     if (!CallGuarded([&] { result = initialize(kAppName); })) return kUsageException;
@@ -136,9 +128,9 @@ HRESULT UsageClient::Unload()
 {
     HRESULT result = S_OK;
     bool survived = true;
-    if (const auto finalize = As<FinalizeFn>(entries[Finalize])) {
+    if (const auto finalize = ProcAs<FinalizeFn>(entries[Finalize])) {
         survived = CallGuarded([&] { result = finalize(kAppName, kWaitMs); });
-    } else if (const auto wait = As<WaitForTerminationFn>(entries[WaitForTermination])) {
+    } else if (const auto wait = ProcAs<WaitForTerminationFn>(entries[WaitForTermination])) {
         survived = CallGuarded([&] { result = wait(kWaitMs); });
     }
     // A library that failed on its way out is left as it is.
@@ -175,7 +167,7 @@ HRESULT SubmitUsageEvent(int count, const wchar_t* const* strings)
 {
     UsageClient& client = Client();
     std::lock_guard lock(client.callLock);
-    const auto submit = As<SubmitEventAsyncFn>(client.entries[SubmitEventAsync]);
+    const auto submit = ProcAs<SubmitEventAsyncFn>(client.entries[SubmitEventAsync]);
     if (!submit) return kUsageUnavailable;
     HRESULT result = S_OK;
     if (!CallGuarded([&] { result = submit(kAppName, count, strings); })) return kUsageException;
@@ -186,7 +178,7 @@ HRESULT SubmitUsageSetting(const wchar_t* const* categoryAndName, const wchar_t*
 {
     UsageClient& client = Client();
     std::lock_guard lock(client.callLock);
-    const auto submit = As<SubmitSettingDiscreteAsyncFn>(client.entries[SubmitSettingDiscreteAsync]);
+    const auto submit = ProcAs<SubmitSettingDiscreteAsyncFn>(client.entries[SubmitSettingDiscreteAsync]);
     if (!submit) return kUsageUnavailable;
     HRESULT result = S_OK;
     if (!CallGuarded([&] { result = submit(kAppName, 2, categoryAndName, value, 1); })) return kUsageException;

@@ -2,37 +2,15 @@
 
 #include <cstdint>
 
+#include "wsc_values.h"
+
 namespace tapdeck {
 namespace {
 
-constexpr char kWscType[] = "application/vnd.wfa.wsc";
-
-// NDEF header flags: message begin, message end, short record; media type.
-constexpr unsigned char kFirstAndLast = 0xC0;
-constexpr unsigned char kShortRecord = 0x10;
-constexpr unsigned char kTnfMedia = 0x02;
-
-constexpr std::uint16_t kAttrAuthType = 0x1003;
-constexpr std::uint16_t kAttrCredential = 0x100E;
-constexpr std::uint16_t kAttrEncrType = 0x100F;
-constexpr std::uint16_t kAttrMacAddress = 0x1020;
-constexpr std::uint16_t kAttrNetworkIndex = 0x1026;
-constexpr std::uint16_t kAttrNetworkKey = 0x1027;
-constexpr std::uint16_t kAttrSsid = 0x1045;
-constexpr std::uint16_t kAttrVendorExtension = 0x1049;
-constexpr std::uint16_t kAttrVersion = 0x104A;
-
-constexpr std::uint16_t kAuthOpen = 0x0001;
-constexpr std::uint16_t kAuthWpaPersonal = 0x0002;
-constexpr std::uint16_t kAuthWpa2Personal = 0x0020;
-constexpr std::uint16_t kEncrNone = 0x0001;
-constexpr std::uint16_t kEncrTkip = 0x0004;
-constexpr std::uint16_t kEncrAes = 0x0008;
+using namespace wsc;
 
 // The Wi-Fi Alliance's vendor id, then its Version2 subelement (id 0, one byte).
 constexpr char kWfaVersion2[] = {'\x00', '\x37', '\x2A', '\x00', '\x01', '\x20'};
-
-constexpr size_t kMaxSsidBytes = 32;
 
 void Big16(std::string& out, std::uint16_t value)
 {
@@ -54,27 +32,12 @@ std::string Value16(std::uint16_t value)
     return out;
 }
 
-bool IsHexDigit(char c) { return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F'); }
-
-bool IsPassphrase(std::string_view key)
-{
-    if (key.size() == 64) {
-        for (char c : key)
-            if (!IsHexDigit(c)) return false;
-        return true;
-    }
-    if (key.size() < 8 || key.size() > 63) return false;
-    for (char c : key)
-        if (c < 0x20 || c > 0x7e) return false;
-    return true;
-}
-
 }  // namespace
 
 WscWriteProblem CheckWscNetwork(std::string_view ssid, std::string_view key, WscWriteSecurity security)
 {
     if (ssid.empty() || ssid.size() > kMaxSsidBytes) return WscWriteProblem::NameLength;
-    if (security != WscWriteSecurity::Open && !IsPassphrase(key)) return WscWriteProblem::Passphrase;
+    if (security != WscWriteSecurity::Open && !IsNetworkKey(key)) return WscWriteProblem::Passphrase;
     return WscWriteProblem::None;
 }
 
@@ -106,10 +69,10 @@ std::string EncodeWscMessage(std::string_view ssid, std::string_view key, WscWri
 
     // A checked network's token is at most 150 bytes: always a short record.
     std::string message;
-    message.push_back(static_cast<char>(kFirstAndLast | kShortRecord | kTnfMedia));
-    message.push_back(static_cast<char>(sizeof(kWscType) - 1));
+    message.push_back(static_cast<char>(kMessageBegin | kMessageEnd | kShortRecord | kTnfMedia));
+    message.push_back(static_cast<char>(kMediaType.size()));
     message.push_back(static_cast<char>(payload.size()));
-    message.append(kWscType, sizeof(kWscType) - 1);
+    message.append(kMediaType);
     message.append(payload);
     return message;
 }

@@ -107,17 +107,6 @@ bool ReadCommandStream(IStream* stream, std::vector<Command>& commands)
     return true;
 }
 
-bool ReadCommandFile(const std::wstring& path, std::vector<Command>& commands)
-{
-    commands.clear();
-    if (path.empty() || !::PathFileExistsW(path.c_str())) return false;
-    com_ptr<IStream> stream;
-    if (FAILED(::SHCreateStreamOnFileEx(path.c_str(), STGM_READ | STGM_SHARE_DENY_NONE, FILE_ATTRIBUTE_NORMAL, FALSE,
-                                        nullptr, stream.put())))
-        return false;
-    return ReadCommandStream(stream.get(), commands);
-}
-
 bool CommandFile::Read(const std::wstring& path, std::vector<Command>& commands)
 {
     commands.clear();

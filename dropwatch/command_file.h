@@ -25,8 +25,6 @@ struct Command {
 // truncated file) fails: it may be half written. So does one with more than
 // 16 commands or 64 arguments in all: one file starts only a few programs.
 bool ReadCommandStream(IStream* stream, std::vector<Command>& commands);
-// The same for a file, opened read-only.
-bool ReadCommandFile(const std::wstring& path, std::vector<Command>& commands);
 
 // One command file as it was read: the bytes parsed and an open handle, so
 // that only that very content is ever deleted. A file rewritten after the

@@ -5,6 +5,7 @@
 #include <shlwapi.h>
 
 #include "command_file.h"
+#include "compare_no_case.h"
 #include "monitor_state.h"
 #include "picture_path.h"
 #include "unique_handle.h"
@@ -35,7 +36,7 @@ bool OnCommandInfoChanged(MonitorState& state, const std::wstring& packageFamily
     // Pairwell no more.
     const std::wstring* disconnected = nullptr;
     for (const Command& command : commands) {
-        if (_wcsicmp(command.name.c_str(), L"WiFiDisconnect") == 0) {
+        if (EqualsNoCase(command.name, L"WiFiDisconnect")) {
             // Without a network name Pairwell would match no connection.
             if (command.arguments.empty()) {
                 disconnected = nullptr;
@@ -47,7 +48,7 @@ bool OnCommandInfoChanged(MonitorState& state, const std::wstring& packageFamily
             continue;
         }
         disconnected = nullptr;
-        if (_wcsicmp(command.name.c_str(), L"LaunchPS") == 0) {
+        if (EqualsNoCase(command.name, L"LaunchPS")) {
             RunGlimpser(state);
             // Anything but one picture is skipped like an argument without a value.
             std::wstring picture;

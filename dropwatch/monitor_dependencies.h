@@ -5,10 +5,11 @@
 #include <windows.h>
 #include <shlobj.h>
 
+#include "known_folder.h"
+
 namespace tapdeck {
 
 using PackageQueryFn = bool (*)(const wchar_t* packageFamilyName);
-using KnownFolderFn = HRESULT(WINAPI*)(REFKNOWNFOLDERID id, DWORD flags, HANDLE token, PWSTR* path);
 
 struct MonitorDependencies {
     PackageQueryFn isPackageFamilyInstalled = nullptr;

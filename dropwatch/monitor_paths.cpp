@@ -1,5 +1,7 @@
 #include "monitor_paths.h"
 
+#include "known_folder.h"
+#include "product_names.h"
 #include "srw_lock.h"
 
 namespace tapdeck {
@@ -16,11 +18,7 @@ std::wstring Join(const std::wstring& base, const wchar_t* part)
 bool MonitorPaths::FetchKnownFolder(REFKNOWNFOLDERID id, std::wstring& cached, std::wstring& path)
 {
     SrwGuard guard(lock_);
-    if (cached.empty() && getKnownFolderPath_) {
-        PWSTR folder = nullptr;
-        if (SUCCEEDED(getKnownFolderPath_(id, 0, nullptr, &folder)) && folder) cached = folder;
-        ::CoTaskMemFree(folder);
-    }
+    CacheKnownFolder(id, cached, getKnownFolderPath_);
     path = cached;
     return !path.empty();
 }
@@ -35,23 +33,23 @@ bool MonitorPaths::ProgramFiles(std::wstring& path)
     return FetchKnownFolder(FOLDERID_ProgramFiles, programFilesPath_, path);
 }
 
-std::wstring MonitorPaths::InstallFile(std::wstring& cached, const wchar_t* tail)
+std::wstring MonitorPaths::InstallFile(std::wstring& cached, const wchar_t* file)
 {
     std::wstring programFiles;
-    const bool available = ProgramFiles(programFiles);
+    ProgramFiles(programFiles);
     SrwGuard guard(lock_);
-    if (cached.empty() && available) cached = programFiles + tail;
+    if (cached.empty()) cached = InstalledPath(programFiles, file);
     return cached;
 }
 
 std::wstring MonitorPaths::ConfigPath()
 {
-    return InstallFile(configPath_, L"\\Vexa\\Tapdeck\\Pairwell Profile\\Configuration.xml");
+    return InstallFile(configPath_, kProfileFile);
 }
 
-std::wstring MonitorPaths::GlimpserPath() { return InstallFile(glimpserPath_, L"\\Vexa\\Tapdeck\\Glimpser.exe"); }
+std::wstring MonitorPaths::GlimpserPath() { return InstallFile(glimpserPath_, L"Glimpser.exe"); }
 
-std::wstring MonitorPaths::PairwellPath() { return InstallFile(pairwellPath_, L"\\Vexa\\Tapdeck\\Pairwell.exe"); }
+std::wstring MonitorPaths::PairwellPath() { return InstallFile(pairwellPath_, L"Pairwell.exe"); }
 
 std::wstring MonitorPaths::PackagesFolder()
 {

@@ -34,7 +34,7 @@ public:
 
 private:
     bool FetchKnownFolder(REFKNOWNFOLDERID id, std::wstring& cached, std::wstring& path);
-    std::wstring InstallFile(std::wstring& cached, const wchar_t* tail);
+    std::wstring InstallFile(std::wstring& cached, const wchar_t* file);
 
     KnownFolderFn getKnownFolderPath_;
     SRWLOCK lock_ = SRWLOCK_INIT;  // guards every field below

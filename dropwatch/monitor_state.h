@@ -35,13 +35,16 @@ public:
     // The first profile entry's family name, copied under the lock: a worker
     // reads it once, when it starts.
     std::wstring PackageFamilyName() const;
-    bool WaiterRunning() const;
-    bool WatcherRunning() const;
 
     MonitorPaths& Paths() noexcept { return paths_; }
     PhotoshopElements& Photoshop() noexcept { return photoshop_; }
     HRESULT UsageStatus() const noexcept { return usage_.Status(); }
     void SubmitMonitorFailed(const wchar_t* folder);
+
+    // For tests: whether a worker is recorded as running, which its thread
+    // shows only once it has begun.
+    bool WaiterRunning() const;
+    bool WatcherRunning() const;
 
     // Called by the workers themselves.
     void SignalWaiterStop();

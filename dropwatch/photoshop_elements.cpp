@@ -31,7 +31,7 @@ std::wstring SubkeyName(HKEY key, DWORD index, DWORD longest)
 
 bool PhotoshopElements::IsPhotoshopInstalled() const { return static_cast<bool>(OpenKey(root_, kProductKey)); }
 
-bool PhotoshopElements::GetPhotoshopVersion(std::wstring& version)
+bool PhotoshopElements::GetPhotoshopVersion(std::wstring& version) const
 {
     unique_hkey key = OpenKey(root_, kProductKey);
     if (!key) return false;
@@ -55,7 +55,6 @@ bool PhotoshopElements::GetPhotoshopVersion(std::wstring& version)
             }
         }
     }
-    photoshopVersion_ = best;
     version = best;
     return true;
 }

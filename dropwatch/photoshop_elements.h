@@ -15,13 +15,10 @@ public:
     bool IsPhotoshopInstalled() const;
     // The greatest version subkey name (empty without subkeys); false, and
     // version untouched, when the key does not open.
-    bool GetPhotoshopVersion(std::wstring& version);
+    bool GetPhotoshopVersion(std::wstring& version) const;
     // Starts the editor of the chosen version with the parameters as given;
     // true when its path was found and the start was requested.
     bool LaunchPhotoshop(const std::wstring& parameters);
-
-    // The version found by the last GetPhotoshopVersion.
-    const std::wstring& LastVersion() const noexcept { return photoshopVersion_; }
 
     // Components split at each "." and read like _wtoi; no dot, no components.
     static std::vector<int> VersionComponents(const std::wstring& name);
@@ -31,7 +28,6 @@ public:
 
 private:
     HKEY root_;
-    std::wstring photoshopVersion_;  // written only on the watcher thread
 };
 
 }  // namespace tapdeck

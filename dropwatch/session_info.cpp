@@ -6,6 +6,7 @@
 #include "bounded_read.h"
 #include "com_ptr.h"
 #include "companion_file_open.h"
+#include "compare_no_case.h"
 #include "monitor_state.h"
 #include "unique_handle.h"
 #include "xml_node_reader.h"
@@ -47,7 +48,7 @@ bool ReadSessionId(const std::wstring& path, std::wstring& id, bool* held)
         if (reader.Type() == XmlNodeType_Element) {
             std::wstring name;
             if (!reader.LocalName(name)) return false;
-            if (_wcsicmp(name.c_str(), L"SessionID") == 0) seen = true;
+            if (EqualsNoCase(name, L"SessionID")) seen = true;
         } else if (reader.Type() == XmlNodeType_Text && seen) {
             if (!reader.Value(id)) return false;
             // A file that breaks off in the text may hold only part of the

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <string>
 
+#include "utf8.h"
+
 namespace tapdeck {
 namespace {
 
@@ -11,53 +13,6 @@ namespace {
 constexpr size_t kRecordHeaderChars = 50;
 constexpr size_t kTagChars = 4;
 constexpr size_t kLengthChars = 4;
-
-// Strict UTF-8 (no overlong forms, no surrogates, nothing above U+10FFFF)
-// into UTF-16; false when the bytes are not UTF-8.
-bool DecodeUtf8(const std::string& bytes, std::wstring& out)
-{
-    std::wstring text;
-    for (size_t i = 0; i < bytes.size();) {
-        const unsigned char lead = static_cast<unsigned char>(bytes[i]);
-        unsigned long code = 0;
-        size_t extra = 0;
-        unsigned long minimum = 0;
-        if (lead < 0x80) {
-            code = lead;
-        } else if (lead >= 0xC2 && lead <= 0xDF) {
-            code = lead & 0x1Fu;
-            extra = 1;
-            minimum = 0x80;
-        } else if (lead >= 0xE0 && lead <= 0xEF) {
-            code = lead & 0x0Fu;
-            extra = 2;
-            minimum = 0x800;
-        } else if (lead >= 0xF0 && lead <= 0xF4) {
-            code = lead & 0x07u;
-            extra = 3;
-            minimum = 0x10000;
-        } else {
-            return false;
-        }
-        if (bytes.size() - i - 1 < extra) return false;
-        for (size_t k = 1; k <= extra; ++k) {
-            const unsigned char next = static_cast<unsigned char>(bytes[i + k]);
-            if ((next & 0xC0u) != 0x80u) return false;
-            code = (code << 6) | (next & 0x3Fu);
-        }
-        if (code < minimum || code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF)) return false;
-        if (code >= 0x10000) {
-            code -= 0x10000;
-            text.push_back(static_cast<wchar_t>(0xD800 + (code >> 10)));
-            text.push_back(static_cast<wchar_t>(0xDC00 + (code & 0x3FFu)));
-        } else {
-            text.push_back(static_cast<wchar_t>(code));
-        }
-        i += extra + 1;
-    }
-    out = std::move(text);
-    return true;
-}
 
 }  // namespace
 
@@ -119,7 +74,7 @@ bool HexToText(std::wstring_view valueText, std::wstring& text, std::string& byt
         if (byte >= 0x80) ascii = false;
         bytes.push_back(static_cast<char>(byte));
     }
-    if (!ascii && DecodeUtf8(bytes, text)) return true;
+    if (!ascii && FromUtf8Strict(bytes, text)) return true;
     text.assign(bytes.size(), L'\0');
     std::transform(bytes.begin(), bytes.end(), text.begin(),
                    [](char byte) { return static_cast<wchar_t>(static_cast<unsigned char>(byte)); });

@@ -4,6 +4,7 @@
 #include <mutex>
 #include <new>
 
+#include "product_names.h"
 #include "res_string.h"
 #include "strings/pairwell_strings.h"
 #include "unique_hstring.h"
@@ -12,7 +13,6 @@ namespace tapdeck::pairwell {
 namespace {
 
 constexpr UINT kConnectingText = 534;
-constexpr wchar_t kAppUserModelId[] = L"Vexa.Quor.Tapdeck";
 
 // How many text elements each template fills.
 UINT32 TemplateTextCount(sdk::ToastTemplateType type)

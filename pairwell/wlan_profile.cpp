@@ -2,6 +2,9 @@
 
 #include <windows.h>
 
+#include "hex.h"
+#include "xml_escape.h"
+
 namespace tapdeck::pairwell {
 namespace {
 
@@ -9,20 +12,21 @@ constexpr wchar_t kProfileNamespace[] = L"http://www.microsoft.com/networking/WL
 
 const wchar_t* Flag(bool value) { return value ? L"true" : L"false"; }
 
+// <name>value</name>, the value escaped.
+std::wstring Element(const wchar_t* name, std::wstring_view value)
+{
+    return std::wstring(L"<") + name + L">" + EscapeXml(value) + L"</" + name + L">";
+}
+
 }  // namespace
 
 std::wstring SsidHex(std::string_view ssidBytes)
 {
-    static const wchar_t digits[] = L"0123456789ABCDEF";
-    bool printable = true;
-    std::wstring hex;
     for (const char c : ssidBytes) {
         const unsigned byte = static_cast<unsigned char>(c);
-        printable = printable && byte >= 0x20 && byte <= 0x7E;
-        hex += digits[byte >> 4];
-        hex += digits[byte & 15];
+        if (byte < 0x20 || byte > 0x7E) return ToHex(ssidBytes, HexCase::Upper);
     }
-    return printable ? std::wstring() : hex;
+    return {};
 }
 
 void FillProfileParams(WlanProfileParams& params, const std::wstring& ssid, const std::wstring& passphrase,
@@ -52,62 +56,21 @@ void FillProfileParams(WlanProfileParams& params, const std::wstring& ssid, cons
     params.keyMaterial = passphrase;
 }
 
-std::wstring EscapeXmlText(std::wstring_view text)
-{
-    std::wstring out;
-    out.reserve(text.size());
-    for (const wchar_t c : text) {
-        switch (c) {
-        case L'&': out += L"&amp;"; break;
-        case L'<': out += L"&lt;"; break;
-        case L'>': out += L"&gt;"; break;
-        case L'"': out += L"&quot;"; break;
-        case L'\'': out += L"&apos;"; break;
-        case L'\t': out += L"&#9;"; break;
-        case L'\n': out += L"&#10;"; break;
-        case L'\r': out += L"&#13;"; break;
-        default: out += c; break;
-        }
-    }
-    return out;
-}
-
 std::wstring BuildProfileXml(const WlanProfileParams& params)
 {
     std::wstring xml = L"<?xml version=\"1.0\"?><WLANProfile xmlns=\"";
     xml += kProfileNamespace;
-    xml += L"\"><name>";
-    xml += EscapeXmlText(params.profileName);
-    xml += L"</name><SSIDConfig><SSID>";
+    xml += L"\">" + Element(L"name", params.profileName) + L"<SSIDConfig><SSID>";
     // The service matches the network by the hex bytes when they are given.
-    if (!params.ssidHex.empty()) {
-        xml += L"<hex>";
-        xml += EscapeXmlText(params.ssidHex);
-        xml += L"</hex>";
-    }
-    xml += L"<name>";
-    xml += EscapeXmlText(params.ssidName);
-    xml += L"</name></SSID></SSIDConfig><connectionType>";
-    xml += EscapeXmlText(params.connectionType);
-    xml += L"</connectionType><connectionMode>";
-    xml += EscapeXmlText(params.connectionMode);
-    xml += L"</connectionMode><autoSwitch>";
-    xml += Flag(params.autoSwitch);
-    xml += L"</autoSwitch><MSM><security><authEncryption><authentication>";
-    xml += EscapeXmlText(params.authentication);
-    xml += L"</authentication><encryption>";
-    xml += EscapeXmlText(params.encryption);
-    xml += L"</encryption><useOneX>";
-    xml += Flag(params.useOneX);
-    xml += L"</useOneX></authEncryption>";
+    if (!params.ssidHex.empty()) xml += Element(L"hex", params.ssidHex);
+    xml += Element(L"name", params.ssidName) + L"</SSID></SSIDConfig>";
+    xml += Element(L"connectionType", params.connectionType) + Element(L"connectionMode", params.connectionMode);
+    xml += Element(L"autoSwitch", Flag(params.autoSwitch)) + L"<MSM><security><authEncryption>";
+    xml += Element(L"authentication", params.authentication) + Element(L"encryption", params.encryption);
+    xml += Element(L"useOneX", Flag(params.useOneX)) + L"</authEncryption>";
     if (!EqualsNoCase(params.authentication, L"open")) {
-        xml += L"<sharedKey><keyType>";
-        xml += EscapeXmlText(params.keyType);
-        xml += L"</keyType><protected>";
-        xml += Flag(params.protectedKey);
-        xml += L"</protected><keyMaterial>";
-        xml += EscapeXmlText(params.keyMaterial);
-        xml += L"</keyMaterial></sharedKey>";
+        xml += L"<sharedKey>" + Element(L"keyType", params.keyType) + Element(L"protected", Flag(params.protectedKey));
+        xml += Element(L"keyMaterial", params.keyMaterial) + L"</sharedKey>";
     }
     xml += L"</security></MSM></WLANProfile>";
     return xml;

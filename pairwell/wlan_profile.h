@@ -44,10 +44,4 @@ void FillProfileParams(WlanProfileParams& params, const std::wstring& ssid, cons
 // holds exactly them.
 std::wstring BuildProfileXml(const WlanProfileParams& params);
 
-// Text as XML character data: & < > " ' as entities; tab, line feed and
-// carriage return as character references, so that a parser's line-end and
-// white-space handling keeps them. Other control characters cannot be held
-// by XML 1.0 at all and are passed through: such a profile is refused.
-std::wstring EscapeXmlText(std::wstring_view text);
-
 }  // namespace tapdeck::pairwell

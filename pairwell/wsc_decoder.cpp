@@ -2,67 +2,13 @@
 
 #include <vector>
 
+#include "hex.h"
+#include "wsc_values.h"
+
 namespace tapdeck {
 namespace {
 
-constexpr std::string_view kWscType = "application/vnd.wfa.wsc";
-
-// NDEF record header flags and type name formats.
-constexpr unsigned kMessageBegin = 0x80;
-constexpr unsigned kMessageEnd = 0x40;
-constexpr unsigned kChunked = 0x20;
-constexpr unsigned kShortRecord = 0x10;
-constexpr unsigned kIdPresent = 0x08;
-constexpr unsigned kTnfMask = 0x07;
-constexpr unsigned kTnfMedia = 0x02;
-
-// Wi-Fi Simple Configuration attributes.
-constexpr unsigned kAttrAuthType = 0x1003;
-constexpr unsigned kAttrCredential = 0x100E;
-constexpr unsigned kAttrEncrType = 0x100F;
-constexpr unsigned kAttrMacAddress = 0x1020;
-constexpr unsigned kAttrNetworkIndex = 0x1026;
-constexpr unsigned kAttrNetworkKey = 0x1027;
-constexpr unsigned kAttrSsid = 0x1045;
-constexpr unsigned kAttrVendorExtension = 0x1049;
-constexpr unsigned kAttrVersion = 0x104A;
-
-// Authentication and encryption type values.
-constexpr unsigned kAuthOpen = 0x0001;
-constexpr unsigned kAuthWpaPersonal = 0x0002;
-constexpr unsigned kAuthWpa2Personal = 0x0020;
-constexpr unsigned kAuthWpaWpa2Personal = 0x0022;
-constexpr unsigned kEncrNone = 0x0001;
-constexpr unsigned kEncrTkip = 0x0004;
-constexpr unsigned kEncrAes = 0x0008;
-constexpr unsigned kEncrAesTkip = 0x000C;
-
-constexpr size_t kMaxSsidBytes = 32;
-constexpr size_t kMinPassphrase = 8;
-constexpr size_t kMaxPassphrase = 63;
-constexpr size_t kRawKeyDigits = 64;
-
-int HexValue(wchar_t c)
-{
-    if (c >= L'0' && c <= L'9') return c - L'0';
-    if (c >= L'a' && c <= L'f') return c - L'a' + 10;
-    if (c >= L'A' && c <= L'F') return c - L'A' + 10;
-    return -1;
-}
-
-bool HexToBytes(std::wstring_view text, std::string& bytes)
-{
-    if (text.size() % 2 != 0) return false;
-    bytes.clear();
-    bytes.reserve(text.size() / 2);
-    for (size_t i = 0; i < text.size(); i += 2) {
-        const int high = HexValue(text[i]);
-        const int low = HexValue(text[i + 1]);
-        if (high < 0 || low < 0) return false;
-        bytes.push_back(static_cast<char>(high * 16 + low));
-    }
-    return true;
-}
+using namespace wsc;
 
 unsigned Byte(std::string_view data, size_t at) { return static_cast<unsigned char>(data[at]); }
 
@@ -73,7 +19,7 @@ struct NdefRecord {
     std::string_view type;
     std::string_view payload;
 
-    bool IsWsc() const { return (flags & kTnfMask) == kTnfMedia && type == kWscType; }
+    bool IsWsc() const { return (flags & kTnfMask) == kTnfMedia && type == kMediaType; }
 };
 
 // Reads one record's header and type from the front of rest; false when
@@ -161,23 +107,6 @@ bool ParseAttributes(std::string_view data, std::vector<Attribute>& attributes)
 
 enum class Verdict { Usable, Unsupported, Invalid };
 
-bool IsHexDigits(std::string_view text)
-{
-    for (const char c : text) {
-        if (HexValue(static_cast<unsigned char>(c)) < 0) return false;
-    }
-    return true;
-}
-
-bool IsPrintableAscii(std::string_view text)
-{
-    for (const char c : text) {
-        const unsigned byte = static_cast<unsigned char>(c);
-        if (byte < 0x20 || byte > 0x7E) return false;
-    }
-    return true;
-}
-
 // The security a credential's types ask for, as far as this PC can join it,
 // and whether its cipher is AES. A missing encryption type takes the one the
 // authentication is usually paired with; "none" beside a personal
@@ -261,10 +190,7 @@ Verdict ReadCredential(std::string_view value, WscNetwork& network)
     std::string_view material = *key;
     // Some writers end the key with a NUL, which no key can hold.
     while (!material.empty() && material.back() == '\0') material.remove_suffix(1);
-    const bool rawKey = material.size() == kRawKeyDigits && IsHexDigits(material);
-    const bool passphrase =
-        material.size() >= kMinPassphrase && material.size() <= kMaxPassphrase && IsPrintableAscii(material);
-    if (!rawKey && !passphrase) return Verdict::Invalid;
+    if (!IsNetworkKey(material)) return Verdict::Invalid;
     network.key = std::string(material);
     return Verdict::Usable;
 }
@@ -274,7 +200,7 @@ Verdict ReadCredential(std::string_view value, WscNetwork& network)
 bool IsWscMessage(std::wstring_view hexText)
 {
     std::string message;
-    if (!HexToBytes(hexText, message)) return false;
+    if (!FromHex(hexText, message)) return false;
     NdefRecord record;
     size_t headerLength = 0, idLength = 0, payloadLength = 0;
     // The first record decides, as it decides which subscription Windows
@@ -287,7 +213,7 @@ bool IsWscMessage(std::wstring_view hexText)
 WscTag DecodeWscMessage(std::wstring_view hexText)
 {
     std::string message;
-    if (!HexToBytes(hexText, message)) return {};
+    if (!FromHex(hexText, message)) return {};
     return DecodeWscBytes(message);
 }
 

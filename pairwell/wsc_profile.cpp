@@ -2,21 +2,12 @@
 
 #include <windows.h>
 
+#include "utf8.h"
+#include "wsc_values.h"
+#include "xml_escape.h"
+
 namespace tapdeck::pairwell {
 namespace {
-
-constexpr size_t kRawKeyDigits = 64;
-
-bool DecodeUtf8(std::string_view bytes, std::wstring& text)
-{
-    text.clear();
-    if (bytes.empty()) return true;
-    const int size = static_cast<int>(bytes.size());
-    const int count = ::MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, bytes.data(), size, nullptr, 0);
-    if (count <= 0) return false;
-    text.resize(static_cast<size_t>(count));
-    return ::MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, bytes.data(), size, text.data(), count) == count;
-}
 
 // Control characters are not XML 1.0 text (tab and line ends would not
 // survive a reader's white-space handling either); U+FFFE and U+FFFF are
@@ -29,21 +20,18 @@ bool HoldableInXml(std::wstring_view text)
     return true;
 }
 
-
-std::wstring Widen(std::string_view ascii) { return std::wstring(ascii.begin(), ascii.end()); }
-
 }  // namespace
 
 bool IsTextSsid(std::string_view ssid)
 {
     std::wstring text;
-    return DecodeUtf8(ssid, text) && HoldableInXml(text);
+    return FromUtf8Strict(ssid, text) && HoldableInXml(text);
 }
 
 std::wstring WscNetworkName(std::string_view ssid)
 {
     std::wstring text;
-    if (DecodeUtf8(ssid, text) && HoldableInXml(text)) return text;
+    if (FromUtf8Strict(ssid, text) && HoldableInXml(text)) return text;
     text.clear();
     for (const char c : ssid) {
         const unsigned byte = static_cast<unsigned char>(c);
@@ -76,9 +64,9 @@ void FillWscProfileParams(WlanProfileParams& params, const WscNetwork& network)
     }
     params.useOneX = false;
     // The decoder lets through only 8-63 printable characters or 64 digits.
-    params.keyType = network.key.size() == kRawKeyDigits ? L"networkKey" : L"passPhrase";
+    params.keyType = network.key.size() == wsc::kRawKeyDigits ? L"networkKey" : L"passPhrase";
     params.protectedKey = false;
-    params.keyMaterial = Widen(network.key);
+    params.keyMaterial = FromUtf8(network.key);
 }
 
 std::wstring UserProfileWithKey(const std::wstring& userXml, const WlanProfileParams& tag)
@@ -93,7 +81,7 @@ std::wstring UserProfileWithKey(const std::wstring& userXml, const WlanProfilePa
     if (tagHasKey != userHasKey) return BuildProfileXml(tag);
 
     const size_t start = open + kOpen.size();
-    const std::wstring key = EscapeXmlText(tag.keyMaterial);
+    const std::wstring key = EscapeXml(tag.keyMaterial);
     const bool plain = userXml.find(L"<protected>false</protected>") != std::wstring::npos ||
                        userXml.find(L"<protected>") == std::wstring::npos;
     if (plain && userXml.compare(start, close - start, key) == 0) return {};

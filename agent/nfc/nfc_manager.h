@@ -8,7 +8,7 @@
 #include <string>
 
 #include "com_ptr.h"
-#include "hex_buffer.h"
+#include "hex_codec.h"
 #include "nfc_device_context.h"
 #include "nfc_registration.h"
 #include "proximity.h"
@@ -53,11 +53,11 @@ public:
     UsageUser& Usage() noexcept { return usage_; }
     HexCodec& Hex() noexcept { return hex_; }
 
-    // What tests and the window thread may look at.
+    // For tests: what the manager holds, which the radio's records do not
+    // show (a record or registration the radio was never asked for).
     INT64 PublishedMessageId();
     size_t RecordCount();
     size_t RegistrationCount();
-    CNFCDeviceContext* DeviceContext() noexcept { return deviceContext_.get(); }
 
 private:
     com_ptr<sdk::IProximityDevice> Device();

@@ -5,10 +5,9 @@
 #include <vector>
 
 #include "nfc_registration.h"
+#include "product_names.h"
 
 namespace tapdeck {
-
-constexpr wchar_t kNfcdbKey[] = L"Software\\Vexa Corporation\\Tapdeck\\NFCDB";
 
 // The names of every subkey of NFCDB, or none when one cannot be read.
 bool ReadRegistrationKeys(std::vector<std::wstring>& names);

@@ -1,13 +1,12 @@
 #include "publish.h"
 
-#include <climits>
 #include <cstring>
-#include <vector>
 
 #include "agent_messages.h"
 #include "nfc_manager.h"
 #include "tpd_app.h"
 #include "usage_stats.h"
+#include "utf8.h"
 
 namespace tapdeck {
 namespace {
@@ -17,14 +16,8 @@ constexpr size_t kPublishSwitchLength = 8;
 
 std::wstring PayloadText(const COPYDATASTRUCT* data)
 {
-    if (!data || !data->lpData || data->cbData == 0 || data->cbData > INT_MAX) return {};
-    const auto* bytes = static_cast<const char*>(data->lpData);
-    const int size = static_cast<int>(data->cbData);
-    const int length = ::MultiByteToWideChar(CP_UTF8, 0, bytes, size, nullptr, 0);
-    if (length <= 0) return {};
-    std::wstring text(static_cast<size_t>(length), L'\0');
-    if (::MultiByteToWideChar(CP_UTF8, 0, bytes, size, text.data(), length) <= 0) return {};
-    return text;
+    if (!data || !data->lpData) return {};
+    return FromUtf8(std::string_view(static_cast<const char*>(data->lpData), data->cbData));
 }
 
 }  // namespace
@@ -47,17 +40,11 @@ void ForwardPublishRequest(const wchar_t* commandLine, bool manualStart)
 
 void SendPublishData(HWND agent, const std::wstring& payload)
 {
-    if (payload.empty() || payload.size() > INT_MAX) return;
-    const int size = ::WideCharToMultiByte(CP_UTF8, 0, payload.data(), static_cast<int>(payload.size()), nullptr, 0,
-                                           nullptr, nullptr);
-    if (size <= 0) return;
-    std::vector<char> bytes(static_cast<size_t>(size), '\0');
-    if (::WideCharToMultiByte(CP_UTF8, 0, payload.data(), static_cast<int>(payload.size()), bytes.data(), size,
-                              nullptr, nullptr) <= 0)
-        return;
+    std::string bytes = ToUtf8(payload);
+    if (bytes.empty()) return;
     COPYDATASTRUCT block{};
     block.dwData = 0;
-    block.cbData = static_cast<DWORD>(size);
+    block.cbData = static_cast<DWORD>(bytes.size());
     block.lpData = bytes.data();
     if (agent) ::SendMessageW(agent, WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&block));
 }

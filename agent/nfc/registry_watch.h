@@ -20,7 +20,6 @@ public:
     bool Start(Callback callback, void* context);
     // Signals the thread and waits for it: no callback runs after this returns.
     void Stop();
-    bool Running() const noexcept { return static_cast<bool>(thread_); }
 
 private:
     static DWORD WINAPI Thread(void* param);

@@ -97,7 +97,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int)
                                      nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OVERLAPPED, nullptr));
     unique_event folderChanged(::CreateEventW(nullptr, FALSE, FALSE, nullptr));
     if (!device || !keyChanged || !folder || !folderChanged ||
-        ::RegOpenKeyExW(HKEY_LOCAL_MACHINE, bench::kNfcdbKey, 0, KEY_NOTIFY, key.put()) != ERROR_SUCCESS)
+        ::RegOpenKeyExW(HKEY_LOCAL_MACHINE, kNfcdbKey, 0, KEY_NOTIFY, key.put()) != ERROR_SUCCESS)
         return 1;
     alignas(DWORD) BYTE changes[1024];
     OVERLAPPED overlapped{};

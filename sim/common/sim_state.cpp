@@ -1,6 +1,7 @@
 #include "sim_state.h"
 
 #include "unique_handle.h"
+#include "utf8.h"
 
 namespace tapdeck::sim {
 namespace {
@@ -25,24 +26,10 @@ private:
 
 }  // namespace
 
-std::string ToUtf8(std::wstring_view text)
-{
-    if (text.empty()) return {};
-    const int size = ::WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0,
-                                           nullptr, nullptr);
-    std::string out(static_cast<size_t>(size), '\0');
-    ::WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), out.data(), size, nullptr, nullptr);
-    return out;
-}
-
-std::wstring FromUtf8(std::string_view text)
-{
-    if (text.empty()) return {};
-    const int size = ::MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
-    std::wstring out(static_cast<size_t>(size), L'\0');
-    ::MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), out.data(), size);
-    return out;
-}
+// The product's conversions, so that stand-ins and tests read and write text
+// exactly as it does.
+std::string ToUtf8(std::wstring_view text) { return tapdeck::ToUtf8(text); }
+std::wstring FromUtf8(std::string_view text) { return tapdeck::FromUtf8(text); }
 
 std::wstring StateDir(std::wstring_view area)
 {

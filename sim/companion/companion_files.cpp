@@ -4,44 +4,24 @@
 #include <shlobj.h>
 
 #include "companion_profile.h"
+#include "known_folder.h"
 #include "unique_handle.h"
+#include "utf8.h"
+#include "xml_escape.h"
 
 namespace tapdeck::sim {
 namespace {
 
 std::wstring LocalAppData()
 {
-    PWSTR folder = nullptr;
-    std::wstring path;
-    if (SUCCEEDED(::SHGetKnownFolderPath(FOLDERID_LocalAppData, 0, nullptr, &folder)) && folder) path = folder;
-    ::CoTaskMemFree(folder);
-    return path;
+    return KnownFolderPath(FOLDERID_LocalAppData);
 }
 
-std::string Utf8(const std::wstring& text)
-{
-    if (text.empty()) return {};
-    const int size =
-        ::WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);
-    std::string out(static_cast<size_t>(size), '\0');
-    ::WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), out.data(), size, nullptr, nullptr);
-    return out;
-}
+std::string Escape(const std::wstring& text) { return ToUtf8(EscapeXml(text)); }
 
-std::string Escape(const std::wstring& text)
-{
-    std::string out;
-    for (char c : Utf8(text)) {
-        switch (c) {
-        case '&': out += "&amp;"; break;
-        case '<': out += "&lt;"; break;
-        case '>': out += "&gt;"; break;
-        case '"': out += "&quot;"; break;
-        default: out += c;
-        }
-    }
-    return out;
-}
+constexpr char kBom[] = "\xEF\xBB\xBF";
+
+}  // namespace
 
 void RemoveTree(const std::wstring& folder)
 {
@@ -61,10 +41,6 @@ void RemoveTree(const std::wstring& folder)
     }
     ::RemoveDirectoryW(folder.c_str());
 }
-
-constexpr char kBom[] = "\xEF\xBB\xBF";
-
-}  // namespace
 
 std::wstring InstalledCompanionFamily()
 {

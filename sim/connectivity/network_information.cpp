@@ -26,6 +26,7 @@
 #include "census.h"
 #include "connection_profile.h"
 #include "fault.h"
+#include "runtime_module.h"
 #include "wlan_sim_state.h"
 
 using namespace tapdeck::sim;
@@ -101,21 +102,5 @@ private:
 
 }  // namespace
 
-extern "C" __declspec(dllexport) HRESULT WINAPI DllGetActivationFactory(HSTRING classId, IActivationFactory** factory)
-{
-    if (!factory) return E_POINTER;
-    *factory = nullptr;
-    const wchar_t* name = ::WindowsGetStringRawBuffer(classId, nullptr);
-    if (!name || wcscmp(name, sdk::RuntimeClass_NetworkInformation) != 0) return CLASS_E_CLASSNOTAVAILABLE;
-    *factory = &CNetworkInformationStatics::Instance();
-    (*factory)->AddRef();
-    return S_OK;
-}
-
-extern "C" __declspec(dllexport) HRESULT WINAPI DllCanUnloadNow() { return S_FALSE; }
-
-extern "C" BOOL WINAPI DllMain(HINSTANCE, DWORD reason, void*)
-{
-    if (reason == DLL_PROCESS_DETACH) WriteCensus(kConnectivityCensus);
-    return TRUE;
-}
+TAPDECK_SIM_RUNTIME_MODULE(kConnectivityCensus,
+                           {{sdk::RuntimeClass_NetworkInformation, KeptFactory<CNetworkInformationStatics>}})

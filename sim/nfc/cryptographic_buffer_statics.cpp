@@ -3,7 +3,7 @@
 #include <new>
 
 #include "fault.h"
-#include "hex_text.h"
+#include "hex.h"
 #include "sim_buffer.h"
 
 namespace tapdeck::sim {

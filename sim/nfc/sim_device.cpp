@@ -7,7 +7,7 @@
 
 #include "census.h"
 #include "fault.h"
-#include "hex_text.h"
+#include "hex.h"
 #include "message_type_rules.h"
 #include "ndef_routing.h"
 #include "radio_protocol.h"

@@ -1,7 +1,7 @@
 // simctl commands of the NFC radio stand-in.
 #include <windows.h>
 
-#include "../nfc/hex_text.h"
+#include "hex.h"
 #include "../nfc/ndef_routing.h"
 #include "../nfc/radio_protocol.h"
 #include "sim_state.h"

@@ -1,5 +1,7 @@
 #include "camera_message.h"
 
+#include "hex.h"
+
 namespace tapdeck::sim {
 namespace {
 
@@ -16,19 +18,6 @@ void AppendField(std::string& payload, unsigned tag, std::string_view value)
 }
 
 }  // namespace
-
-std::wstring ToHex(std::string_view bytes)
-{
-    static const wchar_t digits[] = L"0123456789abcdef";
-    std::wstring out;
-    out.reserve(bytes.size() * 2);
-    for (const char c : bytes) {
-        const unsigned char byte = static_cast<unsigned char>(c);
-        out += digits[byte >> 4];
-        out += digits[byte & 15];
-    }
-    return out;
-}
 
 bool BuildCameraMessageHex(std::string_view ssid, std::string_view passphrase, std::wstring& hex)
 {

@@ -12,7 +12,4 @@ namespace tapdeck::sim {
 // record (payload over 255 bytes) or a value is empty.
 bool BuildCameraMessageHex(std::string_view ssid, std::string_view passphrase, std::wstring& hex);
 
-// Lowercase hexadecimal text, two digits per byte.
-std::wstring ToHex(std::string_view bytes);
-
 }  // namespace tapdeck::sim

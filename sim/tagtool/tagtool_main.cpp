@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "camera_message.h"
+#include "hex.h"
 #include "sim_state.h"
 #include "wsc_message.h"
 
@@ -45,7 +46,7 @@ bool ParseHex16(const wchar_t* text, unsigned& value)
 
 int Print(const std::string& message)
 {
-    const std::string text = ToUtf8(ToHex(message)) + "\n";
+    const std::string text = ToUtf8(tapdeck::ToHex(message)) + "\n";
     std::fwrite(text.data(), 1, text.size(), stdout);
     return 0;
 }

@@ -1,9 +1,9 @@
 // Stand-in for the maker's usage-statistics library "tallyr.dll": exports
 // every entry point the client resolves and appends each call to
-// C:\tapdeck-sim\tallyr\calls.log, one tab-separated line per call:
-// the function, the file name of the module that called it (the agent and
-// Dropwatch share one process), then its arguments in order (strings of an
-// array in place).
+// C:\tapdeck-sim\tallyr\calls.log, or to the running test's own file
+// (tallyr_record.h), one tab-separated line per call: the function, the file
+// name of the module that called it (the agent and Dropwatch share one
+// process), then its arguments in order (strings of an array in place).
 // Build variants drop entry points or fail inside the submit call.
 #include <windows.h>
 
@@ -51,7 +51,7 @@ public:
         for (int i = 0; strings && i < count; ++i) Text(strings[i]);
         return *this;
     }
-    ~Line() { AppendRecord(tapdeck::sim::kTallyrArea, tapdeck::sim::kTallyrCallsFile, text_); }
+    ~Line() { AppendRecord(tapdeck::sim::kTallyrArea, tapdeck::sim::TallyrCallsFile(), text_); }
 
 private:
     std::wstring text_;

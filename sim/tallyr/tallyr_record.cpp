@@ -5,6 +5,8 @@
 
 #include <sstream>
 
+#include "compare_no_case.h"
+#include "known_folder.h"
 #include "sim_state.h"
 #include "unique_handle.h"
 
@@ -13,12 +15,7 @@ namespace {
 
 std::wstring ProgramFiles()
 {
-    PWSTR folder = nullptr;
-    std::wstring path;
-    if (SUCCEEDED(::SHGetKnownFolderPath(FOLDERID_ProgramFiles, KF_FLAG_DEFAULT_PATH, nullptr, &folder)) && folder)
-        path = folder;
-    ::CoTaskMemFree(folder);
-    return path;
+    return KnownFolderPath(FOLDERID_ProgramFiles, KF_FLAG_DEFAULT_PATH);
 }
 
 bool ReadWholeFile(const std::wstring& path, std::string& bytes)
@@ -74,7 +71,7 @@ bool RemoveTallyr()
 std::vector<std::vector<std::wstring>> ReadTallyrCalls()
 {
     std::vector<std::vector<std::wstring>> calls;
-    std::wistringstream lines(ReadStateFile(kTallyrArea, kTallyrCallsFile));
+    std::wistringstream lines(ReadStateFile(kTallyrArea, TallyrCallsFile()));
     std::wstring line;
     while (std::getline(lines, line)) {
         std::vector<std::wstring> fields;
@@ -91,14 +88,14 @@ std::vector<std::vector<std::wstring>> ReadTallyrCallsFrom(std::wstring_view mod
 {
     std::vector<std::vector<std::wstring>> calls;
     for (auto& call : ReadTallyrCalls()) {
-        if (call.size() < 2 || ::lstrcmpiW(call[1].c_str(), std::wstring(module).c_str()) != 0) continue;
+        if (call.size() < 2 || !EqualsNoCase(call[1], module)) continue;
         call.erase(call.begin() + 1);
         calls.push_back(std::move(call));
     }
     return calls;
 }
 
-void ClearTallyrCalls() { WriteStateFile(kTallyrArea, kTallyrCallsFile, L""); }
+void ClearTallyrCalls() { WriteStateFile(kTallyrArea, TallyrCallsFile(), L""); }
 
 ScopedTallyrInstall::ScopedTallyrInstall() { existed_ = ReadWholeFile(TallyrInstallPath(), saved_); }
 

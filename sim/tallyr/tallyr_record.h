@@ -1,6 +1,8 @@
 #pragma once
 // Where the usage-statistics stand-in records and what tests use to put one
 // of its builds in place of the real library and read what it was asked.
+#include <windows.h>
+
 #include <string>
 #include <string_view>
 #include <vector>
@@ -8,7 +10,25 @@
 namespace tapdeck::sim {
 
 constexpr wchar_t kTallyrArea[] = L"tallyr";
+// Each test keeps its calls apart from those of tests running beside it:
+// ctest names a file of its own in this variable, and every process the
+// test starts inherits it (the agent, Pairwell, Dropwatch inside the agent).
+// Without it, or with anything but a plain file name, the calls go to
+// kTallyrCallsFile.
+constexpr wchar_t kTallyrRecordsVariable[] = L"TAPDECK_TALLYR_RECORDS";
 constexpr wchar_t kTallyrCallsFile[] = L"calls.log";
+
+// The file in kTallyrArea that this process's calls go to.
+inline std::wstring TallyrCallsFile()
+{
+    wchar_t name[MAX_PATH] = {};
+    const DWORD length = ::GetEnvironmentVariableW(kTallyrRecordsVariable, name, MAX_PATH);
+    if (length == 0 || length >= MAX_PATH) return kTallyrCallsFile;
+    const std::wstring_view text(name, length);
+    const bool plainName = text.find_first_of(L"\\/:") == std::wstring_view::npos && text != L"." && text != L"..";
+    return plainName ? std::wstring(text) : std::wstring(kTallyrCallsFile);
+}
+
 // Named events of a slow library: while kTallyrHoldEvent exists and is not
 // set, Initialize and Finalize set kTallyrInsideEvent and wait.
 constexpr wchar_t kTallyrHoldEvent[] = L"Local\\TapdeckTallyrHold";

@@ -135,12 +135,8 @@ std::vector<std::wstring> TaskNames(const std::wstring& folderPath)
 {
     std::vector<std::wstring> names;
     WIN32_FIND_DATAW found;
-    unique_any<handle_traits<HANDLE, close_find>> find(
-        ::FindFirstFileW((FolderDirectory(folderPath) + L"\\*").c_str(), &found));
-    if (find.get() == INVALID_HANDLE_VALUE) {
-        find.release();
-        return names;
-    }
+    unique_find find(::FindFirstFileW((FolderDirectory(folderPath) + L"\\*").c_str(), &found));
+    if (!find) return names;
     do {
         if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) names.push_back(found.cFileName);
     } while (::FindNextFileW(find.get(), &found));

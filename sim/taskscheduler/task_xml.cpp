@@ -1,24 +1,10 @@
 #include "task_xml.h"
 
+#include "xml_escape.h"
 #include "xml_text.h"
 
 namespace tapdeck::sim {
 namespace {
-
-std::wstring Escape(const std::wstring& text)
-{
-    std::wstring out;
-    for (wchar_t c : text) {
-        switch (c) {
-        case L'&': out += L"&amp;"; break;
-        case L'<': out += L"&lt;"; break;
-        case L'>': out += L"&gt;"; break;
-        case L'"': out += L"&quot;"; break;
-        default: out += c;
-        }
-    }
-    return out;
-}
 
 class Writer {
 public:
@@ -38,7 +24,7 @@ public:
     {
         if (!value) return;
         Indent();
-        text_ += L"<" + std::wstring(name) + L">" + Escape(*value) + L"</" + name + L">\r\n";
+        text_ += L"<" + std::wstring(name) + L">" + EscapeXml(*value) + L"</" + name + L">\r\n";
     }
     void Element(const wchar_t* name, const std::optional<bool>& value)
     {
@@ -88,7 +74,7 @@ std::optional<std::wstring> InstancesText(const std::optional<TASK_INSTANCES_POL
 
 std::wstring IdAttribute(const wchar_t* name, const std::optional<std::wstring>& id)
 {
-    return id ? L" " + std::wstring(name) + L"=\"" + Escape(*id) + L"\"" : std::wstring();
+    return id ? L" " + std::wstring(name) + L"=\"" + EscapeXml(*id) + L"\"" : std::wstring();
 }
 
 }  // namespace

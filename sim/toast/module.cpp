@@ -15,32 +15,15 @@
 #include <activation.h>
 #include <new>
 
-#include "census.h"
+#include "runtime_module.h"
 #include "toast_channel.h"
 #include "toast_classes.h"
-#include "unique_hstring.h"
 
-extern "C" HRESULT STDAPICALLTYPE DllGetActivationFactory(HSTRING classId, IActivationFactory** factory)
-{
-    using namespace tapdeck::sim;
-    if (!factory) return E_POINTER;
-    *factory = nullptr;
-    const std::wstring name = tapdeck::to_wstring(classId);
-    if (name == sdk::RuntimeClass_ToastNotificationManager) *factory = new (std::nothrow) ToastManagerStatics();
-    else if (name == sdk::RuntimeClass_ToastNotification) *factory = new (std::nothrow) ToastNotificationFactory();
-    else return CLASS_E_CLASSNOTAVAILABLE;
-    return *factory ? S_OK : E_OUTOFMEMORY;
-}
+using namespace tapdeck::sim;
 
-// The host's thread runs for the rest of the process: never unload.
-extern "C" HRESULT STDAPICALLTYPE DllCanUnloadNow()
-{
-    return S_FALSE;
-}
-
-// What is still alive when the process ends is the toast host's census.
-extern "C" BOOL WINAPI DllMain(HINSTANCE, DWORD reason, void*)
-{
-    if (reason == DLL_PROCESS_DETACH) tapdeck::sim::WriteCensus(tapdeck::sim::toast::kCensus);
-    return TRUE;
-}
+// The host's thread runs for the rest of the process: it is never unloaded.
+TAPDECK_SIM_RUNTIME_MODULE(toast::kCensus,
+                           {{sdk::RuntimeClass_ToastNotificationManager,
+                             []() -> IActivationFactory* { return new (std::nothrow) ToastManagerStatics(); }},
+                            {sdk::RuntimeClass_ToastNotification,
+                             []() -> IActivationFactory* { return new (std::nothrow) ToastNotificationFactory(); }}})

@@ -5,6 +5,8 @@
 #include <propkey.h>
 #include <shlobj.h>
 
+#include "compare_no_case.h"
+#include "known_folder.h"
 #include "link_file.h"
 #include "unique_handle.h"
 
@@ -25,7 +27,7 @@ bool FolderCarries(const std::wstring& folder, const std::wstring& appUserModelI
             carried = depth > 0 && FolderCarries(path, appUserModelId, depth - 1);
             continue;
         }
-        if (name.size() < 4 || ::CompareStringOrdinal(name.c_str() + name.size() - 4, 4, L".lnk", 4, TRUE) != CSTR_EQUAL)
+        if (name.size() < 4 || !EqualsNoCase(std::wstring_view(name).substr(name.size() - 4), L".lnk"))
             continue;
         LinkLayout link;
         if (!ParseLink(ReadWholeFile(path), link)) continue;
@@ -39,12 +41,8 @@ bool FolderCarries(const std::wstring& folder, const std::wstring& appUserModelI
 
 bool KnownFolderCarries(REFKNOWNFOLDERID id, const std::wstring& appUserModelId)
 {
-    PWSTR folder = nullptr;
-    bool carried = false;
-    if (SUCCEEDED(::SHGetKnownFolderPath(id, 0, nullptr, &folder)) && folder)
-        carried = FolderCarries(folder, appUserModelId, 4);
-    ::CoTaskMemFree(folder);
-    return carried;
+    const std::wstring folder = KnownFolderPath(id);
+    return !folder.empty() && FolderCarries(folder, appUserModelId, 4);
 }
 
 }  // namespace

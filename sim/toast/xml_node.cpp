@@ -3,6 +3,7 @@
 #include <new>
 
 #include "unique_hstring.h"
+#include "xml_escape.h"
 #include "xml_node_list.h"
 
 namespace tapdeck::sim {
@@ -15,21 +16,6 @@ HRESULT ToHstring(const std::wstring& text, HSTRING* out)
 {
     if (!out) return E_POINTER;
     return ::WindowsCreateString(text.c_str(), static_cast<UINT32>(text.size()), out);
-}
-
-std::wstring Escape(const std::wstring& text)
-{
-    std::wstring out;
-    for (wchar_t c : text) {
-        switch (c) {
-        case L'<': out += L"&lt;"; break;
-        case L'>': out += L"&gt;"; break;
-        case L'&': out += L"&amp;"; break;
-        case L'"': out += L"&quot;"; break;
-        default: out += c; break;
-        }
-    }
-    return out;
 }
 
 template <typename T>
@@ -141,11 +127,11 @@ bool XmlNode::IsAncestorOrSelf(const XmlNode* node) const
 std::wstring XmlNode::OuterXml() const
 {
     std::lock_guard lock(XmlLock());
-    if (kind_ == XmlKind::Text) return Escape(value_);
+    if (kind_ == XmlKind::Text) return EscapeXml(value_);
     std::wstring out;
     if (kind_ == XmlKind::Element) {
         out += L"<" + value_;
-        for (const auto& [name, value] : attributes_) out += L" " + name + L"=\"" + Escape(value) + L"\"";
+        for (const auto& [name, value] : attributes_) out += L" " + name + L"=\"" + EscapeXml(value) + L"\"";
         out += L">";
     }
     for (const auto& child : children_) out += child->OuterXml();

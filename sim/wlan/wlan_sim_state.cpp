@@ -2,6 +2,7 @@
 
 #include <sstream>
 
+#include "hex.h"
 #include "sim_state.h"
 
 namespace tapdeck::sim {
@@ -15,22 +16,14 @@ constexpr wchar_t kProfilesFile[] = L"profiles.log";
 // hexadecimal UTF-8.
 std::wstring Hex(const std::wstring& text)
 {
-    static const wchar_t digits[] = L"0123456789abcdef";
-    std::wstring out;
-    for (const unsigned char byte : ToUtf8(text)) {
-        out += digits[byte >> 4];
-        out += digits[byte & 15];
-    }
-    return out.empty() ? L"-" : out;
+    return text.empty() ? L"-" : ToHex(ToUtf8(text));
 }
 
 std::wstring Unhex(const std::wstring& text)
 {
     if (text == L"-") return {};
     std::string bytes;
-    for (size_t i = 0; i + 1 < text.size(); i += 2) {
-        bytes += static_cast<char>(std::stoi(text.substr(i, 2), nullptr, 16));
-    }
+    FromHex(text, bytes);
     return FromUtf8(bytes);
 }
 

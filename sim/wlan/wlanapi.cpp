@@ -40,6 +40,7 @@
 
 #include "census.h"
 #include "fault.h"
+#include "hex.h"
 #include "profile_check.h"
 #include "sim_state.h"
 #include "wlan_profile_flags.h"
@@ -111,28 +112,16 @@ constexpr wchar_t kProtectedHeader[] = L"01000000D08C9DDF0115D1118C7A00C04FC297E
 
 std::wstring ProtectKey(const std::wstring& key)
 {
-    static const wchar_t digits[] = L"0123456789ABCDEF";
-    std::wstring out = kProtectedHeader;
-    for (const unsigned char byte : ToUtf8(key)) {
-        out += digits[byte >> 4];
-        out += digits[byte & 15];
-    }
-    return out;
+    return kProtectedHeader + tapdeck::ToHex(ToUtf8(key), tapdeck::HexCase::Upper);
 }
 
 // False when the text is not a key this service encrypted.
 bool UnprotectKey(const std::wstring& blob, std::wstring& key)
 {
     const size_t header = ::wcslen(kProtectedHeader);
-    if (blob.compare(0, header, kProtectedHeader) != 0 || (blob.size() - header) % 2 != 0) return false;
     std::string bytes;
-    for (size_t i = header; i < blob.size(); i += 2) {
-        const wchar_t pair[3] = {blob[i], blob[i + 1], 0};
-        wchar_t* end = nullptr;
-        const unsigned long value = std::wcstoul(pair, &end, 16);
-        if (end != pair + 2) return false;
-        bytes += static_cast<char>(value);
-    }
+    if (blob.compare(0, header, kProtectedHeader) != 0) return false;
+    if (!tapdeck::FromHex(std::wstring_view(blob).substr(header), bytes)) return false;
     key = FromUtf8(bytes);
     return true;
 }

@@ -14,12 +14,6 @@ using namespace tapdeck::test;
 
 namespace {
 
-const std::wstring& Agent()
-{
-    static const std::wstring path = InstalledPath(L"Tapdeck.exe");
-    return path;
-}
-
 bool AgentWindowExists() { return FindWindowWithProperty(kAgentWindowProp) != nullptr; }
 
 // A running agent started with /AutoStart, closed again at the end of the test.

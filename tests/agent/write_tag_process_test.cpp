@@ -6,7 +6,7 @@
 #include <sstream>
 #include <vector>
 
-#include "../../sim/nfc/hex_text.h"
+#include "hex.h"
 #include "sim_state.h"
 #include "strings/agent_strings.h"
 #include "support/installed_texts.h"
@@ -41,7 +41,6 @@ bool IsText(const std::wstring& status, UINT id)
     return std::find(texts.begin(), texts.end(), status) != texts.end();
 }
 
-std::wstring Hex(const std::string& bytes) { return sim::ToHex(std::vector<BYTE>(bytes.begin(), bytes.end())); }
 
 const std::string kMessage = EncodeWscMessage("Casa Mueller", "sommer-2026-wlan", WscWriteSecurity::Wpa2Personal);
 
@@ -69,7 +68,7 @@ TEST_P(WriteTagOutcome, IsSaidAndNothingStaysPublished)
     const auto published = Records(sim::kNfcPublishedFile);
     ASSERT_EQ(1u, published.size());
     EXPECT_EQ(0u, published[0].rfind(L"publish\t", 0));
-    EXPECT_NE(std::wstring::npos, published[0].find(L"\tNDEF:WriteTag\t" + Hex(kMessage)));
+    EXPECT_NE(std::wstring::npos, published[0].find(L"\tNDEF:WriteTag\t" + ToHex(kMessage)));
     c.meanwhile();
     EXPECT_TRUE(dialog.WaitForStatus(c.says)) << sim::ToUtf8(dialog.Status());
 
@@ -77,7 +76,7 @@ TEST_P(WriteTagOutcome, IsSaidAndNothingStaysPublished)
     const auto after = Records(sim::kNfcPublishedFile);
     EXPECT_EQ(c.written ? 1u : 0u, Count(after, L"written\t"));
     if (c.written) {
-        EXPECT_EQ(L"writable 512 " + Hex(kMessage), tag);
+        EXPECT_EQ(L"writable 512 " + ToHex(kMessage), tag);
     }
 
     if (c.haltAll) {

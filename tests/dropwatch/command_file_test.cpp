@@ -157,10 +157,10 @@ TEST_F(CommandFileOnDisk, FileReadByPathGivesItsCommands)
 {
     ASSERT_TRUE(WriteBytes(path_, kTwoLaunches));
     std::vector<Command> commands;
-    EXPECT_TRUE(ReadCommandFile(path_, commands));
+    EXPECT_TRUE(CommandFile().Read(path_, commands));
     EXPECT_EQ(2u, commands.size());
-    EXPECT_FALSE(ReadCommandFile(folder_.Join(L"missing.info"), commands));
-    EXPECT_FALSE(ReadCommandFile(L"", commands));
+    EXPECT_FALSE(CommandFile().Read(folder_.Join(L"missing.info"), commands));
+    EXPECT_FALSE(CommandFile().Read(L"", commands));
 }
 
 struct DeletionCase {

@@ -116,7 +116,7 @@ protected:
 
     void StartAgent()
     {
-        agent_ = StartProgram(InstalledPath(L"Tapdeck.exe"), L"/AutoStart");
+        agent_ = StartProgram(Agent(), L"/AutoStart");
         ASSERT_TRUE(agent_);
         // The watcher is reading once it answers.
         ASSERT_TRUE(WriteUntil(LocalStateFile(L"App.Info"), sim::AppInfoXml(L"ready"),
@@ -126,7 +126,7 @@ protected:
     void StopAgent()
     {
         if (!agent_) return;
-        RunProgram(InstalledPath(L"Tapdeck.exe"), L"/HaltAll");
+        RunProgram(Agent(), L"/HaltAll");
         if (WaitForExit(agent_.get(), 10s) == -1) ::TerminateProcess(agent_.get(), 1);
         agent_.reset();
     }
@@ -236,10 +236,7 @@ TEST_F(DropwatchProcess, StopReturnsWhileAWorkerWaitsForGlimpser)
 // A second StopMonitor finds nothing left to release.
 TEST_F(DropwatchProcess, StopEndsTheWorkerAndReleasesUsageStatisticsOnce)
 {
-    sim::ScopedTallyrInstall restore;
     sim::ClearTallyrCalls();
-    sim::DeleteStateFile(sim::kTallyrArea, L"initialize-result");
-    ASSERT_TRUE(sim::InstallTallyrFrom(L"C:\\tapdeck-sim\\bin\\tallyr\\tallyr.dll"));
     HMODULE library = ::LoadLibraryW(InstalledPath(L"Dropwatch.dll").c_str());
     ASSERT_NE(nullptr, library);
     ASSERT_EQ(1u, GetProcAddressAs<StartMonitorFn>(library, "StartMonitor")());

@@ -169,6 +169,13 @@ protected:
         std::string bytes;
         return ReadBytes(SessionInfo(), bytes) && bytes.find(text) != std::string::npos;
     }
+    // Starts the monitor with LocalState in place and waits until it has
+    // answered a first "App.Info": from then on its watcher reads each change.
+    bool StartAnswering(MonitorState& monitor) const
+    {
+        return monitor.StartMonitor() == 1u && WriteUntil(LocalState() + L"\\App.Info", sim::AppInfoXml(L"ready"),
+                                                          [this] { return SessionInfoHolds("ready"); });
+    }
 
     TestFolder root_{L"monitor"};
     std::wstring packages_ = root_.Join(L"LocalAppData\\Packages");
@@ -231,9 +238,12 @@ TEST_F(MonitorTest, PackageInstalledLaterHandsOverToTheWatcher)
     MakeLocalState();
     ASSERT_TRUE(PokePackagesUntil([this] { return WatcherOnly(); }));
     ASSERT_TRUE(sim::RegisterEditor({L"10.0", L"11.0"}, registryRoot_.get()));
-    EXPECT_TRUE(WriteUntil(LocalState() + L"\\app.info", sim::AppInfoXml(L"later"),
-                           [this] { return SessionInfoHolds("<SessionID>later</SessionID>"); }));
-    EXPECT_TRUE(SessionInfoHolds("<Version>11.0</Version>"));
+    // One read for both: a later answer may be rewriting the file meanwhile.
+    EXPECT_TRUE(WriteUntil(LocalState() + L"\\app.info", sim::AppInfoXml(L"later"), [this] {
+        std::string bytes;
+        return ReadBytes(SessionInfo(), bytes) && bytes.find("<SessionID>later</SessionID>") != std::string::npos &&
+               bytes.find("<Version>11.0</Version>") != std::string::npos;
+    }));
 }
 
 TEST_F(MonitorTest, PackageRemovedHandsBackToTheWaiterAndRemovesTheEmptyFolder)
@@ -294,9 +304,7 @@ TEST_P(MonitorLeavesUnanswered, AndWatchesOn)
 {
     MakeLocalState();
     MonitorState& monitor = Monitor();
-    ASSERT_EQ(1u, monitor.StartMonitor());
-    ASSERT_TRUE(WriteUntil(LocalState() + L"\\App.Info", sim::AppInfoXml(L"ready"),
-                           [this] { return SessionInfoHolds("ready"); }));
+    ASSERT_TRUE(StartAnswering(monitor));
     // A command file written afterwards is handled afterwards: its deletion
     // shows that the files before it have had their turn (the writes above
     // may still be answered again, as lost changes are).
@@ -342,9 +350,7 @@ TEST_F(MonitorTest, LocalStateRemovedAndMadeAgainIsWatchedAgain)
 {
     MakeLocalState();
     MonitorState& monitor = Monitor();
-    ASSERT_EQ(1u, monitor.StartMonitor());
-    ASSERT_TRUE(WriteUntil(LocalState() + L"\\App.Info", sim::AppInfoXml(L"ready"),
-                           [this] { return SessionInfoHolds("ready"); }));
+    ASSERT_TRUE(StartAnswering(monitor));
     for (int round = 0; round < 2; ++round) {
         // Moved off first: a folder deleted while watched keeps its name
         // until the watcher lets go of it.
@@ -378,9 +384,7 @@ TEST_P(MonitorCommandWriter, RunsTheFileOnceItsWriterLetsGo)
     sim::ClearLaunches();
     MakeLocalState();
     MonitorState& monitor = Monitor();
-    ASSERT_EQ(1u, monitor.StartMonitor());
-    ASSERT_TRUE(WriteUntil(LocalState() + L"\\App.Info", sim::AppInfoXml(L"ready"),
-                           [this] { return SessionInfoHolds("ready"); }));
+    ASSERT_TRUE(StartAnswering(monitor));
     const std::wstring command = LocalState() + L"\\Command.Info";
     const std::wstring written = GetParam().renamed ? LocalState() + L"\\incoming.tmp" : command;
     const std::string xml = sim::CommandInfoXml({{L"WiFiDisconnect", {L"Cam"}}});
@@ -431,9 +435,7 @@ TEST_F(MonitorTest, StopDuringAHandOffLeavesNoWorker)
 
     // The package vanishing: the stop comes while the watcher asks whether
     // the package is still installed, just before it hands off.
-    ASSERT_EQ(1u, monitor.StartMonitor());
-    ASSERT_TRUE(WriteUntil(LocalState() + L"\\App.Info", sim::AppInfoXml(L"ready"),
-                           [this] { return SessionInfoHolds("ready"); }));
+    ASSERT_TRUE(StartAnswering(monitor));
     holdQuery = true;
     companionInstalled = false;
     ASSERT_TRUE(WriteBytes(LocalState() + L"\\Last.dat", "x"));

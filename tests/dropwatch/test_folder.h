@@ -8,6 +8,7 @@
 #include <functional>
 #include <string>
 
+#include "companion_files.h"
 #include "support/process.h"
 #include "unique_handle.h"
 
@@ -30,7 +31,7 @@ private:
 inline bool WriteBytes(const std::wstring& path, const std::string& bytes);
 inline bool ReadBytes(const std::wstring& path, std::string& bytes);
 inline bool Exists(const std::wstring& path);
-inline void RemoveTree(const std::wstring& folder);
+using sim::RemoveTree;
 // Writes the file again and again until the condition holds (ten seconds
 // at most): a write made before the watcher issued its first read is not
 // reported.
@@ -47,8 +48,6 @@ inline std::string Utf16WithBom(const std::wstring& text)
 {
     return std::string("\xFF\xFE") + std::string(reinterpret_cast<const char*>(text.data()), text.size() * 2);
 }
-
-
 
 inline TestFolder::TestFolder(const wchar_t* tag)
 {
@@ -85,24 +84,5 @@ inline bool ReadBytes(const std::wstring& path, std::string& bytes)
 }
 
 inline bool Exists(const std::wstring& path) { return ::GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
-
-inline void RemoveTree(const std::wstring& folder)
-{
-    WIN32_FIND_DATAW found{};
-    HANDLE find = ::FindFirstFileW((folder + L"\\*").c_str(), &found);
-    if (find != INVALID_HANDLE_VALUE) {
-        do {
-            const std::wstring name = found.cFileName;
-            if (name == L"." || name == L"..") continue;
-            const std::wstring path = folder + L"\\" + name;
-            if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
-                RemoveTree(path);
-            else
-                ::DeleteFileW(path.c_str());
-        } while (::FindNextFileW(find, &found));
-        ::FindClose(find);
-    }
-    ::RemoveDirectoryW(folder.c_str());
-}
 
 }  // namespace tapdeck::test

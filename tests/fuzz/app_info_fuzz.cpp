@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include "session_info.h"
+#include "compare_no_case.h"
 #include "xml_target.h"
 
 using namespace tapdeck;
@@ -42,7 +43,7 @@ XmlOutcome Identifier(const std::vector<XmlNode>& nodes, size_t complete, bool w
 {
     bool seen = false;
     for (size_t i = 0; i < complete; ++i) {
-        if (nodes[i].IsElement() && _wcsicmp(nodes[i].name.c_str(), L"SessionID") == 0) seen = true;
+        if (nodes[i].IsElement() && EqualsNoCase(nodes[i].name, L"SessionID")) seen = true;
         if (nodes[i].kind == XmlNode::Kind::Text && seen) {
             if (!whole || i + 1 < complete) return XmlOutcome{true, {nodes[i].text}};
             return XmlOutcome{};

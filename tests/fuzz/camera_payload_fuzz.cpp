@@ -11,6 +11,8 @@
 
 #include "camera_message.h"
 #include "camera_payload.h"
+#include "hex.h"
+#include "utf8.h"
 #include "fuzz_run.h"
 #include "mutator.h"
 #include "profile_check.h"
@@ -22,7 +24,7 @@ using namespace tapdeck::fuzz;
 
 namespace {
 
-const std::wstring kHeader = L"921629" + sim::ToHex("application/x-vexa-kox");
+const std::wstring kHeader = L"921629" + tapdeck::ToHex("application/x-vexa-kox");
 
 // --- An independent reading of the rules, index by index ----------------
 
@@ -57,17 +59,8 @@ bool RefTake(std::wstring& rest, const wchar_t* tag, std::string* bytes)
 std::wstring RefText(const std::string& bytes)
 {
     const bool ascii = std::all_of(bytes.begin(), bytes.end(), [](char c) { return (c & 0x80) == 0; });
-    if (!ascii) {
-        const int length = ::MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, bytes.data(),
-                                                 static_cast<int>(bytes.size()), nullptr, 0);
-        if (length > 0) {
-            std::wstring text(static_cast<size_t>(length), L'\0');
-            ::MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, bytes.data(), static_cast<int>(bytes.size()),
-                                  text.data(), length);
-            return text;
-        }
-    }
     std::wstring text;
+    if (!ascii && FromUtf8Strict(bytes, text)) return text;
     for (char c : bytes) text.push_back(static_cast<wchar_t>(static_cast<unsigned char>(c)));
     return text;
 }
@@ -128,9 +121,7 @@ std::string WhyNoNetworkHasThese(const std::wstring& ssid, const std::wstring& p
 
 std::wstring Hex(const std::string& bytes, bool upper)
 {
-    std::wstring text = sim::ToHex(bytes);
-    if (upper) std::transform(text.begin(), text.end(), text.begin(), [](wchar_t c) { return towupper(c); });
-    return text;
+    return tapdeck::ToHex(bytes, upper ? HexCase::Upper : HexCase::Lower);
 }
 
 std::wstring Field(const wchar_t* tag, const std::string& value, bool upper = false)
@@ -163,7 +154,7 @@ std::string Value(Random& random, size_t fewest, size_t most)
 std::wstring GeneratedMessage(Random& random)
 {
     const bool upper = random.OneIn(16);
-    std::wstring text = random.OneIn(32) ? L"d1010b55" + sim::ToHex("example.com/x") : kHeader;
+    std::wstring text = random.OneIn(32) ? L"d1010b55" + tapdeck::ToHex("example.com/x") : kHeader;
     text += Field(L"0001", random.OneIn(16) ? std::string() : std::string(1, char(0x10)), upper);
     text += Field(L"1000", Value(random, 1, 32), upper);
     text += Field(L"1001", Value(random, 8, 63), upper);

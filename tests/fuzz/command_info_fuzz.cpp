@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "command_file.h"
+#include "compare_no_case.h"
 #include "xml_target.h"
 
 using namespace tapdeck;
@@ -11,7 +12,7 @@ using namespace tapdeck::fuzz;
 
 namespace {
 
-bool Is(const XmlNode& node, const wchar_t* name) { return _wcsicmp(node.name.c_str(), name) == 0; }
+bool Is(const XmlNode& node, const wchar_t* name) { return EqualsNoCase(node.name, name); }
 
 std::vector<std::pair<std::wstring, std::wstring>> Named(Random& random, const std::wstring& nameValue)
 {

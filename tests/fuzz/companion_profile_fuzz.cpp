@@ -6,6 +6,7 @@
 #include <cwctype>
 
 #include "companion_profile.h"
+#include "compare_no_case.h"
 #include "xml_target.h"
 
 using namespace tapdeck;
@@ -83,7 +84,7 @@ XmlOutcome Expected(const std::vector<XmlNode>& nodes, size_t complete)
     size_t read = 0;
     for (size_t i = 0; i < complete; ++i) {
         const XmlNode& node = nodes[i];
-        if (!node.IsElement() || _wcsicmp(node.name.c_str(), L"AppInfo") != 0) continue;
+        if (!node.IsElement() || !EqualsNoCase(node.name, L"AppInfo")) continue;
         ++counted;
         std::wstring values[4];
         bool all = true;

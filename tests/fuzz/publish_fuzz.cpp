@@ -12,9 +12,10 @@
 #include "../nfc/nfc_test_world.h"
 #include "agent_messages.h"
 #include "fuzz_run.h"
-#include "../../sim/nfc/hex_text.h"
+#include "hex.h"
 #include "mutator.h"
 #include "support/process.h"
+#include "utf8.h"
 
 using namespace std::chrono_literals;
 using namespace tapdeck;
@@ -22,12 +23,6 @@ using namespace tapdeck::fuzz;
 using namespace tapdeck::test;
 
 namespace {
-
-const std::wstring& Agent()
-{
-    static const std::wstring path = InstalledPath(L"Tapdeck.exe");
-    return path;
-}
 
 // The lines the radio recorded since the last call.
 class RecordTail {
@@ -63,11 +58,8 @@ private:
 // data follows the last slash and must be hexadecimal text.
 std::optional<std::wstring> Published(const std::string& block)
 {
-    if (block.empty()) return std::nullopt;
-    const int length = ::MultiByteToWideChar(CP_UTF8, 0, block.data(), static_cast<int>(block.size()), nullptr, 0);
-    if (length <= 0) return std::nullopt;
-    std::wstring text(static_cast<size_t>(length), L'\0');
-    ::MultiByteToWideChar(CP_UTF8, 0, block.data(), static_cast<int>(block.size()), text.data(), length);
+    const std::wstring text = FromUtf8(block);
+    if (text.empty()) return std::nullopt;
     const size_t slash = text.find(L'/');
     const size_t blank = text.find(L' ');
     std::wstring type;
@@ -76,8 +68,8 @@ std::optional<std::wstring> Published(const std::string& block)
     const size_t last = text.rfind(L'/');
     const std::wstring data = last == std::wstring::npos ? L"" : text.substr(last + 1);
     std::vector<BYTE> bytes;
-    if (type.empty() || data.empty() || !sim::FromHex(data, bytes)) return std::nullopt;
-    return sim::ToHex(bytes);
+    if (type.empty() || data.empty() || !tapdeck::FromHex(data, bytes)) return std::nullopt;
+    return tapdeck::ToHex(bytes);
 }
 
 std::string RandomHex(Random& random, size_t bytes)
@@ -253,15 +245,7 @@ TEST_F(PublishFuzz, PublishCommandLinesOfEverySizeAndContent)
         }
         // The second instance sends the payload as UTF-8, as the platform
         // converts it.
-        std::string block;
-        const int bytes = ::WideCharToMultiByte(CP_UTF8, 0, payload.data(), static_cast<int>(payload.size()), nullptr, 0,
-                                                nullptr, nullptr);
-        if (bytes > 0) {
-            block.resize(static_cast<size_t>(bytes));
-            ::WideCharToMultiByte(CP_UTF8, 0, payload.data(), static_cast<int>(payload.size()), block.data(), bytes,
-                                  nullptr, nullptr);
-        }
-        Check(records, Published(block), seed, tally, kind);
+        Check(records, Published(ToUtf8(payload)), seed, tally, kind);
     });
     tally.Print("/Publish command lines to the running agent", settings);
     EXPECT_EQ(0, wrong_);

@@ -10,6 +10,8 @@
 #include "../version/shared_info.h"
 #include "fuzz_run.h"
 #include "nfc/nfc_registry.h"
+#include "product_names.h"
+#include "support/nfc_registrations.h"
 #include "unique_handle.h"
 #include "version_report.h"
 
@@ -18,8 +20,6 @@ using namespace tapdeck::fuzz;
 using tapdeck::test::SharedInfo;
 
 namespace {
-
-constexpr wchar_t kNfcdb[] = L"Software\\Vexa Corporation\\Tapdeck\\NFCDB";
 
 const DWORD kTypes[] = {REG_NONE,      REG_SZ,        REG_EXPAND_SZ,  REG_BINARY, REG_DWORD, REG_DWORD_BIG_ENDIAN,
                         REG_LINK,      REG_MULTI_SZ,  REG_RESOURCE_LIST, REG_FULL_RESOURCE_DESCRIPTOR,
@@ -129,8 +129,8 @@ void ForEachValue(const char* target, const Settings& settings, Tally& tally, Bo
 
 class RegistryFuzz : public ::testing::Test {
 protected:
-    void SetUp() override { ::RegDeleteTreeW(HKEY_LOCAL_MACHINE, kNfcdb); }
-    void TearDown() override { ::RegDeleteTreeW(HKEY_LOCAL_MACHINE, kNfcdb); }
+    void SetUp() override { ::RegDeleteTreeW(HKEY_LOCAL_MACHINE, kNfcdbKey); }
+    void TearDown() override { ::RegDeleteTreeW(HKEY_LOCAL_MACHINE, kNfcdbKey); }
     SharedInfo sharedInfo_;  // removes the version records before and after
 };
 
@@ -138,7 +138,7 @@ protected:
 TEST_F(RegistryFuzz, NfcdbValueIsItsTextUpToTheFirstNul)
 {
     const Settings settings = Settings::Read(600, 0x4E4643);
-    const std::wstring path = std::wstring(kNfcdb) + L"\\Fuzz";
+    const std::wstring path = std::wstring(kNfcdbKey) + L"\\Fuzz";
     Tally tally;
     long long wrong = 0;
     ForEachValue("NFCDB value", settings, tally, [&](const Value& value) {
@@ -166,17 +166,17 @@ TEST_F(RegistryFuzz, NfcdbRegistrationsAreAllOrNone)
     Tally tally;
     long long wrong = 0;
     ForEachValue("NFCDB registrations", settings, tally, [&](const Value& value) {
-        ::RegDeleteTreeW(HKEY_LOCAL_MACHINE, kNfcdb);
+        ::RegDeleteTreeW(HKEY_LOCAL_MACHINE, kNfcdbKey);
         Random random(value.bytes.size() * 31 + value.type);
         // Two ordinary registrations around the one with the value.
         const std::string path = Utf16(L"C:\\handler.exe", true);
         for (const wchar_t* subkey : {L"A", L"C"}) {
-            const std::wstring key = std::wstring(kNfcdb) + L"\\" + subkey;
+            const std::wstring key = std::wstring(kNfcdbKey) + L"\\" + subkey;
             SetValue(HKEY_LOCAL_MACHINE, key.c_str(), L"ApplicationPath", REG_SZ, path);
             SetValue(HKEY_LOCAL_MACHINE, key.c_str(), L"MessageType", REG_SZ, Utf16(L"NDEF:" + std::wstring(subkey), true));
             SetValue(HKEY_LOCAL_MACHINE, key.c_str(), L"Version", REG_SZ, Utf16(L"1", true));
         }
-        const std::wstring key = std::wstring(kNfcdb) + L"\\B";
+        const std::wstring key = std::wstring(kNfcdbKey) + L"\\B";
         const size_t fuzzed = random.Below(3);
         const bool missing = random.OneIn(8);
         std::wstring texts[3] = {L"C:\\b.exe", L"NDEF:B", L"2"};

@@ -7,11 +7,12 @@
 #include <string>
 #include <vector>
 
-#include "camera_message.h"
 #include "fuzz_run.h"
+#include "hex.h"
 #include "mutator.h"
 #include "profile_check.h"
 #include "sim_state.h"
+#include "support/wsc_outcome_name.h"
 #include "wlan_profile.h"
 #include "wsc_decoder.h"
 #include "wsc_message.h"
@@ -19,6 +20,7 @@
 
 using namespace tapdeck;
 using namespace tapdeck::fuzz;
+using tapdeck::test::OutcomeName;
 
 namespace {
 
@@ -69,17 +71,6 @@ const Mutator<std::string> kMutator{
      std::string("\x10\x03\x00\x02\x00\x20", 6), std::string("\x10\x0f\x00\x02\x00\x08", 6),
      std::string("\x10\x26\x00\x01\x01", 5), std::string("\xd2\x17", 2), "application/vnd.wfa.wsc"}};
 
-const char* OutcomeName(WscOutcome outcome)
-{
-    switch (outcome) {
-    case WscOutcome::Malformed: return "malformed";
-    case WscOutcome::NoCredential: return "no credential";
-    case WscOutcome::Unsupported: return "unsupported";
-    case WscOutcome::Usable: return "usable";
-    }
-    return "?";
-}
-
 TEST(WscTagFuzz, MutatedTagsDecodeSafelyAndOnlyToProfilesTheServiceAccepts)
 {
     const Settings settings = Settings::Read(100000, 20261208);
@@ -94,7 +85,7 @@ TEST(WscTagFuzz, MutatedTagsDecodeSafelyAndOnlyToProfilesTheServiceAccepts)
             tally.AddKind("spliced tag");
         }
         tally.AddKind(std::string("mutated tag (last move: ") + kMutator.Mutate(random, bytes) + ")");
-        const std::wstring hex = sim::ToHex(bytes);
+        const std::wstring hex = tapdeck::ToHex(bytes);
         const WscTag tag = DecodeWscMessage(hex);
         const char* outcome = OutcomeName(tag.outcome);
         tally.Add(std::string(IsWscMessage(hex) ? "standard tag: " : "not a standard tag: ") + outcome);

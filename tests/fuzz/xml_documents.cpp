@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include "mutator.h"
+#include "utf8.h"
 
 namespace tapdeck::fuzz {
 namespace {
@@ -36,6 +37,8 @@ std::wstring EscapeText(const std::wstring& text, Random& random)
     return out;
 }
 
+// White space stays literal, unlike the product's escaping: the readers'
+// attribute-value normalisation is part of what is fuzzed.
 std::wstring EscapeAttribute(const std::wstring& text)
 {
     std::wstring out;
@@ -72,17 +75,6 @@ std::wstring Misc(Random& random)
     }
 }
 
-size_t EncodedSize(const std::wstring& text, Encoding encoding)
-{
-    if (encoding == Encoding::Utf8 || encoding == Encoding::Utf8Bom) {
-        return text.empty() ? 0
-                            : static_cast<size_t>(::WideCharToMultiByte(CP_UTF8, 0, text.data(),
-                                                                        static_cast<int>(text.size()), nullptr, 0,
-                                                                        nullptr, nullptr));
-    }
-    return text.size() * 2;
-}
-
 }  // namespace
 
 bool UnderWine() { return ::GetProcAddress(::GetModuleHandleW(L"ntdll.dll"), "wine_get_version") != nullptr; }
@@ -112,15 +104,7 @@ std::string Encode(const std::wstring& text, Encoding encoding)
     std::string bytes;
     switch (encoding) {
     case Encoding::Utf8Bom: bytes = "\xEF\xBB\xBF"; [[fallthrough]];
-    case Encoding::Utf8: {
-        const size_t size = EncodedSize(text, encoding);
-        const size_t at = bytes.size();
-        bytes.resize(at + size);
-        if (size)
-            ::WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), bytes.data() + at,
-                                  static_cast<int>(size), nullptr, nullptr);
-        return bytes;
-    }
+    case Encoding::Utf8: return bytes + ToUtf8(text);
     case Encoding::Utf16LeBom: bytes = "\xFF\xFE"; [[fallthrough]];
     case Encoding::Utf16Le:
         for (wchar_t c : text) {

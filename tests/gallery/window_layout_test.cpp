@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "agent_messages.h"
+#include "compare_no_case.h"
 #include "dialogs.h"
 #include "pairwell_ui/dialog_thread.h"
 #include "screen_dpi.h"
@@ -17,6 +18,7 @@
 #include "windows/main_dialog_thread.h"
 #include "write_tag_dlg.h"
 #include "support/window_facts.h"
+#include "utf8.h"
 
 using namespace std::chrono_literals;
 using namespace tapdeck;
@@ -135,12 +137,7 @@ std::vector<WindowCase> AllWindows()
 
 std::string Describe(HWND control)
 {
-    const std::wstring text = WindowText(control);
-    std::string narrow(text.size() * 3 + 1, '\0');
-    narrow.resize(::WideCharToMultiByte(CP_UTF8, 0, text.c_str(), -1, narrow.data(),
-                                        static_cast<int>(narrow.size()), nullptr, nullptr));
-    if (!narrow.empty()) narrow.pop_back();
-    return "\"" + narrow + "\" (id " + std::to_string(::GetDlgCtrlID(control)) + ")";
+    return "\"" + ToUtf8(WindowText(control)) + "\" (id " + std::to_string(::GetDlgCtrlID(control)) + ")";
 }
 
 RECT RectInClient(HWND control, HWND window)
@@ -157,7 +154,7 @@ RECT TextRoom(HWND control)
 {
     RECT room{};
     ::GetClientRect(control, &room);
-    if (::lstrcmpiW(ClassOf(control).c_str(), L"BUTTON") != 0) return room;
+    if (!EqualsNoCase(ClassOf(control), L"BUTTON")) return room;
     const LONG type = ::GetWindowLongW(control, GWL_STYLE) & BS_TYPEMASK;
     if (type == BS_CHECKBOX || type == BS_AUTOCHECKBOX) {
         const int dpi = ScreenDpi::Get().dpiX;
@@ -235,7 +232,7 @@ TEST_P(EveryWindow, TextsFitTheirControls)
 {
     for (HWND control : ChildWindows(window_)) {
         // Statics wrap at their width; buttons and check boxes hold one line.
-        const bool wraps = ::lstrcmpiW(ClassOf(control).c_str(), L"STATIC") == 0;
+        const bool wraps = EqualsNoCase(ClassOf(control), L"STATIC");
         const RECT room = TextRoom(control);
         const LONG width = room.right - room.left;
         const LONG height = room.bottom - room.top;

@@ -14,6 +14,7 @@
 
 #include "agent_messages.h"
 #include "com_ptr.h"
+#include "known_folder.h"
 #include "link_file.h"
 #include "observe_app.h"
 #include "sim_state.h"
@@ -31,12 +32,6 @@ namespace {
 
 constexpr wchar_t kProductFolderSddl[] = L"D:(D;OICI;GA;;;BG)(D;OICI;GA;;;AN)(A;OICI;GRGWGX;;;AU)(A;OICI;GA;;;BA)";
 
-const std::wstring& Agent()
-{
-    static const std::wstring path = InstalledPath(L"Tapdeck.exe");
-    return path;
-}
-
 std::wstring AgentFolder() { return Agent().substr(0, Agent().find_last_of(L'\\')); }
 
 std::wstring TasksDir()
@@ -52,11 +47,7 @@ bool Exists(const std::wstring& path) { return ::GetFileAttributesW(path.c_str()
 
 std::wstring LinkIn(REFKNOWNFOLDERID id, const wchar_t* name = L"Tapdeck")
 {
-    PWSTR folder = nullptr;
-    std::wstring path;
-    if (SUCCEEDED(::SHGetKnownFolderPath(id, 0, nullptr, &folder))) path = folder;
-    ::CoTaskMemFree(folder);
-    return path + L"\\" + name + L".lnk";
+    return KnownFolderPath(id) + L"\\" + name + L".lnk";
 }
 
 std::wstring ShortcutPath() { return LinkIn(FOLDERID_PublicDesktop); }

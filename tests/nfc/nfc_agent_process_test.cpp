@@ -20,12 +20,6 @@ using namespace tapdeck::test;
 
 namespace {
 
-const std::wstring& Agent()
-{
-    static const std::wstring path = InstalledPath(L"Tapdeck.exe");
-    return path;
-}
-
 long Touch(const std::string& messageHex) { return sim::BroadcastRadioRequest(TouchRequest(messageHex)); }
 
 long Touch(const std::wstring& type, const std::string& payloadHex) { return Touch(TagMessage(type, payloadHex)); }
@@ -274,14 +268,10 @@ protected:
     {
         AgentWithRadio::SetUp();
         sim::ClearTallyrCalls();
-        sim::DeleteStateFile(sim::kTallyrArea, L"initialize-result");
-        ASSERT_TRUE(sim::InstallTallyrFrom(L"C:\\tapdeck-sim\\bin\\tallyr\\tallyr.dll"));
         SetRadioPresent(true);
         Register(L"First", L"NDEF", kRecorder);
         ASSERT_TRUE(StartAgent(L"NDEF"));
     }
-
-    sim::ScopedTallyrInstall restore_;
 };
 
 TEST_F(AgentUsage, EachAnsweredTouchIsOneReceiveEventOfItsType)

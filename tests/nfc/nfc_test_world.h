@@ -13,51 +13,21 @@
 #include <thread>
 #include <vector>
 
-#include "../../sim/nfc/hex_text.h"
+#include "compare_no_case.h"
+#include "hex.h"
 #include "../../sim/nfc/radio_protocol.h"
 #include "ndef_routing.h"
 #include "census.h"
-#include "fault.h"
 #include "proc_address.h"
+#include "product_names.h"
 #include "sim_state.h"
+#include "support/nfc_registrations.h"
 #include "support/process.h"
 #include "unique_handle.h"
 
 namespace tapdeck::test {
 
-inline constexpr wchar_t kNfcdb[] = L"Software\\Vexa Corporation\\Tapdeck\\NFCDB";
 inline constexpr wchar_t kRecorder[] = L"C:\\tapdeck-sim\\bin\\nfc-recorder.exe";
-
-inline void ClearRegistrations() { ::RegDeleteTreeW(HKEY_LOCAL_MACHINE, kNfcdb); }
-
-inline void CreateNfcdb()
-{
-    unique_hkey key;
-    ::RegCreateKeyExW(HKEY_LOCAL_MACHINE, kNfcdb, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, key.put(), nullptr);
-}
-
-inline bool SetString(HKEY key, const wchar_t* name, const std::wstring& value)
-{
-    return ::RegSetValueExW(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
-                            static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t))) == ERROR_SUCCESS;
-}
-
-// Writes a registration as an installer does: the subkey, then its values.
-inline void Register(const std::wstring& subkey, const std::wstring& type, const std::wstring& path,
-                     bool withVersion = true)
-{
-    unique_hkey key;
-    const std::wstring name = std::wstring(kNfcdb) + L"\\" + subkey;
-    ::RegCreateKeyExW(HKEY_LOCAL_MACHINE, name.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, key.put(), nullptr);
-    SetString(key.get(), L"ApplicationPath", path);
-    SetString(key.get(), L"MessageType", type);
-    if (withVersion) SetString(key.get(), L"Version", L"1.0");
-}
-
-inline void Unregister(const std::wstring& subkey)
-{
-    ::RegDeleteTreeW(HKEY_LOCAL_MACHINE, (std::wstring(kNfcdb) + L"\\" + subkey).c_str());
-}
 
 inline std::vector<std::wstring> Lines(const std::wstring& text)
 {
@@ -87,7 +57,7 @@ inline bool RecorderRunning()
     PROCESSENTRY32W entry{};
     entry.dwSize = sizeof(entry);
     for (BOOL more = ::Process32FirstW(snapshot.get(), &entry); more; more = ::Process32NextW(snapshot.get(), &entry)) {
-        if (::lstrcmpiW(entry.szExeFile, L"nfc-recorder.exe") == 0) return true;
+        if (EqualsNoCase(entry.szExeFile, L"nfc-recorder.exe")) return true;
     }
     return false;
 }
@@ -107,8 +77,8 @@ inline constexpr wchar_t kMissingHandler[] = L"C:\\tapdeck-sim\\bin\\no-such-han
 inline std::string TagMessage(const std::wstring& type, const std::string& payloadHex)
 {
     std::vector<BYTE> payload;
-    sim::FromHex(sim::FromUtf8(payloadHex), payload);
-    return sim::ToUtf8(sim::ToHex(sim::MessageRoutedTo(type, payload)));
+    tapdeck::FromHex(sim::FromUtf8(payloadHex), payload);
+    return sim::ToUtf8(tapdeck::ToHex(sim::MessageRoutedTo(type, payload)));
 }
 
 inline std::string TouchRequest(const std::string& messageHex) { return "touch\t" + messageHex; }
@@ -177,7 +147,6 @@ inline long ActiveSubscriptions(const std::wstring& type)
 
 inline void ResetRadio()
 {
-    sim::ClearFaults();
     sim::DeleteStateFile(sim::kNfcArea, sim::kNfcSubscriptionsFile);
     sim::DeleteStateFile(sim::kNfcArea, sim::kNfcPublishedFile);
     sim::DeleteStateFile(sim::kNfcArea, sim::kNfcPresentFile);
@@ -196,15 +165,8 @@ inline void SetRadioPresent(bool present)
 
 inline std::string Utf16Hex(const std::wstring& text)
 {
-    static constexpr char digits[] = "0123456789abcdef";
-    std::string hex;
-    for (wchar_t c : text) {
-        for (BYTE b : {static_cast<BYTE>(c & 0xff), static_cast<BYTE>(c >> 8)}) {
-            hex += digits[b >> 4];
-            hex += digits[b & 0x0f];
-        }
-    }
-    return hex;
+    // UTF-16LE, as the radio delivers a "Windows" message's text.
+    return sim::ToUtf8(tapdeck::ToHex(text.data(), text.size() * sizeof(wchar_t)));
 }
 
 // The radio's census of this process, written now (the radio library in a

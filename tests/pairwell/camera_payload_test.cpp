@@ -4,6 +4,7 @@
 #include <string>
 
 #include "camera_message.h"
+#include "hex.h"
 #include "camera_payload.h"
 
 using namespace tapdeck;
@@ -11,13 +12,13 @@ using namespace tapdeck;
 namespace {
 
 // The 50 characters the decoder skips: header, lengths and type.
-const std::wstring kHeader = L"921629" + sim::ToHex("application/x-vexa-kox");
+const std::wstring kHeader = L"921629" + tapdeck::ToHex("application/x-vexa-kox");
 
 std::wstring Field(const wchar_t* tag, const std::string& value)
 {
     wchar_t length[5];
     swprintf_s(length, L"%04x", static_cast<unsigned>(value.size()));
-    return std::wstring(tag) + length + sim::ToHex(value);
+    return std::wstring(tag) + length + tapdeck::ToHex(value);
 }
 
 struct Decoded {
@@ -157,7 +158,7 @@ INSTANTIATE_TEST_SUITE_P(
         PayloadCase{"NonHexLengthIsNegative", kHeader + kVersion + L"1000zzzz616263" + Field(L"1001", "pw"), false,
                     {}, {}},
         PayloadCase{"AnotherFirstRecordMisaligns",
-                    L"d1010b55" + sim::ToHex("example.com/xyz!") + kVersion + Field(L"1000", "cam") +
+                    L"d1010b55" + tapdeck::ToHex("example.com/xyz!") + kVersion + Field(L"1000", "cam") +
                         Field(L"1001", "password"),
                     false, {}, {}}),
     [](const auto& info) { return std::string(info.param.name); });

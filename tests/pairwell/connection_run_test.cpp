@@ -180,25 +180,58 @@ TEST_F(ConnectLoop, CompletionNotificationEndsTheFirstWait)
     EXPECT_EQ(world_.CountWlanEvents(L"register"), world_.CountWlanEvents(L"unregister"));
 }
 
-TEST_F(ConnectLoop, ZeroIntervalChecksAtOnceAfterEachAttempt)
+// The profile's attempts and their wait: how many connects, how long, and
+// what the loop makes of a service that never notifies or never connects.
+struct AttemptsCase {
+    const char* name;
+    bool notify;
+    bool connectSucceeds;
+    int delayMs;
+    int retryTimes;
+    int retryInterval;
+    HRESULT result;
+    int connects;
+    int profilesSet;  // -1: not counted
+    std::chrono::milliseconds atLeast;
+    std::chrono::milliseconds below;  // a wait the loop must not make
+};
+
+class ConnectAttempts : public ConnectLoop, public ::testing::WithParamInterface<AttemptsCase> {};
+
+TEST_P(ConnectAttempts, FollowTheProfile)
 {
-    world_.Wlan([](sim::WlanSimState& s) {
-        s.notify = false;
-        s.delayMs = 1000;
+    const AttemptsCase& c = GetParam();
+    world_.Wlan([&](sim::WlanSimState& s) {
+        s.notify = c.notify;
+        s.connectSucceeds = c.connectSucceeds;
+        s.delayMs = c.delayMs;
     });
-    EXPECT_EQ(E_FAIL, Connect(3, 0));
-    EXPECT_EQ(world_.CountWlanEvents(L"connect "), 3);
-    // The late connections would otherwise land in the next test's world.
-    EXPECT_TRUE(WaitUntil([&] { return world_.CountWlanEvents(L"connected ") == 3; }, 10s));
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_EQ(c.result, Connect(c.retryTimes, c.retryInterval));
+    const auto waited = std::chrono::steady_clock::now() - start;
+    EXPECT_GE(waited, c.atLeast);
+    EXPECT_LT(waited, c.below);
+    EXPECT_EQ(world_.CountWlanEvents(L"connect "), c.connects);
+    if (c.profilesSet >= 0) {
+        EXPECT_EQ(world_.CountWlanEvents(L"setprofile "), c.profilesSet);
+    }
+    // Late connections would otherwise land in the next test's world.
+    if (c.connectSucceeds) {
+        EXPECT_TRUE(WaitUntil([&] { return world_.CountWlanEvents(L"connected ") == c.connects; }, 10s));
+    }
 }
 
-TEST_F(ConnectLoop, NegativeIntervalDoesNotWaitForWeeks)
-{
-    world_.Wlan([](sim::WlanSimState& s) { s.connectSucceeds = false; });
-    const auto start = std::chrono::steady_clock::now();
-    EXPECT_EQ(E_FAIL, Connect(2, -1));
-    EXPECT_LT(std::chrono::steady_clock::now() - start, 5s);
-}
+INSTANTIATE_TEST_SUITE_P(
+    Profiles, ConnectAttempts,
+    ::testing::Values(
+        // Checked at once after each attempt, before any connection lands.
+        AttemptsCase{"ZeroIntervalChecksAtOnce", false, true, 1000, 3, 0, E_FAIL, 3, -1, 0ms, 60s},
+        AttemptsCase{"NegativeIntervalDoesNotWaitForWeeks", true, false, 0, 2, -1, E_FAIL, 2, -1, 0ms, 5s},
+        // Found connected when the first one-second wait ran out.
+        AttemptsCase{"MissingNotificationSucceedsAtTheTimeout", false, true, 0, 3, 1, kConnected, 1, -1, 1s, 60s},
+        // The profile is set all the same; no attempt is made.
+        AttemptsCase{"RetryCountZeroMakesNoAttempt", true, true, 0, 0, 1, E_FAIL, 0, 1, 0ms, 60s}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(ConnectLoop, CancelFromAnotherThreadEndsTheWait)
 {

@@ -2,12 +2,12 @@
 // toast, activation and usage-statistics stand-ins.
 #include <gtest/gtest.h>
 
-#include "camera_message.h"
 #include "dialogs.h"
-#include "fault.h"
+#include "hex.h"
 #include "pairwell_app.h"
 #include "pairwell_world.h"
 #include "sim_state.h"
+#include "support/armed_fault.h"
 #include "support/process.h"
 #include "wsc_message.h"
 
@@ -110,7 +110,7 @@ TEST_P(LocationDenied, ConnectsInOneAttemptAndSaysSo)
     credential.ssid = sim::ToUtf8(kCameraSsid);
     credential.key = sim::ToUtf8(kCameraPassphrase);
     const std::string tag = sim::NdefMessageBytes({sim::WscRecord(sim::WscConfigurationPayload({credential}))});
-    Start(GetParam().standardTag ? sim::ToHex(tag) : CameraPayload());
+    Start(GetParam().standardTag ? tapdeck::ToHex(tag) : CameraPayload());
     ASSERT_EQ(0, Exit());
     if (GetParam().grantedThenAgain) {
         world_.SetNotShowAgain(1);
@@ -334,33 +334,6 @@ TEST_F(PairwellProcess, NeverCompletingConnectionFailsAfterItsAttempts)
     EXPECT_EQ(world_.CountWlanEvents(L"open"), world_.CountWlanEvents(L"close"));
 }
 
-TEST_F(PairwellProcess, MissingNotificationStillSucceedsAtTheTimeout)
-{
-    world_.Profile(3, 1);
-    world_.CameraInReach();
-    world_.Wlan([](sim::WlanSimState& s) { s.notify = false; });
-    const auto start = std::chrono::steady_clock::now();
-    Start(CameraPayload());
-    ASSERT_EQ(0, Exit());
-    // Found connected when the first one-second wait ran out.
-    EXPECT_GE(std::chrono::steady_clock::now() - start, 1s);
-    EXPECT_EQ(world_.CountWlanEvents(L"connect "), 1);
-    EXPECT_TRUE(world_.UsageEvent({L"WiFiFunction", L"ConnectSuccess", L"Count"}));
-}
-
-TEST_F(PairwellProcess, RetryCountZeroFailsWithoutAnAttempt)
-{
-    world_.Profile(0, 1);
-    world_.CameraInReach();
-    Start(CameraPayload());
-    const HWND dialog = WaitForDialog(kFailedProp);
-    ASSERT_TRUE(dialog);
-    PressDialogButton(dialog, 1);
-    ASSERT_EQ(0, Exit());
-    EXPECT_EQ(world_.CountWlanEvents(L"connect "), 0);
-    EXPECT_EQ(world_.CountWlanEvents(L"setprofile "), 1);
-}
-
 class HaltWhileConnecting : public PairwellProcess, public ::testing::WithParamInterface<const wchar_t*> {};
 
 TEST_P(HaltWhileConnecting, HidesTheToastWithoutDialogOrFailure)
@@ -561,7 +534,8 @@ TEST_P(WlanFailure, EndsTheRunAsDescribed)
         world_.SetNotShowAgain(1);
         world_.Wlan([](sim::WlanSimState& s) { s.connected = L"HomeNet"; });
     }
-    ASSERT_TRUE(sim::ArmFault(failure.call, failure.code, failure.count, failure.skip));
+    const ArmedFault fault(failure.call, failure.code, failure.count, failure.skip);
+    ASSERT_TRUE(fault.Armed());
     Start(CameraPayload());
     if (failure.outcome == WlanOutcome::PowerOffDialog || failure.outcome == WlanOutcome::FailedDialog) {
         const HWND dialog =
@@ -570,7 +544,7 @@ TEST_P(WlanFailure, EndsTheRunAsDescribed)
         PressDialogButton(dialog, 1);
     }
     ASSERT_EQ(0, Exit());
-    EXPECT_FALSE(sim::FailedCalls().empty()) << "the failure was never reached";
+    EXPECT_NE(0u, fault.Made()) << "the failure was never reached";
     EXPECT_EQ(world_.CountWlanEvents(L"open"), world_.CountWlanEvents(L"close"));
     const bool connects = failure.outcome == WlanOutcome::Connects;
     EXPECT_EQ(connects, world_.Connected() == kCameraSsid);
@@ -634,7 +608,8 @@ TEST_P(ToastAndDialogFailure, IsSilentAndTheRunGoesOn)
     const UiFailureCase& failure = GetParam();
     world_.CameraInReach();
     if (failure.radioOff) world_.Wlan([](sim::WlanSimState& s) { s.phys = {false}; });
-    ASSERT_TRUE(sim::ArmFault(failure.call, E_FAIL));
+    const ArmedFault fault(failure.call, E_FAIL);
+    ASSERT_TRUE(fault.Armed());
     Start(CameraPayload());
     if (failure.radioOff) {
         const HWND dialog = WaitForDialog(kPowerOffProp);
@@ -642,7 +617,7 @@ TEST_P(ToastAndDialogFailure, IsSilentAndTheRunGoesOn)
         PressDialogButton(dialog, 1);
     }
     ASSERT_EQ(0, Exit());
-    EXPECT_FALSE(sim::FailedCalls().empty()) << "the failure was never reached";
+    EXPECT_NE(0u, fault.Made()) << "the failure was never reached";
     EXPECT_EQ(!failure.radioOff, world_.Connected() == kCameraSsid);
     EXPECT_EQ(!failure.radioOff, !world_.Activations().empty());
     EXPECT_EQ(failure.toastShown, HasLine(world_.ToastRecords(), L"shown\t"));
@@ -671,10 +646,11 @@ class ActivationFailure : public PairwellProcess, public ::testing::WithParamInt
 TEST_P(ActivationFailure, IsSwallowedAfterTheConnection)
 {
     world_.CameraInReach();
-    ASSERT_TRUE(sim::ArmFault(GetParam(), E_FAIL));
+    const ArmedFault fault(GetParam(), E_FAIL);
+    ASSERT_TRUE(fault.Armed());
     Start(CameraPayload());
     ASSERT_EQ(0, Exit());
-    EXPECT_FALSE(sim::FailedCalls().empty()) << "the failure was never reached";
+    EXPECT_NE(0u, fault.Made()) << "the failure was never reached";
     EXPECT_EQ(world_.Connected(), kCameraSsid);
     EXPECT_TRUE(world_.UsageEvent({L"WiFiFunction", L"ConnectSuccess", L"Count"}));
     EXPECT_TRUE(world_.UsageEvent({L"LaunchFunction", L"Used", L"Count"}));

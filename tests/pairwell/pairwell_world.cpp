@@ -5,10 +5,11 @@
 #include "activation/activation_channel.h"
 #include "appvisibility/appvisibility_channel.h"
 #include "camera_message.h"
-#include "fault.h"
+#include "hex.h"
 #include "sim_state.h"
 #include "support/process.h"
 #include "support/standin_census.h"
+#include "tallyr_record.h"
 #include "toast/toast_channel.h"
 #include "wlan_connect.h"
 
@@ -84,7 +85,7 @@ sim::WscCredentialFields Credential(std::string ssid, std::string key, unsigned 
 
 std::wstring PhoneTag(std::vector<sim::WscCredentialFields> credentials)
 {
-    return sim::ToHex(sim::NdefMessageBytes(
+    return tapdeck::ToHex(sim::NdefMessageBytes(
         {sim::WscRecord(sim::WscConfigurationPayload(credentials)), sim::AndroidAppRecord("com.android.settings")}));
 }
 
@@ -115,9 +116,7 @@ PairwellWorld::PairwellWorld()
     sim::DeleteStateFile(sim::activation::kArea, sim::activation::kRecords);
     sim::DeleteStateFile(sim::appvisibility::kArea, sim::appvisibility::kRecords);
     ::RegDeleteKeyValueW(HKEY_CURRENT_USER, pairwell::kSettingsKey, pairwell::kNotShowAgainValue);
-    sim::InstallTallyrFrom(L"C:\\tapdeck-sim\\bin\\tallyr\\tallyr.dll");
     sim::ClearTallyrCalls();
-    sim::ClearFaults();
     StartedPairwells().clear();
     // The activation server outlives its clients; what it counted before this world is not ours.
     for (const auto& row : sim::ReadCensus()) {
@@ -128,7 +127,6 @@ PairwellWorld::PairwellWorld()
 
 PairwellWorld::~PairwellWorld()
 {
-    sim::ClearFaults();
     // Every Pairwell that has ended let go of every stand-in object it was given.
     for (const unique_handle& process : StartedPairwells()) {
         if (::WaitForSingleObject(process.get(), 0) != WAIT_OBJECT_0) continue;

@@ -9,7 +9,6 @@
 #include <string>
 #include <vector>
 
-#include "tallyr_record.h"
 #include "unique_handle.h"
 #include "wlan_sim_state.h"
 #include "wsc_message.h"
@@ -69,7 +68,6 @@ public:
 private:
     std::string savedProfile_;
     bool profileReplaced_ = false;
-    sim::ScopedTallyrInstall tallyr_;
 };
 
 std::wstring PairwellPath();

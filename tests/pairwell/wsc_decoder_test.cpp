@@ -6,8 +6,9 @@
 #include <cwctype>
 #include <set>
 
-#include "camera_message.h"
+#include "hex.h"
 #include "pairwell_world.h"
+#include "support/wsc_outcome_name.h"
 #include "wsc_decoder.h"
 #include "wsc_message.h"
 
@@ -15,6 +16,7 @@ namespace tapdeck {
 namespace {
 
 using sim::NdefMessageBytes;
+using test::OutcomeName;
 using sim::NdefRecordFields;
 using sim::WscAttribute;
 using sim::WscConfigurationPayload;
@@ -28,23 +30,12 @@ std::string Bytes(std::string_view hex)
     return out;
 }
 
-std::wstring Hex(std::string_view bytes) { return sim::ToHex(bytes); }
+std::wstring Hex(std::string_view bytes) { return tapdeck::ToHex(bytes); }
 
 std::wstring Upper(std::wstring text)
 {
     for (wchar_t& c : text) c = static_cast<wchar_t>(::towupper(c));
     return text;
-}
-
-const char* Name(WscOutcome outcome)
-{
-    switch (outcome) {
-    case WscOutcome::Malformed: return "malformed";
-    case WscOutcome::NoCredential: return "no credential";
-    case WscOutcome::Unsupported: return "unsupported";
-    case WscOutcome::Usable: return "usable";
-    }
-    return "?";
 }
 
 struct RealTag {
@@ -128,7 +119,7 @@ TEST_P(RealTags, DecodeAsTheirWriterMeantThem)
     const std::wstring hex = Hex(tag.message);
     EXPECT_TRUE(IsWscMessage(hex));
     const WscTag decoded = DecodeWscMessage(hex);
-    ASSERT_EQ(Name(decoded.outcome), Name(tag.outcome));
+    ASSERT_EQ(OutcomeName(decoded.outcome), OutcomeName(tag.outcome));
     if (tag.outcome != WscOutcome::Usable) return;
     EXPECT_EQ(decoded.network.ssid, tag.ssid);
     EXPECT_EQ(decoded.network.key, tag.key);
@@ -289,7 +280,7 @@ TEST_P(Shapes, DecodeToTheirNetworkOrOutcome)
     const std::wstring hex = Hex(shape.message);
     ASSERT_EQ(IsWscMessage(hex), shape.firstRecordWsc);
     const WscTag decoded = DecodeWscMessage(hex);
-    ASSERT_EQ(Name(decoded.outcome), Name(shape.outcome));
+    ASSERT_EQ(OutcomeName(decoded.outcome), OutcomeName(shape.outcome));
     if (shape.outcome != WscOutcome::Usable) return;
     EXPECT_EQ(decoded.network.ssid, shape.ssid);
     EXPECT_EQ(decoded.network.key, shape.key);
@@ -306,9 +297,10 @@ const std::string kGoodTag = NdefMessageBytes({sim::UriRecord("https://example.c
 TEST(WscMessageBytes, TruncatedAtEveryByteIsMalformed)
 {
     for (size_t size = 0; size < kGoodTag.size(); ++size) {
-        EXPECT_EQ(Name(DecodeWscBytes(kGoodTag.substr(0, size)).outcome), Name(WscOutcome::Malformed)) << size;
+        EXPECT_EQ(OutcomeName(DecodeWscBytes(kGoodTag.substr(0, size)).outcome), OutcomeName(WscOutcome::Malformed))
+            << size;
     }
-    EXPECT_EQ(Name(DecodeWscBytes(kGoodTag).outcome), Name(WscOutcome::Usable));
+    EXPECT_EQ(OutcomeName(DecodeWscBytes(kGoodTag).outcome), OutcomeName(WscOutcome::Usable));
 }
 
 // The record's payload cut anywhere, in a record whose own length fits:
@@ -323,7 +315,8 @@ TEST(WscMessageBytes, AttributesTruncatedAtEveryByte)
         const WscOutcome expected = !boundaries.count(size) ? WscOutcome::Malformed
                                     : size < version.size() + credential.size() ? WscOutcome::NoCredential
                                                                                 : WscOutcome::Usable;
-        EXPECT_EQ(Name(DecodeWscBytes(OneRecord(payload.substr(0, size))).outcome), Name(expected)) << size;
+        EXPECT_EQ(OutcomeName(DecodeWscBytes(OneRecord(payload.substr(0, size))).outcome), OutcomeName(expected))
+            << size;
     }
 }
 
@@ -336,7 +329,7 @@ class BadMessages : public ::testing::TestWithParam<BadMessage> {};
 
 TEST_P(BadMessages, AreMalformed)
 {
-    EXPECT_EQ(Name(DecodeWscBytes(GetParam().message).outcome), Name(WscOutcome::Malformed));
+    EXPECT_EQ(OutcomeName(DecodeWscBytes(GetParam().message).outcome), OutcomeName(WscOutcome::Malformed));
 }
 
 std::string WithByte(std::string message, size_t at, char value)

@@ -5,7 +5,7 @@
 
 #include <algorithm>
 
-#include "camera_message.h"
+#include "hex.h"
 #include "pairwell_world.h"
 #include "profile_check.h"
 #include "sim_state.h"
@@ -267,10 +267,10 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         RefusedCase{"Wep", PhoneTag({Credential("Home", "12345", 0x0001, 0x0002)}), kUnsupportedProp},
         RefusedCase{"Enterprise", PhoneTag({Credential("Home", "", 0x0010, 0x0008)}), kUnsupportedProp},
-        RefusedCase{"PasswordToken", sim::ToHex(sim::NdefMessageBytes({sim::WscRecord(sim::WscPasswordTokenPayload())})),
+        RefusedCase{"PasswordToken", tapdeck::ToHex(sim::NdefMessageBytes({sim::WscRecord(sim::WscPasswordTokenPayload())})),
                     kEmptyProp},
         // A handover request begins with its "Hr" record: not a standard tag.
-        RefusedCase{"HandoverRequest", sim::ToHex(sim::WscHandoverRequestMessage()), nullptr},
+        RefusedCase{"HandoverRequest", tapdeck::ToHex(sim::WscHandoverRequestMessage()), nullptr},
         RefusedCase{"KeyOf7", PhoneTag({Credential("Home", "1234567")}), nullptr},
         RefusedCase{"CutShort", PhoneTag({Credential("Home", "passphrase")}).substr(0, 80), nullptr}),
     [](const auto& info) { return std::string(info.param.name); });

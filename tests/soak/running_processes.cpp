@@ -1,4 +1,5 @@
 #include "running_processes.h"
+#include "compare_no_case.h"
 
 #include <tlhelp32.h>
 
@@ -32,7 +33,7 @@ std::vector<std::wstring> RunningOf(const std::vector<std::wstring>& programs)
     std::vector<std::wstring> running;
     ForEachProcess([&](const PROCESSENTRY32W& entry) {
         for (const std::wstring& program : programs) {
-            if (::lstrcmpiW(entry.szExeFile, program.c_str()) == 0)
+            if (EqualsNoCase(entry.szExeFile, program))
                 running.push_back(program + L" (pid " + std::to_wstring(entry.th32ProcessID) + L")");
         }
     });
@@ -43,7 +44,7 @@ unique_handle OpenRunning(const std::wstring& program)
 {
     DWORD pid = 0;
     ForEachProcess([&](const PROCESSENTRY32W& entry) {
-        if (::lstrcmpiW(entry.szExeFile, program.c_str()) == 0) pid = entry.th32ProcessID;
+        if (EqualsNoCase(entry.szExeFile, program)) pid = entry.th32ProcessID;
     });
     return unique_handle(pid ? ::OpenProcess(SYNCHRONIZE | PROCESS_QUERY_LIMITED_INFORMATION, FALSE, pid) : nullptr);
 }

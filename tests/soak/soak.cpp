@@ -99,7 +99,7 @@ DWORD WindowProcess(HWND window)
 // Up when its own hidden window is there: only then does it hear a halt.
 bool Soak::StartAgent()
 {
-    agent_ = test::StartProgram(test::InstalledPath(L"Tapdeck.exe"), L"/AutoStart");
+    agent_ = test::StartProgram(test::Agent(), L"/AutoStart");
     if (!agent_) return false;
     const DWORD pid = ::GetProcessId(agent_.get());
     return test::WaitUntil([&] { return WindowProcess(test::FindWindowWithProperty(kAgentWindowProp)) == pid; }, 15s);
@@ -110,7 +110,7 @@ std::vector<double> Soak::RunCycles(long count, std::chrono::seconds limit, std:
 {
     std::vector<double> times;
     const auto deadline = Clock::now() + limit;
-    const std::wstring agent = test::InstalledPath(L"Tapdeck.exe");
+    const std::wstring agent = test::Agent();
     wchar_t self[MAX_PATH] = {};
     ::GetModuleFileNameW(nullptr, self, MAX_PATH);
     for (long cycle = 0; cycle < count && Clock::now() < deadline; ++cycle) {
@@ -204,7 +204,7 @@ bool Soak::HaltAgentDuringPairwell()
     if (!test::WaitUntil([&] { return pairwell_.CountWlanEvents(L"connect ") > connects; }, 15s))
         faults_.Add("final halt: Pairwell did not start connecting within 15 s of the touch");
     const unique_handle pairwell = OpenRunning(L"Pairwell.exe");
-    if (test::RunProgram(test::InstalledPath(L"Tapdeck.exe"), L"/HaltAllAndWait", 40s) != 0)
+    if (test::RunProgram(test::Agent(), L"/HaltAllAndWait", 40s) != 0)
         faults_.Add("final halt: /HaltAllAndWait did not end with 0");
     actions_.Add("/HaltAllAndWait of agent and a connecting Pairwell");
     bool ended = true;

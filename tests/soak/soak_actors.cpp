@@ -8,6 +8,8 @@
 #include "../pairwell/pairwell_world.h"
 #include "agent_messages.h"
 #include "companion_files.h"
+#include "compare_no_case.h"
+#include "hex.h"
 #include "running_processes.h"
 #include "soak.h"
 #include "support/process.h"
@@ -17,28 +19,11 @@ using namespace std::chrono_literals;
 namespace tapdeck::soak {
 namespace {
 
-std::string Hex(const std::vector<BYTE>& bytes, bool upper)
-{
-    const char* digits = upper ? "0123456789ABCDEF" : "0123456789abcdef";
-    std::string hex;
-    for (BYTE b : bytes) {
-        hex += digits[b >> 4];
-        hex += digits[b & 15];
-    }
-    return hex;
-}
-
 // The handlers the radio called in the agent for one request; -1 when the
 // agent did not answer.
 long Called(const std::string& reply)
 {
     return reply.rfind("ok ", 0) == 0 ? std::strtol(reply.c_str() + 3, nullptr, 10) : -1;
-}
-
-const std::wstring& Agent()
-{
-    static const std::wstring path = test::InstalledPath(L"Tapdeck.exe");
-    return path;
 }
 
 }  // namespace
@@ -78,13 +63,13 @@ void Soak::RadioActor(unsigned index)
         if (kind == 6) {
             touch.argument = L"soak text " + std::to_wstring(serial);
             std::vector<BYTE> text;
-            sim::FromHex(sim::FromUtf8(test::Utf16Hex(touch.argument)), text);
+            tapdeck::FromHex(sim::FromUtf8(test::Utf16Hex(touch.argument)), text);
             message = sim::MessageRoutedTo(touch.type, text);
         } else {
             message = sim::MessageRoutedTo(touch.type, bytes);
-            touch.argument = sim::FromUtf8(Hex(message, false));
+            touch.argument = tapdeck::ToHex(message);
         }
-        const std::string hex = Hex(message, random() % 2 == 0);
+        const std::string hex = sim::ToUtf8(tapdeck::ToHex(message, random() % 2 == 0 ? HexCase::Upper : HexCase::Lower));
         const long called = Called(sim::SendRadioRequest(pid, test::TouchRequest(hex)));
         if (called < 0) faults_.Add("radio: the agent's radio did not answer a touch");
         touch.mustStart = called > 0 && (touch.type == kFixedType || touch.type == kTextType);
@@ -112,7 +97,7 @@ void Soak::RegistrationActor()
             test::Register(key, type, handler);
             actions_.Add("registrations added");
         } else if (random() % 2 == 0) {
-            const std::wstring path = std::wstring(test::kNfcdb) + L"\\" + key;
+            const std::wstring path = std::wstring(kNfcdbKey) + L"\\" + key;
             const bool ofType = random() % 2 == 0;
             const std::wstring value = ofType ? type : std::wstring(handler);
             ::RegSetKeyValueW(HKEY_LOCAL_MACHINE, path.c_str(), ofType ? L"MessageType" : L"ApplicationPath", REG_SZ,
@@ -140,23 +125,23 @@ void Soak::InstanceActor()
         if (kind < 4) {
             char hex[16];
             std::snprintf(hex, sizeof(hex), "50%08lx", nextMarker_++);
-            if (test::RunProgram(Agent(), L"/Publish /NDEF:soak.pub /" + sim::FromUtf8(hex)) != 0)
+            if (test::RunProgram(test::Agent(), L"/Publish /NDEF:soak.pub /" + sim::FromUtf8(hex)) != 0)
                 faults_.Add("publish: the second instance did not end with 0");
             actions_.Add("/Publish requests");
             std::lock_guard<std::mutex> lock(recordLock_);
             published_.push_back(sim::FromUtf8(hex));
         } else if (kind == 4) {
-            if (test::RunProgram(Agent(), malformed[random() % 5]) != 0)
+            if (test::RunProgram(test::Agent(), malformed[random() % 5]) != 0)
                 faults_.Add("publish: a malformed request did not end with 0");
             actions_.Add("malformed /Publish requests");
         } else if (kind == 5) {
             sim::SendRadioRequest(::GetProcessId(agent_.get()), "transmit");
             actions_.Add("published messages read by a peer");
         } else if (kind < 8) {
-            if (test::RunProgram(Agent(), L"/AutoStart") != 0) faults_.Add("second automatic start did not end with 0");
+            if (test::RunProgram(test::Agent(), L"/AutoStart") != 0) faults_.Add("second automatic start did not end with 0");
             actions_.Add("second automatic starts");
         } else {
-            if (test::RunProgram(Agent(), L"") != 0) faults_.Add("second manual start did not end with 0");
+            if (test::RunProgram(test::Agent(), L"") != 0) faults_.Add("second manual start did not end with 0");
             actions_.Add("second manual starts");
             HWND dialog = nullptr;
             if (!test::WaitUntil([&] { return (dialog = test::FindWindowWithProperty(kMainDialogProp)) != nullptr; },
@@ -342,7 +327,7 @@ void Soak::RemovalWatcher()
         for (DWORD offset = 0; bytes > 0;) {
             const auto* record = reinterpret_cast<const FILE_NOTIFY_INFORMATION*>(buffer + offset);
             const std::wstring name(record->FileName, record->FileNameLength / sizeof(wchar_t));
-            if (record->Action == FILE_ACTION_REMOVED && ::lstrcmpiW(name.c_str(), L"Command.Info") == 0)
+            if (record->Action == FILE_ACTION_REMOVED && EqualsNoCase(name, L"Command.Info"))
                 ++commandRemovals_;
             if (record->NextEntryOffset == 0) break;
             offset += record->NextEntryOffset;

@@ -1,4 +1,5 @@
 #include "support/process.h"
+#include "known_folder.h"
 
 #include <gtest/gtest.h>
 #include <shlobj.h>
@@ -10,11 +11,13 @@ namespace tapdeck::test {
 
 std::wstring InstalledPath(const wchar_t* name)
 {
-    PWSTR folder = nullptr;
-    std::wstring path;
-    if (SUCCEEDED(::SHGetKnownFolderPath(FOLDERID_ProgramFiles, 0, nullptr, &folder))) path = folder;
-    ::CoTaskMemFree(folder);
-    return path + L"\\Vexa\\Tapdeck\\" + name;
+    return tapdeck::InstalledPath(name);
+}
+
+const std::wstring& Agent()
+{
+    static const std::wstring path = InstalledPath(L"Tapdeck.exe");
+    return path;
 }
 
 unique_handle StartProgram(const std::wstring& path, const std::wstring& arguments)

@@ -11,6 +11,8 @@ namespace tapdeck::test {
 
 // "<Program Files>\Vexa\Tapdeck\<name>".
 std::wstring InstalledPath(const wchar_t* name);
+// The installed Tapdeck.exe.
+const std::wstring& Agent();
 
 // Starts a program with the given command-line tail; null on failure.
 unique_handle StartProgram(const std::wstring& path, const std::wstring& arguments);

@@ -67,14 +67,18 @@ public:
     }
 
 private:
+    // Only the agent's two records: the rest of "Shared Info" (the PC's
+    // location, which the Pairwell tests set meanwhile) is not the version's.
     static void Clear()
     {
         for (REGSAM view : {KEY_WOW64_32KEY, KEY_WOW64_64KEY}) {
-            HKEY vexa = nullptr;
-            if (::RegOpenKeyExW(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Vexa Corporation", 0, KEY_ALL_ACCESS | view, &vexa) ==
-                ERROR_SUCCESS) {
-                ::RegDeleteTreeW(vexa, L"Shared Info");
-                ::RegCloseKey(vexa);
+            for (const wchar_t* record : {kAppRecordKey, kVersionPathKey}) {
+                HKEY key = nullptr;
+                if (::RegOpenKeyExW(HKEY_LOCAL_MACHINE, record, 0, KEY_ALL_ACCESS | view, &key) != ERROR_SUCCESS)
+                    continue;
+                ::RegDeleteTreeW(key, nullptr);
+                ::RegCloseKey(key);
+                ::RegDeleteKeyExW(HKEY_LOCAL_MACHINE, record, view, 0);
             }
         }
     }

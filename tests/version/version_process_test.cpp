@@ -49,7 +49,7 @@ protected:
     // The tick, then the agent's end; false when the agent did not end.
     bool RunTickAndHalt(const wchar_t* awaited = L"SubmitEventAsync")
     {
-        unique_handle agent = StartProgram(InstalledPath(L"Tapdeck.exe"), L"/AutoStart");
+        unique_handle agent = StartProgram(Agent(), L"/AutoStart");
         if (!agent) return false;
         HWND window = nullptr;
         WaitUntil([&] { return (window = FindWindowWithProperty(kAgentWindowProp)) != nullptr; }, 10s);
@@ -58,7 +58,7 @@ protected:
             ::PostMessageW(window, WM_TIMER, TIMER_USAGE_REPORT, 0);
             EXPECT_TRUE(WaitUntil([&] { return Recorded(awaited); }, 10s));
         }
-        RunProgram(InstalledPath(L"Tapdeck.exe"), L"/HaltAll");
+        RunProgram(Agent(), L"/HaltAll");
         const long code = WaitForExit(agent.get(), 15s);
         if (code == -1) ::TerminateProcess(agent.get(), 1);
         return code == 0;
@@ -139,14 +139,14 @@ TEST_F(AgentReport, WithoutTheLibraryTheAgentRunsAndEndsAsUsual)
 {
     ASSERT_TRUE(sim::RemoveTallyr());
     // Nothing can be recorded: wait for the tick by a dialog-free round trip.
-    unique_handle agent = StartProgram(InstalledPath(L"Tapdeck.exe"), L"/AutoStart");
+    unique_handle agent = StartProgram(Agent(), L"/AutoStart");
     ASSERT_TRUE(agent);
     HWND window = nullptr;
     ASSERT_TRUE(WaitUntil([&] { return (window = FindWindowWithProperty(kAgentWindowProp)) != nullptr; }, 10s));
     ::PostMessageW(window, WM_TIMER, TIMER_USAGE_REPORT, 0);
     DWORD_PTR answer = 0;
     EXPECT_TRUE(::SendMessageTimeoutW(window, WM_NULL, 0, 0, SMTO_BLOCK, 10000, &answer));
-    EXPECT_EQ(0, RunProgram(InstalledPath(L"Tapdeck.exe"), L"/HaltAll"));
+    EXPECT_EQ(0, RunProgram(Agent(), L"/HaltAll"));
     EXPECT_EQ(0, WaitForExit(agent.get(), 15s));
     EXPECT_TRUE(sim::ReadTallyrCalls().empty());
 }

@@ -16,12 +16,6 @@ using namespace tapdeck::test;
 
 namespace {
 
-const std::wstring& Agent()
-{
-    static const std::wstring path = InstalledPath(L"Tapdeck.exe");
-    return path;
-}
-
 std::vector<HWND> WindowsOfClass(DWORD processId, const wchar_t* className)
 {
     struct Search {

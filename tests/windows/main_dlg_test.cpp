@@ -7,7 +7,9 @@
 #include <vector>
 
 #include "agent_messages.h"
+#include "compare_no_case.h"
 #include "high_contrast.h"
+#include "res_string.h"
 #include "support/process.h"
 #include "tpd_app.h"
 #include "unique_handle.h"
@@ -101,7 +103,7 @@ TEST_F(AgentDialogs, MainDialogIsBuiltFromItsTextsAndLayouts)
 
     HWND text = ::GetDlgItem(dialog, 0);
     ASSERT_TRUE(text);
-    EXPECT_EQ(0, ::lstrcmpiW(L"STATIC", ClassOf(text).c_str()));
+    EXPECT_TRUE(EqualsNoCase(L"STATIC", ClassOf(text)));
     EXPECT_NE(std::wstring::npos, WindowText(text).find(L"NFC"));
 }
 

@@ -4,7 +4,7 @@
 #include <cstdio>
 #include <string>
 
-#include "hex_text.h"
+#include "hex.h"
 #include "ndef_routing.h"
 
 using namespace tapdeck::sim;
@@ -47,13 +47,13 @@ class NdefRouting : public ::testing::TestWithParam<Route> {};
 TEST_P(NdefRouting, FirstRecordDecidesWhoReceivesWhat)
 {
     std::vector<BYTE> message;
-    ASSERT_TRUE(FromHex(Wide(GetParam().message), message));
+    ASSERT_TRUE(tapdeck::FromHex(Wide(GetParam().message), message));
     std::vector<BYTE> delivered;
     const bool reached = RouteToSubscription(GetParam().subscription, message, delivered);
     ASSERT_EQ(GetParam().delivered != kNone, reached);
     if (!reached) return;
     const std::string expected = GetParam().delivered == kWhole ? GetParam().message : GetParam().delivered;
-    EXPECT_EQ(Wide(expected), ToHex(delivered));
+    EXPECT_EQ(Wide(expected), tapdeck::ToHex(delivered));
 }
 
 INSTANTIATE_TEST_SUITE_P(

@@ -2,6 +2,7 @@
 
 #include <cwchar>
 
+#include "compare_no_case.h"
 #include "xml_no_element.h"
 
 namespace tapdeck {
@@ -79,13 +80,13 @@ std::wstring XmlNodeReader::Attribute(const wchar_t* name) const
 bool XmlNodeReader::IsElementNamed(const wchar_t* name) const
 {
     std::wstring local;
-    return type_ == XmlNodeType_Element && LocalName(local) && _wcsicmp(local.c_str(), name) == 0;
+    return type_ == XmlNodeType_Element && LocalName(local) && EqualsNoCase(local, name);
 }
 
 bool XmlNodeReader::IsEndElementNamed(const wchar_t* name) const
 {
     std::wstring local;
-    return type_ == XmlNodeType_EndElement && LocalName(local) && _wcsicmp(local.c_str(), name) == 0;
+    return type_ == XmlNodeType_EndElement && LocalName(local) && EqualsNoCase(local, name);
 }
 
 }  // namespace tapdeck

@@ -1,4 +1,4 @@
-#include "hex_buffer.h"
+#include "hex_codec.h"
 
 #include <roapi.h>
 

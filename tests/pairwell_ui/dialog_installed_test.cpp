@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "dialog_thread.h"
+#include "compare_no_case.h"
 #include "dialogs.h"
 #include "dialogs/single_button_dlg.h"
 #include "layout.h"
@@ -123,7 +124,7 @@ TEST_P(EachDialog, IsATopmostPopupWithItsControlsInOrder)
         const ControlExpectation& want = c.controls[i];
         SCOPED_TRACE(i);
         EXPECT_EQ(::GetDlgCtrlID(children[i]), want.id);
-        EXPECT_EQ(_wcsicmp(ClassOf(children[i]).c_str(), want.className), 0);
+        EXPECT_TRUE(EqualsNoCase(ClassOf(children[i]), want.className));
         EXPECT_EQ(WindowText(children[i]), Text(want.textId));
         const DWORD childStyle = static_cast<DWORD>(::GetWindowLongW(children[i], GWL_STYLE));
         EXPECT_TRUE(childStyle & WS_VISIBLE);

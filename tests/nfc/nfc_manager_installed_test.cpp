@@ -9,13 +9,14 @@
 #include <climits>
 #include <cstdio>
 #include <memory>
+#include <optional>
 #include <thread>
 
 #include "nfc/nfc_manager.h"
 #include "nfc/nfc_registry.h"
 #include "nfc_test_world.h"
+#include "support/armed_fault.h"
 #include "support/process.h"
-#include "tallyr_record.h"
 #include "usage_stats.h"
 
 using namespace std::chrono_literals;
@@ -58,10 +59,6 @@ class NfcWorld : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        // The managers here report to the usage library when it is there and
-        // never let it go: a library loaded into this process could not be
-        // replaced by the agent tests that come after.
-        sim::RemoveTallyr();
         ClearRegistrations();
         ResetRadio();
         ClearHandlerStarts();
@@ -77,7 +74,6 @@ protected:
     bool Open() { return manager.OpenDevice(); }
 
     RadioCensusBaseline census;
-    sim::ScopedTallyrInstall tallyr;  // before the manager, so it is restored after it
     UsageUser usage;
     CNFCManager manager{usage};
 };
@@ -114,7 +110,7 @@ TEST_F(NfcWorld, OneIncompleteSubkeyMakesTheWholeReadEmpty)
 TEST_F(NfcWorld, ValuesOfAnyTypeAreReadAsTextUpToTheirFirstNul)
 {
     unique_hkey key;
-    const std::wstring name = std::wstring(kNfcdb) + L"\\Odd";
+    const std::wstring name = std::wstring(kNfcdbKey) + L"\\Odd";
     ASSERT_EQ(ERROR_SUCCESS, ::RegCreateKeyExW(HKEY_LOCAL_MACHINE, name.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS,
                                                nullptr, key.put(), nullptr));
     const wchar_t path[] = L"%SystemDrive%\\x.exe\0tail";
@@ -284,7 +280,7 @@ TEST_F(NfcWatch, RegistrationAddedWhileRunningIsSubscribedOnceItsValuesAreWritte
     StartWith({L"NDEF:ext.one"});
     // The installer's order: the subkey first, its values one by one after.
     unique_hkey key;
-    const std::wstring name = std::wstring(kNfcdb) + L"\\K-NDEF:ext.two";
+    const std::wstring name = std::wstring(kNfcdbKey) + L"\\K-NDEF:ext.two";
     ::RegCreateKeyExW(HKEY_LOCAL_MACHINE, name.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, key.put(), nullptr);
     SetString(key.get(), L"ApplicationPath", kRecorder);
     SetString(key.get(), L"MessageType", L"NDEF:ext.two");
@@ -588,9 +584,11 @@ void ExpectTouchDroppedOnce(const wchar_t* type, const std::string& payloadHex, 
 TEST_P(NfcRadioFailure, IsHandledAsTheProductDescribes)
 {
     const RadioFailure& failure = GetParam();
+    std::optional<ArmedFault> fault;
     const auto arm = [&](Armed when) {
         if (failure.armed == when) {
-            ASSERT_TRUE(sim::ArmFault(failure.call, E_FAIL, 1));
+            fault.emplace(failure.call, E_FAIL, 1);
+            ASSERT_TRUE(fault->Armed());
         }
     };
     arm(Armed::BeforeOpen);
@@ -601,7 +599,8 @@ TEST_P(NfcRadioFailure, IsHandledAsTheProductDescribes)
         arm(Armed::AfterSubscribe);
     }
     failure.check(manager);
-    EXPECT_EQ(1u, sim::FailedCalls().size()) << "the failure was not reached, or more than once";
+    ASSERT_TRUE(fault);
+    EXPECT_EQ(1u, fault->Made()) << "the failure was not reached, or more than once";
 }
 
 INSTANTIATE_TEST_SUITE_P(
