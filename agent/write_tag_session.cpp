@@ -4,6 +4,7 @@
 
 #include <new>
 
+#include "delegate_base.h"
 #include "unique_hstring.h"
 
 namespace tapdeck {
@@ -17,33 +18,19 @@ constexpr wchar_t kWriteableTagType[] = L"WriteableTag";
 // so a call that comes after the dialog has gone does no harm. Its count
 // never frees it; the block that holds it is freed once nobody else does.
 template <typename Delegate>
-class PostingHandler : public Delegate {
+class PostingHandler : public DelegateBase<Delegate> {
 public:
     explicit PostingHandler(HWND notify) noexcept : notify_(notify) {}
     PostingHandler(const PostingHandler&) = delete;
     PostingHandler& operator=(const PostingHandler&) = delete;
 
-    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override
-    {
-        if (!object) return E_POINTER;
-        if (iid == __uuidof(IUnknown) || iid == __uuidof(Delegate)) {
-            *object = static_cast<Delegate*>(this);
-            AddRef();
-            return S_OK;
-        }
-        *object = nullptr;
-        return E_NOINTERFACE;
-    }
-    ULONG STDMETHODCALLTYPE AddRef() override { return static_cast<ULONG>(::InterlockedIncrement(&count_)); }
-    ULONG STDMETHODCALLTYPE Release() override { return static_cast<ULONG>(::InterlockedDecrement(&count_)); }
-    bool Unheld() const noexcept { return ::InterlockedCompareExchange(const_cast<LONG*>(&count_), 0, 0) == 1; }
+    bool Unheld() const noexcept { return this->Count() == 1; }
 
 protected:
     void Post(UINT message, WPARAM wParam = 0, LPARAM lParam = 0) const { ::PostMessageW(notify_, message, wParam, lParam); }
 
 private:
     HWND notify_;
-    LONG count_ = 1;
 };
 
 class ArrivedHandler final : public PostingHandler<sdk::IDeviceArrivedEventHandler> {
