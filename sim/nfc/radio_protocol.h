@@ -72,11 +72,11 @@ inline std::string SendRadioRequest(DWORD pid, const std::string& request)
         const DWORD error = ::GetLastError();
         if (error == ERROR_PIPE_BUSY) {
             ::WaitNamedPipeW(name.c_str(), 200);
-        } else if (error == ERROR_FILE_NOT_FOUND && attempt < 20 && HostAlive(pid)) {
+        } else if (error == ERROR_FILE_NOT_FOUND && HostAlive(pid)) {
             // A busy host has every instance connected until its listener
-            // makes the next one, which a loaded machine can delay well past
-            // a few milliseconds; a host that has ended stays not found.
-            ::Sleep(attempt < 10 ? 2 : 20);
+            // makes the next one, which a loaded machine can delay for well
+            // over a second; a host that has ended stays not found.
+            ::Sleep(attempt < 10 ? 2 : 50);
         } else {
             return {};
         }
