@@ -174,6 +174,10 @@ TEST_F(StandardTag, WrittenByThePcItJoins)
         world_.Wlan([](sim::WlanSimState& s) { s.connected.clear(); });
         dialog.Fill(L"Casa Mueller", L"sommer-2026-wlan");
         dialog.Write();
+        // Held to the reader once the message is published, as a user does after "Write".
+        ASSERT_TRUE(WaitUntil([] {
+            return sim::ReadStateFile(sim::kNfcArea, sim::kNfcPublishedFile).find(L"publish\t") != std::wstring::npos;
+        }, 10s));
         PlaceTag(L"writable 512");
         const auto written = [&] { return (tag = sim::ReadStateFile(sim::kNfcArea, sim::kNfcTagFile)).size() > 13; };
         ASSERT_TRUE(WaitUntil(written, 10s));
