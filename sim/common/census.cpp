@@ -148,13 +148,10 @@ void ReadOne(const std::wstring& file, std::vector<CensusRow>& rows)
     }
 }
 
-}  // namespace
-
-std::vector<CensusRow> ReadCensus(DWORD processId, const FILETIME* since)
+std::vector<CensusRow> ReadMatching(const std::wstring& name, const FILETIME* since)
 {
     std::vector<CensusRow> rows;
-    const std::wstring pattern =
-        StatePath(kCensusArea, processId ? L"*-" + std::to_wstring(processId) + L".txt" : L"*.txt");
+    const std::wstring pattern = StatePath(kCensusArea, name);
     WIN32_FIND_DATAW found{};
     HANDLE search = ::FindFirstFileW(pattern.c_str(), &found);
     if (search == INVALID_HANDLE_VALUE) return rows;
@@ -163,6 +160,18 @@ std::vector<CensusRow> ReadCensus(DWORD processId, const FILETIME* since)
     } while (::FindNextFileW(search, &found));
     ::FindClose(search);
     return rows;
+}
+
+}  // namespace
+
+std::vector<CensusRow> ReadCensus(DWORD processId, const FILETIME* since)
+{
+    return ReadMatching(processId ? L"*-" + std::to_wstring(processId) + L".txt" : L"*.txt", since);
+}
+
+std::vector<CensusRow> ReadCensusOf(std::wstring_view standIn)
+{
+    return ReadMatching(std::wstring(standIn) + L"-*.txt", nullptr);
 }
 
 std::vector<CensusRow> CensusFaults(const std::vector<CensusRow>& rows)

@@ -66,6 +66,9 @@ struct CensusRow {
 // from records written since `since` when it is given (process ids come back
 // soon: a record older than the process is another's).
 std::vector<CensusRow> ReadCensus(DWORD processId = 0, const FILETIME* since = nullptr);
+// The rows of one stand-in only: a suite leaves a record per process, and
+// reading all of them for each test costs more than the test.
+std::vector<CensusRow> ReadCensusOf(std::wstring_view standIn);
 // Rows with objects alive or with underflows.
 std::vector<CensusRow> CensusFaults(const std::vector<CensusRow>& rows);
 std::wstring DescribeCensusRow(const CensusRow& row);

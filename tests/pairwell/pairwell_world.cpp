@@ -119,9 +119,8 @@ PairwellWorld::PairwellWorld()
     sim::ClearTallyrCalls();
     StartedPairwells().clear();
     // The activation server outlives its clients; what it counted before this world is not ours.
-    for (const auto& row : sim::ReadCensus()) {
-        if (row.standIn == sim::activation::kCensus)
-            sim::DeleteStateFile(sim::kCensusArea, row.standIn + L"-" + std::to_wstring(row.processId) + L".txt");
+    for (const auto& row : sim::ReadCensusOf(sim::activation::kCensus)) {
+        sim::DeleteStateFile(sim::kCensusArea, row.standIn + L"-" + std::to_wstring(row.processId) + L".txt");
     }
 }
 
@@ -135,9 +134,8 @@ PairwellWorld::~PairwellWorld()
             return row.standIn == sim::toast::kCensus && row.underflows == 0 && ToastStillShownBy(processId);
         });
     }
-    for (const auto& row : sim::CensusFaults(sim::ReadCensus())) {
-        if (row.standIn == sim::activation::kCensus) ADD_FAILURE() << sim::ToUtf8(sim::DescribeCensusRow(row));
-    }
+    for (const auto& row : sim::CensusFaults(sim::ReadCensusOf(sim::activation::kCensus)))
+        ADD_FAILURE() << sim::ToUtf8(sim::DescribeCensusRow(row));
     StartedPairwells().clear();
     if (profileReplaced_) WriteBytes(ProfilePath(), savedProfile_);
     ::RegDeleteKeyValueW(HKEY_CURRENT_USER, pairwell::kSettingsKey, pairwell::kNotShowAgainValue);
