@@ -31,25 +31,31 @@ program_version="$(strings -el "$dir/payload/Tapdeck.exe" | grep -x -A1 FileVers
 IFS=. read -r major minor patch build <<<"$program_version"
 [ "$patch" = 0 ] || fail "programs' version $program_version"
 base_version=""
-# Whether Windows Installer runs an action whose condition is $1 with the
-# properties $2 ("NAME=value ..."): NOT, AND, OR, NAME, NAME="text", NAME~="text".
+# For each "action<TAB>condition" line on input, the action and whether
+# Windows Installer runs it (1 or 0) with each set of properties given as
+# arguments ("NAME=value ..."): NOT, AND, OR, NAME, NAME="text", NAME~="text".
+# One interpreter for every action and run: starting one per condition took
+# most of this test's time.
 runs() {
-    python3 - "$1" "$2" <<'PY'
+    python3 -c '
 import re, sys
-props = dict(p.split("=", 1) for p in sys.argv[2].split())
-def term(m):
-    name, op, text = m.group(1), m.group(2), m.group(3)
-    if name in ("NOT", "AND", "OR"):
-        return " " + name.lower() + " "
-    value = props.get(name, "")
-    if op == "~=":
-        return repr(value.lower() == text.lower())
-    if op == "=":
-        return repr(value == text)
-    return repr(value != "")
-python = re.sub(r'([A-Za-z_][A-Za-z_0-9.]*)\s*(?:(~=|=)\s*"([^"]*)")?', term, sys.argv[1] or "True")
-sys.exit(0 if eval(python) else 1)
-PY
+def evaluate(condition, props):
+    def term(m):
+        name, op, text = m.group(1), m.group(2), m.group(3)
+        if name in ("NOT", "AND", "OR"):
+            return " " + name.lower() + " "
+        value = props.get(name, "")
+        if op == "~=":
+            return repr(value.lower() == text.lower())
+        if op == "=":
+            return repr(value == text)
+        return repr(value != "")
+    return eval(re.sub(r"([A-Za-z_][A-Za-z_0-9.]*)\s*(?:(~=|=)\s*\"([^\"]*)\")?", term, condition or "True"))
+scenarios = [dict(p.split("=", 1) for p in s.split()) for s in sys.argv[1:]]
+for line in sys.stdin.read().splitlines():
+    action, _, condition = line.partition("\t")
+    print(action, " ".join("1" if evaluate(condition, props) else "0" for props in scenarios))
+' "$@"
 }
 # Who runs what: a first install, the new version of an upgrade, the older
 # version's removal inside it, a repair, an uninstall. What the halt and
@@ -134,14 +140,14 @@ EOF
     sequence="$(table "$msi" InstallExecuteSequence)"
     at() { awk -F'\t' -v a="$1" '$1 == a { print $3 }' <<<"$sequence"; }
     condition() { awk -F'\t' -v a="$1" '$1 == a { print $2 }' <<<"$sequence"; }
+    decided="$(while read -r action _; do
+        printf '%s\t%s\n' "$action" "$(condition "$action")"
+    done <<<"$expected_runs" | runs "${scenarios[@]}")"
     while read -r action expected; do
         [ -n "$(at "$action")" ] || { fail "$action is not sequenced"; continue; }
-        got=""
-        for properties in "${scenarios[@]}"; do
-            if runs "$(condition "$action")" "$properties"; then got="$got 1"; else got="$got 0"; fi
-        done
-        [ "${got# }" = "$expected" ] || fail "$action ($(condition "$action")) in first install, upgrade," \
-            "older version's removal, repair, uninstall: ${got# }, not $expected"
+        got="$(awk -v a="$action" '$1 == a { $1 = ""; print substr($0, 2) }' <<<"$decided")"
+        [ "$got" = "$expected" ] || fail "$action ($(condition "$action")) in first install, upgrade," \
+            "older version's removal, repair, uninstall: ${got:-not decided}, not $expected"
     done <<<"$expected_runs"
     # Where they sit among the standard actions: the older version's removal
     # inside the script before any other action writes to it, so that a
