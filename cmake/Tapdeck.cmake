@@ -81,6 +81,29 @@ function(tapdeck_gtest name)
     endif()
 endfunction()
 
+# The tests of a program that match FILTER (a gtest filter) as a ctest entry
+# of their own: it takes its own LOCKS, so that the program's other tests,
+# which its entry still runs, need only theirs; and its own COST, so that a
+# long wait starts early, beside other work.
+function(tapdeck_gtest_part program part)
+    cmake_parse_arguments(T "" "FILTER;COST" "LOCKS" ${ARGN})
+    add_test(NAME ${part} COMMAND "${CMAKE_CROSSCOMPILING_EMULATOR}" $<TARGET_FILE:${program}> --gtest_filter=${T_FILTER})
+    tapdeck_test_environment(${part})
+    get_test_property(${program} FIXTURES_REQUIRED fixtures)
+    set_tests_properties(${part} PROPERTIES FIXTURES_REQUIRED "${fixtures}")
+    if(T_LOCKS)
+        set_tests_properties(${part} PROPERTIES RESOURCE_LOCK "${T_LOCKS}")
+    endif()
+    if(T_COST)
+        set_tests_properties(${part} PROPERTIES COST ${T_COST})
+    endif()
+    get_property(excluded GLOBAL PROPERTY tapdeck_excluded_${program})
+    string(APPEND excluded ":${T_FILTER}")
+    set_property(GLOBAL PROPERTY tapdeck_excluded_${program} "${excluded}")
+    string(SUBSTRING "${excluded}" 1 -1 excluded)
+    set_tests_properties(${program} PROPERTIES ENVIRONMENT_MODIFICATION "GTEST_FILTER=set:-${excluded}")
+endfunction()
+
 # One folder of tests: its *_process_test.cpp files become
 # <name>_process_tests (they start the installed programs), its
 # *_installed_test.cpp files <name>_installed_tests (they use the installed
