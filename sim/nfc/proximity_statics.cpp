@@ -51,7 +51,10 @@ HRESULT CProximityStatics::GetDefault(sdk::IProximityDevice** device)
             ::Sleep(10);
     }
     if (const long fault = InjectedFault(L"GetDefault")) return fault;
-    if (::GetFileAttributesW(StatePath(kNfcArea, kNfcPresentFile).c_str()) == INVALID_FILE_ATTRIBUTES) return S_OK;
+    if (::GetFileAttributesW(StatePath(kNfcArea, kNfcPresentFile).c_str()) == INVALID_FILE_ATTRIBUTES) {
+        AppendRecord(kNfcArea, kNfcAskedFile, std::to_wstring(::GetCurrentProcessId()));
+        return S_OK;
+    }
     if (CSimDevice* sim = CSimDevice::Instance()) {
         sim->AddRef();
         *device = sim;

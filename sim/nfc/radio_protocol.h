@@ -28,6 +28,9 @@ inline constexpr wchar_t kNfcPublishedFile[] = L"published.log";
 // as a slow radio driver would; each process it holds is noted in the log.
 inline constexpr wchar_t kNfcHoldFile[] = L"hold";
 inline constexpr wchar_t kNfcHeldFile[] = L"held.log";
+// Each GetDefault call while no radio is present: the caller's process id,
+// one line each, so that a program's retries can be counted as they come.
+inline constexpr wchar_t kNfcAskedFile[] = L"asked.log";
 // The static tag on the reader: "writable <capacity> <hex>", "leaving
 // <capacity> <hex>" (writable, but taken away before a write ends) or
 // "read-only <hex>".

@@ -114,6 +114,7 @@ int Reset(const SimctlArgs& args)
     DeleteStateFile(kNfcArea, kNfcPresentFile);
     DeleteStateFile(kNfcArea, kNfcHoldFile);
     DeleteStateFile(kNfcArea, kNfcHeldFile);
+    DeleteStateFile(kNfcArea, kNfcAskedFile);
     DeleteStateFile(kNfcArea, kNfcRefuseFile);
     DeleteStateFile(kNfcArea, kNfcTagFile);
     return 0;

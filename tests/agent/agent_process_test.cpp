@@ -6,6 +6,7 @@
 #include "observe_app.h"
 #include "sim_state.h"
 #include "support/process.h"
+#include "support/radio_asks.h"
 #include "support/standin_census.h"
 
 using namespace std::chrono_literals;
@@ -177,12 +178,15 @@ TEST(AgentLifecycle, HaltAllWithNoAgentStartsNothing)
 
 TEST(AgentLifecycle, WithoutAProximityDeviceTheAgentGivesUpAfterFifteenRetries)
 {
+    sim::DeleteStateFile(sim::kNfcArea, sim::kNfcPresentFile);
+    ForgetRadioAsks();
     const auto start = std::chrono::steady_clock::now();
     RunningAgent agent;
     ASSERT_TRUE(agent.WaitForWindow());
     EXPECT_EQ(0, WaitForExit(agent.Process(), 90s));
-    // 15 ticks of 2 s: it must not give up on the first tick.
+    // Its start-up lookup and 15 ticks of 2 s: it must not give up early.
     EXPECT_GT(std::chrono::steady_clock::now() - start, 20s);
+    EXPECT_EQ(16, RadioAsksBy(::GetProcessId(agent.Process())));
 }
 
 }  // namespace
