@@ -70,20 +70,29 @@ private:
 };
 
 // A product program replaced by the launch recorder for one test, so that
-// its starts show up in the record; put back at the end.
+// its starts show up in the record; put back at the end. A recorder still
+// running keeps its file until it ends, so the way back waits for it: had
+// the next test moved that recorder over the saved program, every later
+// test in the prefix would have run the recorder as the product.
 class RecorderInPlaceOf {
 public:
     // recorder false: the program is only taken away.
     explicit RecorderInPlaceOf(const wchar_t* name, bool recorder = true)
         : path_(InstalledPath(name)), saved_(path_ + L".saved")
     {
-        moved_ = ::MoveFileExW(path_.c_str(), saved_.c_str(), MOVEFILE_REPLACE_EXISTING) != FALSE;
-        copied_ = recorder ? ::CopyFileW(sim::RecorderPath(L"11.0").c_str(), path_.c_str(), FALSE) != FALSE : moved_;
+        moved_ = ::MoveFileExW(path_.c_str(), saved_.c_str(), 0) != FALSE;
+        copied_ = moved_ && (!recorder || ::CopyFileW(sim::RecorderPath(L"11.0").c_str(), path_.c_str(), FALSE));
     }
     ~RecorderInPlaceOf()
     {
-        ::DeleteFileW(path_.c_str());
-        if (moved_) ::MoveFileExW(saved_.c_str(), path_.c_str(), MOVEFILE_REPLACE_EXISTING);
+        if (!moved_) return;
+        EXPECT_TRUE(WaitUntil(
+            [&] {
+                ::DeleteFileW(path_.c_str());
+                return ::MoveFileExW(saved_.c_str(), path_.c_str(), 0) != FALSE;
+            },
+            std::chrono::seconds(70)))
+            << "the installed program is still " << sim::ToUtf8(saved_);
     }
     bool Ready() const { return copied_; }
 
