@@ -87,7 +87,7 @@ TEST(AppInfoFuzz, TheIdentifierOrNothingAndNeverAHang)
         return xml.Nodes();
     };
     target.afterDoctype = XmlOutcome{false, {}};
-    EXPECT_EQ(0, RunXmlTarget(target, Settings::Read(10000, 0xA661F0)));
+    EXPECT_EQ(0, RunXmlTarget(target, Settings::Read(3000, 0xA661F0)));
 }
 
 }  // namespace

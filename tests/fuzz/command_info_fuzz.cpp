@@ -164,7 +164,7 @@ TEST(CommandInfoFuzz, EveryCommandOrNoneAndNeverAHang)
         return xml.Nodes();
     };
     target.afterDoctype = XmlOutcome{false, {}};
-    EXPECT_EQ(0, RunXmlTarget(target, Settings::Read(10000, 0xC0DE1F0)));
+    EXPECT_EQ(0, RunXmlTarget(target, Settings::Read(3000, 0xC0DE1F0)));
 }
 
 }  // namespace

@@ -182,7 +182,7 @@ protected:
 
 TEST_F(PublishFuzz, CopyDataBlocksOfEverySizeAndContent)
 {
-    const Settings settings = Settings::Read(1500, 0xC0DA7A);
+    const Settings settings = Settings::Read(750, 0xC0DA7A);
     Tally tally;
     RecordTail records;
     long long sent = 0;
@@ -224,7 +224,7 @@ TEST_F(PublishFuzz, CopyDataBlocksOfEverySizeAndContent)
 
 TEST_F(PublishFuzz, PublishCommandLinesOfEverySizeAndContent)
 {
-    const Settings settings = Settings::Read(40, 0x9B1157);
+    const Settings settings = Settings::Read(20, 0x9B1157);
     Tally tally;
     RecordTail records;
     ForEachInput("/Publish", settings, 60s, [&](std::uint64_t seed, Random& random) {

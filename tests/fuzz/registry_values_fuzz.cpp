@@ -137,7 +137,7 @@ protected:
 // One value read as text: exactly the stored text, never beyond it.
 TEST_F(RegistryFuzz, NfcdbValueIsItsTextUpToTheFirstNul)
 {
-    const Settings settings = Settings::Read(600, 0x4E4643);
+    const Settings settings = Settings::Read(300, 0x4E4643);
     const std::wstring path = std::wstring(kNfcdbKey) + L"\\Fuzz";
     Tally tally;
     long long wrong = 0;
@@ -161,7 +161,7 @@ TEST_F(RegistryFuzz, NfcdbValueIsItsTextUpToTheFirstNul)
 // registration whatever their types; one that lacks one makes all fail.
 TEST_F(RegistryFuzz, NfcdbRegistrationsAreAllOrNone)
 {
-    const Settings settings = Settings::Read(300, 0x4E464344);
+    const Settings settings = Settings::Read(150, 0x4E464344);
     static const wchar_t* const kNames[] = {L"ApplicationPath", L"MessageType", L"Version"};
     Tally tally;
     long long wrong = 0;
@@ -216,7 +216,7 @@ TEST_F(RegistryFuzz, NfcdbRegistrationsAreAllOrNone)
 // 260 characters counts, read exactly.
 TEST_F(RegistryFuzz, OriginalVersionIsOnlyAProperStringThatFits)
 {
-    const Settings settings = Settings::Read(600, 0x0816);
+    const Settings settings = Settings::Read(300, 0x0816);
     Tally tally;
     long long wrong = 0;
     ForEachValue("original version", settings, tally, [&](const Value& value) {
@@ -254,7 +254,7 @@ TEST_F(RegistryFuzz, OriginalVersionIsOnlyAProperStringThatFits)
 // that exists.
 TEST_F(RegistryFuzz, VersionPathIsItsTextUpToTheFirstNul)
 {
-    const Settings settings = Settings::Read(600, 0x0817);
+    const Settings settings = Settings::Read(300, 0x0817);
     const std::wstring file = sharedInfo_.NewFile("4.5.6\r\nrest");
     Tally tally;
     long long wrong = 0;

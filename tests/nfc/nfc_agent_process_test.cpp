@@ -341,7 +341,7 @@ TEST_F(AgentWithRadio, TouchStormWhileRegistrationsChangeAndTheAgentHalts)
     std::vector<std::thread> threads;
     for (int i = 0; i < 4; ++i) threads.emplace_back(radio);
     threads.push_back(ChurnRegistrations(stop));
-    const bool stormed = WaitUntil([&] { return sequence >= 2000; }, 120s);
+    const bool stormed = WaitUntil([&] { return sequence >= 1000; }, 120s);
     RunProgram(Agent(), L"/HaltAll");
     const long exitCode = WaitForExit(agent_.get(), 30s);
     const long haltedAt = sequence;

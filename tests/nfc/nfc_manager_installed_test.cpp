@@ -766,10 +766,10 @@ TEST_F(NfcWorld, TouchStormWhileRegistrationsChangeAndTheManagerCloses)
     std::vector<std::thread> threads;
     for (int i = 0; i < 4; ++i) threads.emplace_back(radio);
     threads.push_back(ChurnRegistrations(stop));
-    ASSERT_TRUE(WaitUntil([&] { return sequence >= 2000; }, 120s));
+    ASSERT_TRUE(WaitUntil([&] { return sequence >= 1000; }, 120s));
     manager.Close();
     const long closedAt = sequence;
-    WaitUntil([&] { return sequence >= closedAt + 500; }, 60s);
+    WaitUntil([&] { return sequence >= closedAt + 250; }, 60s);
     stop = true;
     for (auto& thread : threads) thread.join();
     ASSERT_TRUE(WaitForRecorders());

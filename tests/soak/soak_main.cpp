@@ -87,7 +87,7 @@ int wmain(int argc, wchar_t** argv)
         std::printf("usage: soak SECONDS CYCLES [SEED]\n");
         return 2;
     }
-    const long seconds = std::max(30L, std::wcstol(argv[1], nullptr, 10));
+    const long seconds = std::max(20L, std::wcstol(argv[1], nullptr, 10));
     const long cycles = std::max(1L, std::wcstol(argv[2], nullptr, 10));
     const unsigned seed = argc > 3 ? static_cast<unsigned>(std::wcstoul(argv[3], nullptr, 10))
                                    : static_cast<unsigned>(::GetTickCount());
