@@ -505,10 +505,24 @@ bool CSimDevice::StartListener()
     HMODULE self = nullptr;
     ::GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_PIN,
                          reinterpret_cast<LPCWSTR>(&CSimDevice::Instance), &self);
+    // The first pipe is made and the host announced before the device is
+    // handed out: a request sent as soon as the program has its device (a
+    // tag held to the reader once it publishes) must find it.
+    const DWORD pid = ::GetCurrentProcessId();
+    listening_ = CreateListeningPipe(pid);
+    if (listening_ == INVALID_HANDLE_VALUE) return false;
+    WriteStateFile(kNfcArea, RadioHostFile(pid), std::to_wstring(pid));
     HANDLE thread = ::CreateThread(nullptr, 0, ListenThread, this, 0, nullptr);
     if (!thread) return false;
     ::CloseHandle(thread);
     return true;
+}
+
+HANDLE CSimDevice::CreateListeningPipe(DWORD pid)
+{
+    return ::CreateNamedPipeW(RadioPipeName(pid).c_str(), PIPE_ACCESS_DUPLEX,
+                              PIPE_TYPE_MESSAGE | PIPE_READMODE_MESSAGE | PIPE_WAIT, PIPE_UNLIMITED_INSTANCES, 65536,
+                              65536, 0, nullptr);
 }
 
 namespace {
@@ -524,17 +538,9 @@ DWORD WINAPI CSimDevice::ListenThread(void* param)
 {
     auto* self = static_cast<CSimDevice*>(param);
     const DWORD pid = ::GetCurrentProcessId();
-    const std::wstring name = RadioPipeName(pid);
-    bool announced = false;
-    for (;;) {
-        HANDLE pipe = ::CreateNamedPipeW(name.c_str(), PIPE_ACCESS_DUPLEX,
-                                         PIPE_TYPE_MESSAGE | PIPE_READMODE_MESSAGE | PIPE_WAIT,
-                                         PIPE_UNLIMITED_INSTANCES, 65536, 65536, 0, nullptr);
+    HANDLE pipe = std::exchange(self->listening_, INVALID_HANDLE_VALUE);
+    for (;; pipe = CreateListeningPipe(pid)) {
         if (pipe == INVALID_HANDLE_VALUE) return 0;
-        if (!announced) {
-            WriteStateFile(kNfcArea, RadioHostFile(pid), std::to_wstring(pid));
-            announced = true;
-        }
         if (!::ConnectNamedPipe(pipe, nullptr) && ::GetLastError() != ERROR_PIPE_CONNECTED) {
             ::CloseHandle(pipe);
             continue;

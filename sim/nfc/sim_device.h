@@ -76,6 +76,7 @@ private:
     const wchar_t* ClassName() const override { return L"Windows.Networking.Proximity.ProximityDevice"; }
     CSimDevice() : RtSingleton(L"Windows.Networking.Proximity.ProximityDevice") {}
     bool StartListener();
+    static HANDLE CreateListeningPipe(DWORD pid);
     static DWORD WINAPI ListenThread(void* param);
     static DWORD WINAPI ServeThread(void* param);
     std::string Serve(const std::string& request);
@@ -98,6 +99,7 @@ private:
         std::vector<BYTE> bytes;
     };
 
+    HANDLE listening_ = INVALID_HANDLE_VALUE;  // the first pipe, until the listener takes it
     std::mutex lock_;  // guards everything below; never held while a handler runs
     INT64 nextId_ = 1;
     std::map<INT64, Subscription> subscriptions_;

@@ -129,22 +129,28 @@ void ForEachValue(const char* target, const Settings& settings, Tally& tally, Bo
 
 class RegistryFuzz : public ::testing::Test {
 protected:
-    void SetUp() override { ::RegDeleteTreeW(HKEY_LOCAL_MACHINE, kNfcdbKey); }
-    void TearDown() override { ::RegDeleteTreeW(HKEY_LOCAL_MACHINE, kNfcdbKey); }
     SharedInfo sharedInfo_;  // removes the version records before and after
 };
 
-// One value read as text: exactly the stored text, never beyond it.
-TEST_F(RegistryFuzz, NfcdbValueIsItsTextUpToTheFirstNul)
+// The registrations every agent reads: only this test writes them.
+class NfcdbFuzz : public ::testing::Test {
+protected:
+    void SetUp() override { ::RegDeleteTreeW(HKEY_LOCAL_MACHINE, kNfcdbKey); }
+    void TearDown() override { ::RegDeleteTreeW(HKEY_LOCAL_MACHINE, kNfcdbKey); }
+};
+
+// One value read as text: exactly the stored text, never beyond it. Any
+// key will do for the reader, so a key of the test's own, which no agent reads.
+TEST(RegistryValueFuzz, NfcdbValueIsItsTextUpToTheFirstNul)
 {
     const Settings settings = Settings::Read(300, 0x4E4643);
-    const std::wstring path = std::wstring(kNfcdbKey) + L"\\Fuzz";
+    const wchar_t path[] = L"Software\\Tapdeck Tests\\Registry Fuzz";
     Tally tally;
     long long wrong = 0;
     ForEachValue("NFCDB value", settings, tally, [&](const Value& value) {
-        ASSERT_TRUE(SetValue(HKEY_LOCAL_MACHINE, path.c_str(), L"MessageType", value.type, value.bytes));
+        ASSERT_TRUE(SetValue(HKEY_CURRENT_USER, path, L"MessageType", value.type, value.bytes));
         unique_hkey key;
-        ASSERT_EQ(ERROR_SUCCESS, ::RegOpenKeyExW(HKEY_LOCAL_MACHINE, path.c_str(), 0, KEY_READ, key.put()));
+        ASSERT_EQ(ERROR_SUCCESS, ::RegOpenKeyExW(HKEY_CURRENT_USER, path, 0, KEY_READ, key.put()));
         std::wstring text = L"stale";
         const bool read = ReadRegistryString(key.get(), L"MessageType", text);
         const bool right = read && text == TextOf(value.bytes);
@@ -153,13 +159,14 @@ TEST_F(RegistryFuzz, NfcdbValueIsItsTextUpToTheFirstNul)
                           << text.size() << " characters, expected " << TextOf(value.bytes).size();
         tally.Add(right ? value.kind + ": read as its text" : "WRONG");
     });
+    ::RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\Tapdeck Tests");
     tally.Print("NFCDB value (ReadRegistryString)", settings);
     EXPECT_EQ(0, wrong);
 }
 
 // Whole registrations: a subkey whose values are all there gives its
 // registration whatever their types; one that lacks one makes all fail.
-TEST_F(RegistryFuzz, NfcdbRegistrationsAreAllOrNone)
+TEST_F(NfcdbFuzz, RegistrationsAreAllOrNone)
 {
     const Settings settings = Settings::Read(150, 0x4E464344);
     static const wchar_t* const kNames[] = {L"ApplicationPath", L"MessageType", L"Version"};
