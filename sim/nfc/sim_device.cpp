@@ -27,18 +27,13 @@ std::wstring Text(HSTRING value)
 
 void Record(const wchar_t* file, const std::wstring& line) { AppendRecord(kNfcArea, file, line); }
 
-// Holds a reference for the time a handler runs outside the device's lock.
+// A reference of the device's own to a program's handler, taken now.
 template <typename T>
-struct Held {
-    explicit Held(T* object) : p(object) { p->AddRef(); }
-    Held(Held&& other) noexcept : p(std::exchange(other.p, nullptr)) {}
-    Held(const Held&) = delete;
-    ~Held()
-    {
-        if (p) p->Release();
-    }
-    T* p;
-};
+com_ptr<T> Ref(T* handler)
+{
+    if (handler) handler->AddRef();
+    return com_ptr<T>::attach(handler);
+}
 
 constexpr wchar_t kWriteTagType[] = L"NDEF:WriteTag";
 
@@ -127,12 +122,11 @@ HRESULT CSimDevice::SubscribeForMessage(HSTRING messageType, sdk::IMessageReceiv
     if (!IsSubscribableType(type)) return E_INVALIDARG;
     if (type == ReadStateFile(kNfcArea, kNfcRefuseFile)) return E_FAIL;
     if (const long fault = InjectedFault(L"SubscribeForMessage")) return fault;
-    handler->AddRef();
     INT64 id = 0;
     {
         std::lock_guard lock(lock_);
         id = nextId_++;
-        subscriptions_[id] = Subscription{type, handler};
+        subscriptions_[id] = Subscription{type, Ref(handler)};
     }
     *subscriptionId = id;
     Record(kNfcSubscriptionsFile, L"subscribe\t" + std::to_wstring(id) + L"\t" + type);
@@ -148,10 +142,9 @@ HRESULT CSimDevice::StopSubscribingForMessage(INT64 subscriptionId)
         std::lock_guard lock(lock_);
         auto found = subscriptions_.find(subscriptionId);
         if (found == subscriptions_.end()) return E_INVALIDARG;
-        removed = found->second;
+        removed = std::move(found->second);
         subscriptions_.erase(found);
     }
-    removed.handler->Release();
     Record(kNfcSubscriptionsFile, L"unsubscribe\t" + std::to_wstring(subscriptionId) + L"\t" + removed.type);
     return S_OK;
 }
@@ -162,12 +155,11 @@ HRESULT CSimDevice::Publish(HSTRING messageType, std::vector<BYTE> bytes, sdk::I
     if (!messageId) return E_POINTER;
     const std::wstring type = Text(messageType);
     if (!IsPublishableType(type)) return E_INVALIDARG;
-    if (handler) handler->AddRef();
     INT64 id = 0;
     {
         std::lock_guard lock(lock_);
         id = nextId_++;
-        publications_[id] = Publication{type, handler, bytes};
+        publications_[id] = Publication{type, Ref(handler), bytes};
     }
     *messageId = id;
     Record(kNfcPublishedFile, L"publish\t" + std::to_wstring(id) + L"\t" + type + L"\t" + ToHex(bytes));
@@ -232,7 +224,7 @@ HRESULT CSimDevice::StopPublishingMessage(INT64 messageId)
         std::lock_guard lock(lock_);
         auto found = publications_.find(messageId);
         if (found != publications_.end()) {
-            removed = found->second;
+            removed = std::move(found->second);
             publications_.erase(found);
             known = true;
         }
@@ -242,7 +234,6 @@ HRESULT CSimDevice::StopPublishingMessage(INT64 messageId)
         Record(kNfcPublishedFile, L"unknown-withdraw\t" + std::to_wstring(messageId));
         return E_INVALIDARG;
     }
-    if (removed.handler) removed.handler->Release();
     Record(kNfcPublishedFile, L"withdraw\t" + std::to_wstring(messageId));
     return S_OK;
 }
@@ -250,48 +241,44 @@ HRESULT CSimDevice::StopPublishingMessage(INT64 messageId)
 HRESULT CSimDevice::add_DeviceArrived(sdk::IDeviceArrivedEventHandler* handler, EventRegistrationToken* cookie)
 {
     if (!handler || !cookie) return E_POINTER;
-    handler->AddRef();
     std::lock_guard lock(lock_);
     cookie->value = nextId_++;
-    arrived_[cookie->value] = handler;
+    arrived_[cookie->value] = Ref(handler);
     return S_OK;
 }
 
 HRESULT CSimDevice::remove_DeviceArrived(EventRegistrationToken cookie)
 {
-    sdk::IDeviceArrivedEventHandler* handler = nullptr;
+    com_ptr<sdk::IDeviceArrivedEventHandler> handler;
     {
         std::lock_guard lock(lock_);
         auto found = arrived_.find(cookie.value);
         if (found == arrived_.end()) return S_OK;
-        handler = found->second;
+        handler = std::move(found->second);
         arrived_.erase(found);
     }
-    handler->Release();
     return S_OK;
 }
 
 HRESULT CSimDevice::add_DeviceDeparted(sdk::IDeviceDepartedEventHandler* handler, EventRegistrationToken* cookie)
 {
     if (!handler || !cookie) return E_POINTER;
-    handler->AddRef();
     std::lock_guard lock(lock_);
     cookie->value = nextId_++;
-    departed_[cookie->value] = handler;
+    departed_[cookie->value] = Ref(handler);
     return S_OK;
 }
 
 HRESULT CSimDevice::remove_DeviceDeparted(EventRegistrationToken cookie)
 {
-    sdk::IDeviceDepartedEventHandler* handler = nullptr;
+    com_ptr<sdk::IDeviceDepartedEventHandler> handler;
     {
         std::lock_guard lock(lock_);
         auto found = departed_.find(cookie.value);
         if (found == departed_.end()) return S_OK;
-        handler = found->second;
+        handler = std::move(found->second);
         departed_.erase(found);
     }
-    handler->Release();
     return S_OK;
 }
 
@@ -317,23 +304,23 @@ HRESULT CSimDevice::get_DeviceId(HSTRING* value)
 
 long CSimDevice::Arrive()
 {
-    std::vector<Held<sdk::IDeviceArrivedEventHandler>> handlers;
+    std::vector<com_ptr<sdk::IDeviceArrivedEventHandler>> handlers;
     {
         std::lock_guard lock(lock_);
-        for (auto& [token, handler] : arrived_) handlers.emplace_back(handler);
+        for (auto& [token, handler] : arrived_) handlers.push_back(handler);
     }
-    for (auto& handler : handlers) handler.p->Invoke(this);
+    for (auto& handler : handlers) handler->Invoke(this);
     return static_cast<long>(handlers.size());
 }
 
 long CSimDevice::Depart()
 {
-    std::vector<Held<sdk::IDeviceDepartedEventHandler>> handlers;
+    std::vector<com_ptr<sdk::IDeviceDepartedEventHandler>> handlers;
     {
         std::lock_guard lock(lock_);
-        for (auto& [token, handler] : departed_) handlers.emplace_back(handler);
+        for (auto& [token, handler] : departed_) handlers.push_back(handler);
     }
-    for (auto& handler : handlers) handler.p->Invoke(this);
+    for (auto& handler : handlers) handler->Invoke(this);
     return static_cast<long>(handlers.size());
 }
 
@@ -351,7 +338,7 @@ long CSimDevice::Deliver(const std::function<bool(const std::wstring&, std::vect
         INT64 id;
         std::wstring type;
         std::vector<BYTE> data;
-        Held<sdk::IMessageReceivedHandler> handler;
+        com_ptr<sdk::IMessageReceivedHandler> handler;
     };
     std::vector<Delivery> deliveries;
     {
@@ -359,14 +346,14 @@ long CSimDevice::Deliver(const std::function<bool(const std::wstring&, std::vect
         for (auto& [id, subscription] : subscriptions_) {
             std::vector<BYTE> data;
             if (route(subscription.type, data))
-                deliveries.push_back(Delivery{id, subscription.type, std::move(data), Held(subscription.handler)});
+                deliveries.push_back(Delivery{id, subscription.type, std::move(data), subscription.handler});
         }
     }
     for (auto& delivery : deliveries) {
         auto* message = new (std::nothrow) CSimMessage(delivery.type, delivery.id, delivery.data);
         if (!message) continue;
         if (delivered && delivered->QuadPart == 0) ::QueryPerformanceCounter(delivered);
-        delivery.handler.p->Invoke(this, message);
+        delivery.handler->Invoke(this, message);
         message->Release();
     }
     return static_cast<long>(deliveries.size());
@@ -405,7 +392,7 @@ bool CSimDevice::WriteTag(size_t capacity)
 {
     INT64 id = 0;
     std::vector<BYTE> bytes;
-    sdk::IMessageTransmittedHandler* handler = nullptr;
+    com_ptr<sdk::IMessageTransmittedHandler> handler;
     {
         std::lock_guard lock(lock_);
         // The newest publication that fits is the one written.
@@ -414,7 +401,6 @@ bool CSimDevice::WriteTag(size_t capacity)
             id = it->first;
             bytes = it->second.bytes;
             handler = it->second.handler;
-            if (handler) handler->AddRef();
             break;
         }
     }
@@ -427,7 +413,6 @@ bool CSimDevice::WriteTag(size_t capacity)
         Record(kNfcPublishedFile, L"written\t" + std::to_wstring(id) + L"\t" + ToHex(bytes));
         if (handler) handler->Invoke(this, id);
     }
-    if (handler) handler->Release();
     return written;
 }
 
@@ -444,7 +429,7 @@ long CSimDevice::Transmit(INT64 only)
 {
     struct Delivery {
         INT64 id;
-        Held<sdk::IMessageTransmittedHandler> handler;
+        com_ptr<sdk::IMessageTransmittedHandler> handler;
     };
     std::vector<Delivery> deliveries;
     std::vector<INT64> read;
@@ -454,11 +439,11 @@ long CSimDevice::Transmit(INT64 only)
             if (IsTagPublication(publication.type)) continue;
             if (only != -1 && id != only) continue;
             read.push_back(id);
-            if (publication.handler) deliveries.push_back(Delivery{id, Held(publication.handler)});
+            if (publication.handler) deliveries.push_back(Delivery{id, publication.handler});
         }
     }
     for (INT64 id : read) Record(kNfcPublishedFile, L"transmitted\t" + std::to_wstring(id));
-    for (auto& delivery : deliveries) delivery.handler.p->Invoke(this, delivery.id);
+    for (auto& delivery : deliveries) delivery.handler->Invoke(this, delivery.id);
     return static_cast<long>(deliveries.size());
 }
 

@@ -17,6 +17,7 @@
 #include <string>
 #include <vector>
 
+#include "com_ptr.h"
 #include "proximity.h"
 #include "rt_object.h"
 #include "unique_handle.h"
@@ -91,11 +92,11 @@ private:
 
     struct Subscription {
         std::wstring type;
-        sdk::IMessageReceivedHandler* handler;
+        com_ptr<sdk::IMessageReceivedHandler> handler;
     };
     struct Publication {
         std::wstring type;
-        sdk::IMessageTransmittedHandler* handler;  // may be null
+        com_ptr<sdk::IMessageTransmittedHandler> handler;  // may be null
         std::vector<BYTE> bytes;
     };
 
@@ -104,8 +105,8 @@ private:
     INT64 nextId_ = 1;
     std::map<INT64, Subscription> subscriptions_;
     std::map<INT64, Publication> publications_;
-    std::map<INT64, sdk::IDeviceArrivedEventHandler*> arrived_;
-    std::map<INT64, sdk::IDeviceDepartedEventHandler*> departed_;
+    std::map<INT64, com_ptr<sdk::IDeviceArrivedEventHandler>> arrived_;
+    std::map<INT64, com_ptr<sdk::IDeviceDepartedEventHandler>> departed_;
 };
 
 }  // namespace tapdeck::sim
