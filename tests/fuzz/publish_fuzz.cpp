@@ -119,10 +119,7 @@ class PublishFuzz : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        ClearRegistrations();
-        ResetRadio();
-        ClearHandlerStarts();
-        SetRadioPresent(true);
+        FreshNfcWorld(true);
         Register(L"Recorder", L"NDEF", kRecorder);
         agent_ = StartProgram(Agent(), L"/AutoStart");
         ASSERT_TRUE(agent_);

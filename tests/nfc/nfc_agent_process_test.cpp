@@ -26,12 +26,7 @@ long Touch(const std::wstring& type, const std::string& payloadHex) { return Tou
 
 class AgentWithRadio : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
-        ClearRegistrations();
-        ResetRadio();
-        ClearHandlerStarts();
-    }
+    void SetUp() override { FreshNfcWorld(false); }
     void TearDown() override
     {
         if (agent_ && WaitForExit(agent_.get(), 0ms) == -1) {

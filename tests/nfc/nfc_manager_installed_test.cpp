@@ -59,10 +59,7 @@ class NfcWorld : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        ClearRegistrations();
-        ResetRadio();
-        ClearHandlerStarts();
-        SetRadioPresent(true);
+        FreshNfcWorld(true);
     }
     void TearDown() override
     {

@@ -163,6 +163,16 @@ inline void SetRadioPresent(bool present)
     sim::DeleteStateFile(sim::kNfcArea, sim::kNfcRefuseFile);
 }
 
+// Where every NFC test starts: no registrations, no handler starts, and the
+// radio's records of the last test gone.
+inline void FreshNfcWorld(bool radioPresent)
+{
+    ClearRegistrations();
+    ResetRadio();
+    ClearHandlerStarts();
+    SetRadioPresent(radioPresent);
+}
+
 inline std::string Utf16Hex(const std::wstring& text)
 {
     // UTF-16LE, as the radio delivers a "Windows" message's text.
