@@ -64,6 +64,22 @@ function(tapdeck_test_locks test)
     endif()
 endfunction()
 
+# The second prefix, made ready before the tests as the first one is
+# (scripts/second-prefix). A test moved there shares no state with the
+# first prefix's tests, so its locks are that prefix's own: the agent's
+# tests, which one after another take longer than the rest of the suite,
+# run as two chains side by side.
+set(TAPDECK_SECOND_WINEPREFIX "${CMAKE_BINARY_DIR}/wineprefix-2")
+function(tapdeck_on_second_prefix)
+    foreach(test IN LISTS ARGN)
+        get_test_property(${test} ENVIRONMENT environment)
+        list(TRANSFORM environment REPLACE "^WINEPREFIX=.*" "WINEPREFIX=${TAPDECK_SECOND_WINEPREFIX}")
+        get_test_property(${test} RESOURCE_LOCK locks)
+        list(TRANSFORM locks APPEND "@2")
+        set_tests_properties(${test} PROPERTIES ENVIRONMENT "${environment}" RESOURCE_LOCK "${locks}")
+    endforeach()
+endfunction()
+
 # What every test program finds in its environment: the prefix, and a file
 # of its own for the usage-statistics stand-in's record of calls.
 function(tapdeck_test_environment test)
