@@ -99,6 +99,9 @@ bool WriteStateFile(std::wstring_view area, std::wstring_view file, std::wstring
 
 bool DeleteStateFile(std::wstring_view area, std::wstring_view file)
 {
+    // A writer holds the file open without sharing its deletion: a reset
+    // beside it would fail, and leave the old records to the next reader.
+    RecordLock lock;
     return ::DeleteFileW(StatePath(area, file).c_str()) != FALSE;
 }
 
