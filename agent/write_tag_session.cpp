@@ -33,25 +33,19 @@ private:
     HWND notify_;
 };
 
-class ArrivedHandler final : public PostingHandler<sdk::IDeviceArrivedEventHandler> {
+// A reader's tag came or went: the dialog hears which.
+template <typename Delegate, UINT Message>
+class DeviceEventHandler final : public PostingHandler<Delegate> {
 public:
-    using PostingHandler::PostingHandler;
+    using PostingHandler<Delegate>::PostingHandler;
     HRESULT STDMETHODCALLTYPE Invoke(sdk::IProximityDevice*) override
     {
-        Post(WM_TAG_ARRIVED);
+        this->Post(Message);
         return S_OK;
     }
 };
-
-class DepartedHandler final : public PostingHandler<sdk::IDeviceDepartedEventHandler> {
-public:
-    using PostingHandler::PostingHandler;
-    HRESULT STDMETHODCALLTYPE Invoke(sdk::IProximityDevice*) override
-    {
-        Post(WM_TAG_DEPARTED);
-        return S_OK;
-    }
-};
+using ArrivedHandler = DeviceEventHandler<sdk::IDeviceArrivedEventHandler, WM_TAG_ARRIVED>;
+using DepartedHandler = DeviceEventHandler<sdk::IDeviceDepartedEventHandler, WM_TAG_DEPARTED>;
 
 // "WriteableTag" data: the tag's capacity as a little-endian 32-bit integer.
 class CapacityHandler final : public PostingHandler<sdk::IMessageReceivedHandler> {
