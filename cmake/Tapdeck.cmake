@@ -123,8 +123,14 @@ function(tapdeck_gtest_part program part)
     if(T_COST)
         set_tests_properties(${part} PROPERTIES COST ${T_COST})
     endif()
+    tapdeck_gtest_exclude(${program} ${T_FILTER})
+endfunction()
+
+# The program's own entry leaves out the tests that match FILTER: another
+# entry runs them.
+function(tapdeck_gtest_exclude program filter)
     get_property(excluded GLOBAL PROPERTY tapdeck_excluded_${program})
-    string(APPEND excluded ":${T_FILTER}")
+    string(APPEND excluded ":${filter}")
     set_property(GLOBAL PROPERTY tapdeck_excluded_${program} "${excluded}")
     string(SUBSTRING "${excluded}" 1 -1 excluded)
     set_tests_properties(${program} PROPERTIES ENVIRONMENT_MODIFICATION "GTEST_FILTER=set:-${excluded}")
