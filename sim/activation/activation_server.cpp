@@ -52,7 +52,19 @@ Factory g_factory;
 
 // Long enough for a client that creates the object just after the server starts.
 constexpr DWORD kIdleMs = 3000;
+// How long the server still serves after it stopped taking activations.
+constexpr DWORD kDrainMs = 1000;
 constexpr DWORD kPollMs = 50;
+
+// Returns once no object and no lock has been alive for that long.
+void WaitUntilIdleFor(DWORD milliseconds)
+{
+    DWORD idle = 0;
+    while (idle < milliseconds) {
+        ::Sleep(kPollMs);
+        idle = (g_liveObjects > 0 || g_locks > 0) ? 0 : idle + kPollMs;
+    }
+}
 
 }  // namespace
 
@@ -65,12 +77,20 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int)
         ::CoUninitialize();
         return 1;
     }
-    DWORD idle = 0;
-    while (idle < kIdleMs) {
-        ::Sleep(kPollMs);
-        idle = (g_liveObjects > 0 || g_locks > 0) ? 0 : idle + kPollMs;
-    }
+    WaitUntilIdleFor(kIdleMs);
+    // Windows ends a local server without failing a client: as its last
+    // reference goes, CoReleaseServerProcess suspends its class objects, so
+    // new activations go to a new instance, and a call already on its way is
+    // still served (learn.microsoft.com/en-us/windows/win32/api/combaseapi/
+    // nf-combaseapi-coreleaseserverprocess and nf-combaseapi-cosuspendclassobjects).
+    // Wine's CoSuspendClassObjects does nothing, and a client handed the
+    // class object just before the revoke called into a server that had
+    // gone. So the revoke comes first, the class object stays reachable, and
+    // the server serves on until it has been idle once more.
+    ::CoLockObjectExternal(&g_factory, TRUE, FALSE);
     ::CoRevokeClassObject(cookie);
+    WaitUntilIdleFor(kDrainMs);
+    ::CoLockObjectExternal(&g_factory, FALSE, FALSE);
     ::CoUninitialize();
     tapdeck::sim::WriteCensus(tapdeck::sim::activation::kCensus);
     return 0;
