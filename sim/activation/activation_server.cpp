@@ -83,14 +83,11 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int)
     // new activations go to a new instance, and a call already on its way is
     // still served (learn.microsoft.com/en-us/windows/win32/api/combaseapi/
     // nf-combaseapi-coreleaseserverprocess and nf-combaseapi-cosuspendclassobjects).
-    // Wine's CoSuspendClassObjects does nothing, and a client handed the
-    // class object just before the revoke called into a server that had
-    // gone. So the revoke comes first, the class object stays reachable, and
-    // the server serves on until it has been idle once more.
-    ::CoLockObjectExternal(&g_factory, TRUE, FALSE);
+    // Wine's CoSuspendClassObjects does nothing, and a client that came as
+    // the server ended called into a server that had gone. So the revoke
+    // comes first, and the server serves on until it has been idle once more.
     ::CoRevokeClassObject(cookie);
     WaitUntilIdleFor(kDrainMs);
-    ::CoLockObjectExternal(&g_factory, FALSE, FALSE);
     ::CoUninitialize();
     tapdeck::sim::WriteCensus(tapdeck::sim::activation::kCensus);
     return 0;
