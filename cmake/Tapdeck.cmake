@@ -80,11 +80,14 @@ function(tapdeck_on_second_prefix)
     endforeach()
 endfunction()
 
-# What every test program finds in its environment: the prefix, and a file
-# of its own for the usage-statistics stand-in's record of calls.
+# What every test program finds in its environment: the prefix, a file of
+# its own for the usage-statistics stand-in's record of calls, and Wine's
+# own errors (elsewhere silenced), so that a program that dies as it starts
+# leaves Wine's reason in the test's log.
 function(tapdeck_test_environment test)
     set_property(TEST ${test} APPEND PROPERTY ENVIRONMENT "WINEPREFIX=${TAPDECK_WINEPREFIX}"
-                                                          "TAPDECK_TALLYR_RECORDS=${test}.log" ${ARGN})
+                                                          "TAPDECK_TALLYR_RECORDS=${test}.log"
+                                                          "WINEDEBUG=fixme-all,err-winediag" ${ARGN})
 endfunction()
 
 # A GoogleTest program run under Wine by ctest. INSTALLED programs drive or
