@@ -54,9 +54,9 @@ endfunction()
 # since every program of the product may have it loaded.
 set(TAPDECK_TEST_LOCKS agent pairwell photoeditor version_records)
 
-# Gives a test its locks. The agent's tests, one after another, take longer
-# than all other tests together need of the second core, so they go first
-# whenever the agent's lock is free; the others fill the other core.
+# Gives a test its locks. The agent's tests run one after another, a long
+# chain in each prefix, so they go first whenever their lock is free; the
+# others fill in around them.
 function(tapdeck_test_locks test)
     set_tests_properties(${test} PROPERTIES RESOURCE_LOCK "${ARGN}")
     if("agent" IN_LIST ARGN)

@@ -17,6 +17,12 @@ public:
         p.ptr_ = raw;
         return p;
     }
+    // Takes a reference of its own to an object the caller only lends.
+    static com_ptr copy(T* raw) noexcept
+    {
+        if (raw) raw->AddRef();
+        return attach(raw);
+    }
     com_ptr(const com_ptr& other) noexcept : ptr_(other.ptr_)
     {
         if (ptr_) ptr_->AddRef();

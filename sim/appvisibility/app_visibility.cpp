@@ -109,8 +109,7 @@ DWORD VisibilityEvents::Add(IAppVisibilityEvents* sink)
     {
         std::lock_guard lock(lock_);
         cookie = nextCookie_++;
-        sink->AddRef();
-        sinks_.emplace_back(cookie, com_ptr<IAppVisibilityEvents>::attach(sink));
+        sinks_.emplace_back(cookie, com_ptr<IAppVisibilityEvents>::copy(sink));
         if (!watching_) {
             last_ = ReadVisibilityState();
             unique_handle thread(::CreateThread(nullptr, 0, WatchThread, this, 0, nullptr));

@@ -27,14 +27,6 @@ std::wstring Text(HSTRING value)
 
 void Record(const wchar_t* file, const std::wstring& line) { AppendRecord(kNfcArea, file, line); }
 
-// A reference of the device's own to a program's handler, taken now.
-template <typename T>
-com_ptr<T> Ref(T* handler)
-{
-    if (handler) handler->AddRef();
-    return com_ptr<T>::attach(handler);
-}
-
 constexpr wchar_t kWriteTagType[] = L"NDEF:WriteTag";
 
 // "…:WriteTag" publications go to static tags only, never to a peer device.
@@ -126,7 +118,7 @@ HRESULT CSimDevice::SubscribeForMessage(HSTRING messageType, sdk::IMessageReceiv
     {
         std::lock_guard lock(lock_);
         id = nextId_++;
-        subscriptions_[id] = Subscription{type, Ref(handler)};
+        subscriptions_[id] = Subscription{type, com_ptr<sdk::IMessageReceivedHandler>::copy(handler)};
     }
     *subscriptionId = id;
     Record(kNfcSubscriptionsFile, L"subscribe\t" + std::to_wstring(id) + L"\t" + type);
@@ -159,7 +151,7 @@ HRESULT CSimDevice::Publish(HSTRING messageType, std::vector<BYTE> bytes, sdk::I
     {
         std::lock_guard lock(lock_);
         id = nextId_++;
-        publications_[id] = Publication{type, Ref(handler), bytes};
+        publications_[id] = Publication{type, com_ptr<sdk::IMessageTransmittedHandler>::copy(handler), bytes};
     }
     *messageId = id;
     Record(kNfcPublishedFile, L"publish\t" + std::to_wstring(id) + L"\t" + type + L"\t" + ToHex(bytes));
@@ -243,7 +235,7 @@ HRESULT CSimDevice::add_DeviceArrived(sdk::IDeviceArrivedEventHandler* handler, 
     if (!handler || !cookie) return E_POINTER;
     std::lock_guard lock(lock_);
     cookie->value = nextId_++;
-    arrived_[cookie->value] = Ref(handler);
+    arrived_[cookie->value] = com_ptr<sdk::IDeviceArrivedEventHandler>::copy(handler);
     return S_OK;
 }
 
@@ -265,7 +257,7 @@ HRESULT CSimDevice::add_DeviceDeparted(sdk::IDeviceDepartedEventHandler* handler
     if (!handler || !cookie) return E_POINTER;
     std::lock_guard lock(lock_);
     cookie->value = nextId_++;
-    departed_[cookie->value] = Ref(handler);
+    departed_[cookie->value] = com_ptr<sdk::IDeviceDepartedEventHandler>::copy(handler);
     return S_OK;
 }
 

@@ -43,8 +43,7 @@ void ToastHost::Show(const std::wstring& appId, ToastNotification* notification)
     }
     {
         std::lock_guard lock(lock_);
-        notification->AddRef();
-        shown_ = com_ptr<ToastNotification>::attach(notification);
+        shown_ = com_ptr<ToastNotification>::copy(notification);
         shownAppId_ = appId;
         everShown_.push_back(notification);
     }

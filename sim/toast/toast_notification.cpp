@@ -53,8 +53,7 @@ protected:
 
 ToastNotification::ToastNotification(XmlNode* document) : RtObject(sdk::RuntimeClass_ToastNotification)
 {
-    document->AddRef();
-    document_ = com_ptr<XmlNode>::attach(document);
+    document_ = com_ptr<XmlNode>::copy(document);
 }
 
 std::vector<std::wstring> ToastNotification::Texts() const
@@ -88,9 +87,8 @@ HRESULT ToastNotification::Add(Registrations<Handler>& list, Handler* handler, E
 {
     if (!handler || !token) return E_POINTER;
     std::lock_guard lock(lock_);
-    handler->AddRef();
     token->value = nextToken_++;
-    list.emplace_back(token->value, com_ptr<Handler>::attach(handler));
+    list.emplace_back(token->value, com_ptr<Handler>::copy(handler));
     return S_OK;
 }
 
