@@ -36,7 +36,17 @@ private:
     unique_handle process_;
 };
 
-class OneShotSwitch : public ::testing::TestWithParam<const wchar_t*> {};
+// Tests that uninstall put the installed state back as they end: the
+// prefix's other tests, in whatever order they run, need the Start-menu
+// shortcut that lets Pairwell's toasts appear.
+class ReinstallsAtTheEnd {
+public:
+    ~ReinstallsAtTheEnd() { EXPECT_EQ(0, RunProgram(Agent(), L"/Install")); }
+};
+
+class OneShotSwitch : public ::testing::TestWithParam<const wchar_t*> {
+    ReinstallsAtTheEnd reinstall_;
+};
 
 TEST_P(OneShotSwitch, EndsAtOnceWithoutAnAgentWindow)
 {
@@ -95,6 +105,7 @@ TEST(AgentLifecycle, HaltAllFromAnotherProcessClosesTheAgent)
 
 TEST(AgentLifecycle, UninstallClosesTheRunningAgent)
 {
+    ReinstallsAtTheEnd reinstall;
     RunningAgent agent;
     ASSERT_TRUE(agent.WaitForWindow());
     EXPECT_EQ(0, RunProgram(Agent(), L"/Uninstall"));
