@@ -38,91 +38,85 @@ function(tapdeck_version_rc out_var file_name description)
     set(${out_var} "${out}" PARENT_SCOPE)
 endfunction()
 
-# The locks tests take, one for each piece of state that tests share:
-#   agent            the agent's one instance per session (its mutexes,
-#                    shutdown events and windows found by property) and the
-#                    NFC world every agent reads and writes: NFCDB, the
-#                    radio's files, the handler's log.
-#   pairwell         Pairwell's one instance and its dialogs found by
-#                    property, the stand-ins of its flow (Wi-Fi, toast,
-#                    activation, app visibility, store) and the Start-menu
-#                    shortcut that lets its toasts appear.
-#   photoeditor      the photo editor stand-in's record of starts.
-#   version_records  the maker's shared version records in HKLM.
-# The usage-statistics stand-in is installed once and keeps each test's
-# calls apart; a test that replaces, removes or slows it takes every lock,
-# since every program of the product may have it loaded.
-set(TAPDECK_TEST_LOCKS agent pairwell photoeditor version_records)
+# The test prefixes. Every test that runs under Wine has a prefix to itself
+# while it runs: ctest hands out the build's prefixes as the resource
+# "prefixes" (tests/prefixes.json, named by the test preset, lists their
+# ids), and the Wine scripts run the test in the one it was given
+# (scripts/wine-env). So two tests never share the agent's single instance,
+# the stand-ins' state, the registry or a wineserver, and the tests that
+# run at once each have a server of their own. There is one prefix more
+# than ctest runs tests at once (-j2), so that a test that takes two still
+# runs beside another. All are made ready before the tests the same way
+# (scripts/wine-prefix for the first, then scripts/test-prefix).
+set(TAPDECK_MORE_WINEPREFIXES_IDS second third)
+set(TAPDECK_MORE_WINEPREFIXES_PATHS "${CMAKE_BINARY_DIR}/wineprefix-2" "${CMAKE_BINARY_DIR}/wineprefix-3")
 
-# Gives a test its locks. The agent's tests run one after another, a long
-# chain in each prefix, so they go first whenever their lock is free; the
-# others fill in around them.
-function(tapdeck_test_locks test)
-    set_tests_properties(${test} PROPERTIES RESOURCE_LOCK "${ARGN}")
-    if("agent" IN_LIST ARGN)
+# What every test program finds in its environment: the prefixes by their
+# resource ids (the first one also as WINEPREFIX, for a run without the
+# resource spec), a file of its own for the usage-statistics stand-in's
+# record of calls, and Wine's own errors (elsewhere silenced), so that a
+# program that dies as it starts leaves Wine's reason in the test's log.
+# It asks for one prefix; a test that runs programs side by side asks for
+# two (tapdeck_test_prefixes).
+function(tapdeck_test_environment test)
+    set(prefixes)
+    foreach(id path IN ZIP_LISTS TAPDECK_MORE_WINEPREFIXES_IDS TAPDECK_MORE_WINEPREFIXES_PATHS)
+        list(APPEND prefixes "TAPDECK_PREFIX_${id}=${path}")
+    endforeach()
+    set_property(TEST ${test} APPEND PROPERTY ENVIRONMENT "WINEPREFIX=${TAPDECK_WINEPREFIX}"
+                                                          "TAPDECK_PREFIX_first=${TAPDECK_WINEPREFIX}" ${prefixes}
+                                                          "TAPDECK_TALLYR_RECORDS=${test}.log"
+                                                          "WINEDEBUG=fixme-all,err-winediag" ${ARGN})
+    tapdeck_test_prefixes(${test} 1)
+endfunction()
+
+# A test that needs both prefixes can only start when both are free: it
+# goes first, beside the tests that need none.
+function(tapdeck_test_prefixes test count)
+    set_tests_properties(${test} PROPERTIES RESOURCE_GROUPS "${count},prefixes:1")
+    if(count GREATER 1)
         set_tests_properties(${test} PROPERTIES COST 1000)
     endif()
 endfunction()
 
-# The second prefix, made ready before the tests as the first one is
-# (scripts/second-prefix). A test moved there shares no state with the
-# first prefix's tests, so its locks are that prefix's own: the agent's
-# tests, which one after another take longer than the rest of the suite,
-# run as two chains side by side.
-set(TAPDECK_SECOND_WINEPREFIX "${CMAKE_BINARY_DIR}/wineprefix-2")
-function(tapdeck_on_second_prefix)
-    foreach(test IN LISTS ARGN)
-        get_test_property(${test} ENVIRONMENT environment)
-        list(TRANSFORM environment REPLACE "^WINEPREFIX=.*" "WINEPREFIX=${TAPDECK_SECOND_WINEPREFIX}")
-        get_test_property(${test} RESOURCE_LOCK locks)
-        list(TRANSFORM locks APPEND "@2")
-        set_tests_properties(${test} PROPERTIES ENVIRONMENT "${environment}" RESOURCE_LOCK "${locks}")
-    endforeach()
-endfunction()
-
-# What every test program finds in its environment: the prefix, a file of
-# its own for the usage-statistics stand-in's record of calls, and Wine's
-# own errors (elsewhere silenced), so that a program that dies as it starts
-# leaves Wine's reason in the test's log.
-function(tapdeck_test_environment test)
-    set_property(TEST ${test} APPEND PROPERTY ENVIRONMENT "WINEPREFIX=${TAPDECK_WINEPREFIX}"
-                                                          "TAPDECK_TALLYR_RECORDS=${test}.log"
-                                                          "WINEDEBUG=fixme-all,err-winediag" ${ARGN})
-endfunction()
-
 # A GoogleTest program run under Wine by ctest. INSTALLED programs drive or
-# read the installed product and its stand-ins, so they need the install;
-# LOCKS names the shared state they use (see above).
+# read the installed product and its stand-ins, so they need the install. A
+# program whose tests spend much of their time waiting on the product's
+# timeouts runs IN_HALVES: half of its tests in each of two prefixes at once
+# (GoogleTest's shards).
 function(tapdeck_gtest name)
-    cmake_parse_arguments(T "INSTALLED" "" "SOURCES;LIBS;LOCKS" ${ARGN})
+    cmake_parse_arguments(T "INSTALLED;IN_HALVES" "" "SOURCES;LIBS" ${ARGN})
     add_executable(${name} ${T_SOURCES})
     target_link_options(${name} PRIVATE -municode)
     target_include_directories(${name} PRIVATE "${CMAKE_SOURCE_DIR}/tests")
     target_link_libraries(${name} PRIVATE tapdeck_warnings ${T_LIBS} tapdeck_test_main)
-    add_test(NAME ${name} COMMAND ${name})
+    if(T_IN_HALVES)
+        add_test(NAME ${name} COMMAND "${CMAKE_SOURCE_DIR}/scripts/side-by-side"
+                 @0 GTEST_TOTAL_SHARDS=2 GTEST_SHARD_INDEX=0 $<TARGET_FILE:${name}> --
+                 @1 GTEST_TOTAL_SHARDS=2 GTEST_SHARD_INDEX=1 $<TARGET_FILE:${name}>)
+        set(T_INSTALLED ON)
+    else()
+        add_test(NAME ${name} COMMAND ${name})
+    endif()
     tapdeck_test_environment(${name})
+    if(T_IN_HALVES)
+        tapdeck_test_prefixes(${name} 2)
+    endif()
     set_tests_properties(${name} PROPERTIES FIXTURES_REQUIRED prefix)
     if(T_INSTALLED)
         set_tests_properties(${name} PROPERTIES FIXTURES_REQUIRED "prefix;installed")
     endif()
-    if(T_LOCKS)
-        tapdeck_test_locks(${name} ${T_LOCKS})
-    endif()
 endfunction()
 
 # The tests of a program that match FILTER (a gtest filter) as a ctest entry
-# of their own: it takes its own LOCKS, so that the program's other tests,
-# which its entry still runs, need only theirs; and its own COST, so that a
-# long wait starts early, beside other work.
+# of their own, with its own COST, so that a long wait starts early, beside
+# other work.
 function(tapdeck_gtest_part program part)
-    cmake_parse_arguments(T "" "FILTER;COST" "LOCKS" ${ARGN})
+    cmake_parse_arguments(T "" "FILTER;COST" "" ${ARGN})
     add_test(NAME ${part} COMMAND "${CMAKE_CROSSCOMPILING_EMULATOR}" $<TARGET_FILE:${program}> --gtest_filter=${T_FILTER})
     tapdeck_test_environment(${part})
     get_test_property(${program} FIXTURES_REQUIRED fixtures)
     set_tests_properties(${part} PROPERTIES FIXTURES_REQUIRED "${fixtures}")
-    if(T_LOCKS)
-        tapdeck_test_locks(${part} ${T_LOCKS})
-    endif()
     if(T_COST)
         set_tests_properties(${part} PROPERTIES COST ${T_COST})
     endif()
@@ -139,25 +133,34 @@ function(tapdeck_gtest_exclude program filter)
     set_tests_properties(${program} PROPERTIES ENVIRONMENT_MODIFICATION "GTEST_FILTER=set:-${excluded}")
 endfunction()
 
+macro(tapdeck_folder_halves kind out)
+    set(${out})
+    if("${kind}" IN_LIST T_IN_HALVES)
+        set(${out} IN_HALVES)
+    endif()
+endmacro()
+
 # One folder of tests: its *_process_test.cpp files become
 # <name>_process_tests (they start the installed programs), its
 # *_installed_test.cpp files <name>_installed_tests (they use the installed
 # files and stand-ins in their own process), the other *_test.cpp files
-# <name>_tests (unit tests that link the product's libraries). Each program
-# takes the locks given for it (PROCESS_LOCKS, INSTALLED_LOCKS, UNIT_LOCKS).
+# <name>_tests (unit tests that link the product's libraries). IN_HALVES
+# names the kinds (process, installed, unit) whose tests run in two
+# prefixes at once.
 function(tapdeck_test_folder name)
-    cmake_parse_arguments(T "" "" "LIBS;PROCESS_LOCKS;INSTALLED_LOCKS;UNIT_LOCKS" ${ARGN})
+    cmake_parse_arguments(T "" "" "LIBS;IN_HALVES" ${ARGN})
     file(GLOB unit CONFIGURE_DEPENDS "${CMAKE_CURRENT_SOURCE_DIR}/*_test.cpp")
     foreach(kind process installed)
         file(GLOB ${kind} CONFIGURE_DEPENDS "${CMAKE_CURRENT_SOURCE_DIR}/*_${kind}_test.cpp")
         if(${kind})
             list(REMOVE_ITEM unit ${${kind}})
-            string(TOUPPER ${kind} upper)
-            tapdeck_gtest(${name}_${kind}_tests INSTALLED SOURCES ${${kind}} LIBS ${T_LIBS} tapdeck_test_support
-                          LOCKS ${T_${upper}_LOCKS})
+            tapdeck_folder_halves(${kind} halves)
+            tapdeck_gtest(${name}_${kind}_tests INSTALLED ${halves} SOURCES ${${kind}} LIBS ${T_LIBS}
+                          tapdeck_test_support)
         endif()
     endforeach()
     if(unit)
-        tapdeck_gtest(${name}_tests SOURCES ${unit} LIBS ${T_LIBS} tapdeck_test_support LOCKS ${T_UNIT_LOCKS})
+        tapdeck_folder_halves(unit halves)
+        tapdeck_gtest(${name}_tests ${halves} SOURCES ${unit} LIBS ${T_LIBS} tapdeck_test_support)
     endif()
 endfunction()
