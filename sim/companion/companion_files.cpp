@@ -23,7 +23,7 @@ constexpr char kBom[] = "\xEF\xBB\xBF";
 
 }  // namespace
 
-void RemoveTree(const std::wstring& folder)
+bool RemoveTree(const std::wstring& folder)
 {
     WIN32_FIND_DATAW found{};
     HANDLE find = ::FindFirstFileW((folder + L"\\*").c_str(), &found);
@@ -39,7 +39,9 @@ void RemoveTree(const std::wstring& folder)
         } while (::FindNextFileW(find, &found));
         ::FindClose(find);
     }
-    ::RemoveDirectoryW(folder.c_str());
+    if (::RemoveDirectoryW(folder.c_str())) return true;
+    const DWORD error = ::GetLastError();
+    return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
 }
 
 std::wstring InstalledCompanionFamily()

@@ -13,8 +13,10 @@ std::wstring InstalledCompanionFamily();
 std::wstring CompanionPackageFolder(const std::wstring& family);
 std::wstring CompanionLocalState(const std::wstring& family);
 
-// Deletes a folder with everything in it (tests use it for their own folders).
-void RemoveTree(const std::wstring& folder);
+// Deletes a folder with everything in it (tests use it for their own
+// folders). False while something is left: a file another thread still
+// holds open goes only when it is closed, and its folder stays.
+bool RemoveTree(const std::wstring& folder);
 
 enum class CompanionFolders { Absent, PackageOnly, LocalState };
 bool SetCompanionFolders(const std::wstring& family, CompanionFolders state);

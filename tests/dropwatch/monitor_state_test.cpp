@@ -42,11 +42,14 @@ unique_event queryEntered(::CreateEventW(nullptr, FALSE, FALSE, nullptr));
 unique_event queryRelease(::CreateEventW(nullptr, FALSE, FALSE, nullptr));
 
 // Like the Store: by the time the package no longer counts as installed,
-// its data folder is gone.
+// its data folder is gone, even where the monitor still had a file of it
+// open for a moment.
 bool FakePackageQuery(const wchar_t*)
 {
     const bool installed = companionInstalled.load();
-    if (!installed && storeRemovesData.exchange(false)) RemoveTree(localStateToRemove);
+    if (!installed && storeRemovesData.exchange(false)) {
+        for (int attempt = 0; attempt < 200 && !RemoveTree(localStateToRemove); ++attempt) ::Sleep(10);
+    }
     if (!installed && holdQuery.exchange(false)) {
         ::SetEvent(queryEntered.get());
         ::WaitForSingleObject(queryRelease.get(), 10000);

@@ -70,9 +70,9 @@ TEST(AgentMainDialog, ManualStartOpensItCentredOnTheWorkArea)
 {
     ManualAgent agent;
     ASSERT_TRUE(agent.Process());
-    ASSERT_TRUE(WaitUntil([] { return MainDialog() != nullptr; }, 10s));
+    // The dialog carries its property from its creation, before it is shown.
+    ASSERT_TRUE(WaitUntil([] { return MainDialog() && ::IsWindowVisible(MainDialog()); }, 10s));
     HWND dialog = MainDialog();
-    EXPECT_TRUE(::IsWindowVisible(dialog));
     EXPECT_EQ(L"Tapdeck", WindowText(dialog));
     DWORD owner = 0;
     ::GetWindowThreadProcessId(dialog, &owner);
