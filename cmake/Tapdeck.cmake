@@ -46,37 +46,53 @@ endfunction()
 # the stand-ins' state, the registry or a wineserver, and the tests that
 # run at once each have a server of their own. There is one prefix more
 # than ctest runs tests at once (-j2), so that a test that takes two still
-# runs beside another. All are made ready before the tests the same way
-# (scripts/wine-prefix for the first, then scripts/test-prefix).
-set(TAPDECK_MORE_WINEPREFIXES_IDS second third)
-set(TAPDECK_MORE_WINEPREFIXES_PATHS "${CMAKE_BINARY_DIR}/wineprefix-2" "${CMAKE_BINARY_DIR}/wineprefix-3")
+# runs beside another. The first is the build's own prefix; the others,
+# wineprefix-2 and on, are made ready before the tests from the pristine
+# one (scripts/test-prefix).
+file(READ "${CMAKE_SOURCE_DIR}/tests/prefixes.json" prefixes_json)
+set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS "${CMAKE_SOURCE_DIR}/tests/prefixes.json")
+string(JSON prefix_count LENGTH "${prefixes_json}" local 0 prefixes)
+math(EXPR last_prefix "${prefix_count} - 1")
+set(TAPDECK_TEST_PREFIX_IDS)
+set(TAPDECK_TEST_PREFIX_PATHS)
+foreach(index RANGE ${last_prefix})
+    string(JSON id GET "${prefixes_json}" local 0 prefixes ${index} id)
+    list(APPEND TAPDECK_TEST_PREFIX_IDS ${id})
+    if(index EQUAL 0)
+        list(APPEND TAPDECK_TEST_PREFIX_PATHS "${TAPDECK_WINEPREFIX}")
+    else()
+        math(EXPR number "${index} + 1")
+        list(APPEND TAPDECK_TEST_PREFIX_PATHS "${CMAKE_BINARY_DIR}/wineprefix-${number}")
+    endif()
+endforeach()
 
-# What every test program finds in its environment: the prefixes by their
-# resource ids (the first one also as WINEPREFIX, for a run without the
-# resource spec), a file of its own for the usage-statistics stand-in's
-# record of calls, and Wine's own errors (elsewhere silenced), so that a
-# program that dies as it starts leaves Wine's reason in the test's log.
-# It asks for one prefix; a test that runs programs side by side asks for
-# two (tapdeck_test_prefixes).
+# What every test program finds in its environment: each prefix's path by
+# its resource id, the ids in order and the first one as WINEPREFIX (what a
+# run without ctest's allocation uses), a file of its own for the
+# usage-statistics stand-in's record of calls, and Wine's own errors
+# (elsewhere silenced), so that a program that dies as it starts leaves
+# Wine's reason in the test's log. It asks for one prefix.
 function(tapdeck_test_environment test)
     set(prefixes)
-    foreach(id path IN ZIP_LISTS TAPDECK_MORE_WINEPREFIXES_IDS TAPDECK_MORE_WINEPREFIXES_PATHS)
+    foreach(id path IN ZIP_LISTS TAPDECK_TEST_PREFIX_IDS TAPDECK_TEST_PREFIX_PATHS)
         list(APPEND prefixes "TAPDECK_PREFIX_${id}=${path}")
     endforeach()
-    set_property(TEST ${test} APPEND PROPERTY ENVIRONMENT "WINEPREFIX=${TAPDECK_WINEPREFIX}"
-                                                          "TAPDECK_PREFIX_first=${TAPDECK_WINEPREFIX}" ${prefixes}
+    string(REPLACE ";" " " ids "${TAPDECK_TEST_PREFIX_IDS}")
+    set_property(TEST ${test} APPEND PROPERTY ENVIRONMENT "WINEPREFIX=${TAPDECK_WINEPREFIX}" ${prefixes}
+                                                          "TAPDECK_PREFIX_IDS=${ids}"
                                                           "TAPDECK_TALLYR_RECORDS=${test}.log"
                                                           "WINEDEBUG=fixme-all,err-winediag" ${ARGN})
-    tapdeck_test_prefixes(${test} 1)
+    set_tests_properties(${test} PROPERTIES RESOURCE_GROUPS "1,prefixes:1")
 endfunction()
 
-# A test that needs both prefixes can only start when both are free: it
-# goes first, beside the tests that need none.
-function(tapdeck_test_prefixes test count)
-    set_tests_properties(${test} PROPERTIES RESOURCE_GROUPS "${count},prefixes:1")
-    if(count GREATER 1)
-        set_tests_properties(${test} PROPERTIES COST 1000)
-    endif()
+# A test that runs Windows programs at once, each in a prefix of its own
+# (scripts/side-by-side; @0 and @1 name the two prefixes it is given). It
+# can only start when two prefixes are free, so it goes first.
+function(tapdeck_side_by_side test)
+    add_test(NAME ${test} COMMAND "${CMAKE_SOURCE_DIR}/scripts/side-by-side" ${ARGN})
+    tapdeck_test_environment(${test})
+    set_tests_properties(${test} PROPERTIES RESOURCE_GROUPS "2,prefixes:1" COST 1000
+                                            FIXTURES_REQUIRED "prefix;installed")
 endfunction()
 
 # A GoogleTest program run under Wine by ctest. INSTALLED programs drive or
@@ -91,17 +107,12 @@ function(tapdeck_gtest name)
     target_include_directories(${name} PRIVATE "${CMAKE_SOURCE_DIR}/tests")
     target_link_libraries(${name} PRIVATE tapdeck_warnings ${T_LIBS} tapdeck_test_main)
     if(T_IN_HALVES)
-        add_test(NAME ${name} COMMAND "${CMAKE_SOURCE_DIR}/scripts/side-by-side"
-                 @0 GTEST_TOTAL_SHARDS=2 GTEST_SHARD_INDEX=0 $<TARGET_FILE:${name}> --
-                 @1 GTEST_TOTAL_SHARDS=2 GTEST_SHARD_INDEX=1 $<TARGET_FILE:${name}>)
-        set(T_INSTALLED ON)
-    else()
-        add_test(NAME ${name} COMMAND ${name})
+        tapdeck_side_by_side(${name} @0 GTEST_TOTAL_SHARDS=2 GTEST_SHARD_INDEX=0 $<TARGET_FILE:${name}> --
+                                     @1 GTEST_TOTAL_SHARDS=2 GTEST_SHARD_INDEX=1 $<TARGET_FILE:${name}>)
+        return()
     endif()
+    add_test(NAME ${name} COMMAND ${name})
     tapdeck_test_environment(${name})
-    if(T_IN_HALVES)
-        tapdeck_test_prefixes(${name} 2)
-    endif()
     set_tests_properties(${name} PROPERTIES FIXTURES_REQUIRED prefix)
     if(T_INSTALLED)
         set_tests_properties(${name} PROPERTIES FIXTURES_REQUIRED "prefix;installed")
@@ -133,6 +144,7 @@ function(tapdeck_gtest_exclude program filter)
     set_tests_properties(${program} PROPERTIES ENVIRONMENT_MODIFICATION "GTEST_FILTER=set:-${excluded}")
 endfunction()
 
+# IN_HALVES when the folder's caller named this kind of program for it.
 macro(tapdeck_folder_halves kind out)
     set(${out})
     if("${kind}" IN_LIST T_IN_HALVES)
