@@ -120,7 +120,7 @@ reg_has "$(product_key "$package")" && fail "the older version is still register
     fail "Add/Remove Programs does not show the new version"
 [ -f "$task_file" ] && [ -f "$shortcut" ] && carries_app_id "$start_menu_shortcut" && same_as_payload ||
     fail "task, shortcuts or files missing after the upgrade"
-[ "$(wine reg query 'HKLM\SOFTWARE\Microsoft\Windows\CurrentVersion\Uninstall' /s /v DisplayName | grep -c 'REG_SZ *Tapdeck')" = 1 ] ||
+[ "$(wine 'C:\windows\system32\reg.exe' query 'HKLM\SOFTWARE\Microsoft\Windows\CurrentVersion\Uninstall' /s /v DisplayName | grep -c 'REG_SZ *Tapdeck')" = 1 ] ||
     fail "more than one Tapdeck in Add/Remove Programs"
 step "$current: build number only, old agent halted before its files went, exit 0, one product, agent running again"
 
