@@ -44,9 +44,9 @@ endfunction()
 # ids), and the Wine scripts run the test in the one it was given
 # (scripts/wine-env). So two tests never share the agent's single instance,
 # the stand-ins' state, the registry or a wineserver, and the tests that
-# run at once each have a server of their own. There is one prefix more
-# than ctest runs tests at once (-j2), so that a test that takes two still
-# runs beside another. The first is the build's own prefix; the others,
+# run at once each have a server of their own. There are more prefixes
+# than ctest runs tests at once (-j2), so that a test that takes several
+# still runs beside another. The first is the build's own prefix; the others,
 # wineprefix-2 and on, are made ready before the tests from the pristine
 # one (scripts/test-prefix).
 file(READ "${CMAKE_SOURCE_DIR}/tests/prefixes.json" prefixes_json)
@@ -86,12 +86,21 @@ function(tapdeck_test_environment test)
 endfunction()
 
 # A test that runs Windows programs at once, each in a prefix of its own
-# (scripts/side-by-side; @0 and @1 name the two prefixes it is given). It
-# can only start when two prefixes are free, so it goes first.
+# (scripts/side-by-side; @0, @1 and on name the prefixes it is given, as
+# many as it names). It can only start when that many prefixes are free, so
+# it goes first.
 function(tapdeck_side_by_side test)
+    set(prefixes)
+    foreach(arg IN LISTS ARGN)
+        if(arg MATCHES "^@[0-9]+$")
+            list(APPEND prefixes ${arg})
+        endif()
+    endforeach()
+    list(REMOVE_DUPLICATES prefixes)
+    list(LENGTH prefixes count)
     add_test(NAME ${test} COMMAND "${CMAKE_SOURCE_DIR}/scripts/side-by-side" ${ARGN})
     tapdeck_test_environment(${test})
-    set_tests_properties(${test} PROPERTIES RESOURCE_GROUPS "2,prefixes:1" COST 1000
+    set_tests_properties(${test} PROPERTIES RESOURCE_GROUPS "${count},prefixes:1" COST 1000
                                             FIXTURES_REQUIRED "prefix;installed")
 endfunction()
 
@@ -99,13 +108,17 @@ endfunction()
 # read the installed product and its stand-ins, so they need the install. A
 # program whose tests spend much of their time waiting on the product's
 # timeouts runs IN_HALVES: half of its tests in each of two prefixes at once
-# (GoogleTest's shards).
+# (GoogleTest's shards). One that RUNS_ELSEWHERE has no entry of its own: an
+# entry that runs it beside others does.
 function(tapdeck_gtest name)
-    cmake_parse_arguments(T "INSTALLED;IN_HALVES" "" "SOURCES;LIBS" ${ARGN})
+    cmake_parse_arguments(T "INSTALLED;IN_HALVES;RUNS_ELSEWHERE" "" "SOURCES;LIBS" ${ARGN})
     add_executable(${name} ${T_SOURCES})
     target_link_options(${name} PRIVATE -municode)
     target_include_directories(${name} PRIVATE "${CMAKE_SOURCE_DIR}/tests")
     target_link_libraries(${name} PRIVATE tapdeck_warnings ${T_LIBS} tapdeck_test_main)
+    if(T_RUNS_ELSEWHERE)
+        return()
+    endif()
     if(T_IN_HALVES)
         tapdeck_side_by_side(${name} @0 GTEST_TOTAL_SHARDS=2 GTEST_SHARD_INDEX=0 $<TARGET_FILE:${name}> --
                                      @1 GTEST_TOTAL_SHARDS=2 GTEST_SHARD_INDEX=1 $<TARGET_FILE:${name}>)
@@ -144,12 +157,15 @@ function(tapdeck_gtest_exclude program filter)
     set_tests_properties(${program} PROPERTIES ENVIRONMENT_MODIFICATION "GTEST_FILTER=set:-${excluded}")
 endfunction()
 
-# IN_HALVES when the folder's caller named this kind of program for it.
+# How the folder's caller asked this kind of program to run: IN_HALVES or
+# RUNS_ELSEWHERE, when it named the kind for it.
 macro(tapdeck_folder_halves kind out)
     set(${out})
-    if("${kind}" IN_LIST T_IN_HALVES)
-        set(${out} IN_HALVES)
-    endif()
+    foreach(way IN_HALVES RUNS_ELSEWHERE)
+        if("${kind}" IN_LIST T_${way})
+            list(APPEND ${out} ${way})
+        endif()
+    endforeach()
 endmacro()
 
 # One folder of tests: its *_process_test.cpp files become
@@ -158,9 +174,9 @@ endmacro()
 # files and stand-ins in their own process), the other *_test.cpp files
 # <name>_tests (unit tests that link the product's libraries). IN_HALVES
 # names the kinds (process, installed, unit) whose tests run in two
-# prefixes at once.
+# prefixes at once, RUNS_ELSEWHERE those that another entry runs.
 function(tapdeck_test_folder name)
-    cmake_parse_arguments(T "" "" "LIBS;IN_HALVES" ${ARGN})
+    cmake_parse_arguments(T "" "" "LIBS;IN_HALVES;RUNS_ELSEWHERE" ${ARGN})
     file(GLOB unit CONFIGURE_DEPENDS "${CMAKE_CURRENT_SOURCE_DIR}/*_test.cpp")
     foreach(kind process installed)
         file(GLOB ${kind} CONFIGURE_DEPENDS "${CMAKE_CURRENT_SOURCE_DIR}/*_${kind}_test.cpp")
