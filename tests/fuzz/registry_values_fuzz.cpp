@@ -145,12 +145,15 @@ TEST(RegistryValueFuzz, NfcdbValueIsItsTextUpToTheFirstNul)
 {
     const Settings settings = Settings::Read(300, 0x4E4643);
     const wchar_t path[] = L"Software\\Tapdeck Tests\\Registry Fuzz";
+    unique_hkey key;
+    ASSERT_EQ(ERROR_SUCCESS, ::RegCreateKeyExW(HKEY_CURRENT_USER, path, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
+                                               key.put(), nullptr));
     Tally tally;
     long long wrong = 0;
     ForEachValue("NFCDB value", settings, tally, [&](const Value& value) {
-        ASSERT_TRUE(SetValue(HKEY_CURRENT_USER, path, L"MessageType", value.type, value.bytes));
-        unique_hkey key;
-        ASSERT_EQ(ERROR_SUCCESS, ::RegOpenKeyExW(HKEY_CURRENT_USER, path, 0, KEY_READ, key.put()));
+        ASSERT_EQ(ERROR_SUCCESS, ::RegSetValueExW(key.get(), L"MessageType", 0, value.type,
+                                                  reinterpret_cast<const BYTE*>(value.bytes.data()),
+                                                  static_cast<DWORD>(value.bytes.size())));
         std::wstring text = L"stale";
         const bool read = ReadRegistryString(key.get(), L"MessageType", text);
         const bool right = read && text == TextOf(value.bytes);
@@ -170,20 +173,22 @@ TEST_F(NfcdbFuzz, RegistrationsAreAllOrNone)
 {
     const Settings settings = Settings::Read(150, 0x4E464344);
     static const wchar_t* const kNames[] = {L"ApplicationPath", L"MessageType", L"Version"};
+    // Two ordinary registrations around the one with the value, the same
+    // for every input.
+    const std::string path = Utf16(L"C:\\handler.exe", true);
+    for (const wchar_t* subkey : {L"A", L"C"}) {
+        const std::wstring key = std::wstring(kNfcdbKey) + L"\\" + subkey;
+        ASSERT_TRUE(SetValue(HKEY_LOCAL_MACHINE, key.c_str(), L"ApplicationPath", REG_SZ, path));
+        ASSERT_TRUE(SetValue(HKEY_LOCAL_MACHINE, key.c_str(), L"MessageType", REG_SZ,
+                             Utf16(L"NDEF:" + std::wstring(subkey), true)));
+        ASSERT_TRUE(SetValue(HKEY_LOCAL_MACHINE, key.c_str(), L"Version", REG_SZ, Utf16(L"1", true)));
+    }
+    const std::wstring key = std::wstring(kNfcdbKey) + L"\\B";
     Tally tally;
     long long wrong = 0;
     ForEachValue("NFCDB registrations", settings, tally, [&](const Value& value) {
-        ::RegDeleteTreeW(HKEY_LOCAL_MACHINE, kNfcdbKey);
+        ::RegDeleteTreeW(HKEY_LOCAL_MACHINE, key.c_str());
         Random random(value.bytes.size() * 31 + value.type);
-        // Two ordinary registrations around the one with the value.
-        const std::string path = Utf16(L"C:\\handler.exe", true);
-        for (const wchar_t* subkey : {L"A", L"C"}) {
-            const std::wstring key = std::wstring(kNfcdbKey) + L"\\" + subkey;
-            SetValue(HKEY_LOCAL_MACHINE, key.c_str(), L"ApplicationPath", REG_SZ, path);
-            SetValue(HKEY_LOCAL_MACHINE, key.c_str(), L"MessageType", REG_SZ, Utf16(L"NDEF:" + std::wstring(subkey), true));
-            SetValue(HKEY_LOCAL_MACHINE, key.c_str(), L"Version", REG_SZ, Utf16(L"1", true));
-        }
-        const std::wstring key = std::wstring(kNfcdbKey) + L"\\B";
         const size_t fuzzed = random.Below(3);
         const bool missing = random.OneIn(8);
         std::wstring texts[3] = {L"C:\\b.exe", L"NDEF:B", L"2"};
