@@ -71,7 +71,10 @@ endforeach()
 # run without ctest's allocation uses), a file of its own for the
 # usage-statistics stand-in's record of calls, and Wine's own errors
 # (elsewhere silenced), so that a program that dies as it starts leaves
-# Wine's reason in the test's log. It asks for one prefix.
+# Wine's reason in the test's log. It asks for one prefix, and waits until
+# every prefix is ready (the fixture "prefixes"): any of them may be the one
+# it is given, and one still being made is no place to run. Other fixtures
+# a test needs are appended to that.
 function(tapdeck_test_environment test)
     set(prefixes)
     foreach(id path IN ZIP_LISTS TAPDECK_TEST_PREFIX_IDS TAPDECK_TEST_PREFIX_PATHS)
@@ -82,7 +85,7 @@ function(tapdeck_test_environment test)
                                                           "TAPDECK_PREFIX_IDS=${ids}"
                                                           "TAPDECK_TALLYR_RECORDS=${test}.log"
                                                           "WINEDEBUG=fixme-all,err-winediag" ${ARGN})
-    set_tests_properties(${test} PROPERTIES RESOURCE_GROUPS "1,prefixes:1")
+    set_tests_properties(${test} PROPERTIES RESOURCE_GROUPS "1,prefixes:1" FIXTURES_REQUIRED "prefix;prefixes")
 endfunction()
 
 # A test that runs Windows programs at once, each in a prefix of its own
@@ -100,8 +103,8 @@ function(tapdeck_side_by_side test)
     list(LENGTH prefixes count)
     add_test(NAME ${test} COMMAND "${CMAKE_SOURCE_DIR}/scripts/side-by-side" ${ARGN})
     tapdeck_test_environment(${test})
-    set_tests_properties(${test} PROPERTIES RESOURCE_GROUPS "${count},prefixes:1" COST 1000
-                                            FIXTURES_REQUIRED "prefix;installed")
+    set_tests_properties(${test} PROPERTIES RESOURCE_GROUPS "${count},prefixes:1" COST 1000)
+    set_property(TEST ${test} APPEND PROPERTY FIXTURES_REQUIRED installed)
 endfunction()
 
 # A GoogleTest program run under Wine by ctest. INSTALLED programs drive or
@@ -126,9 +129,8 @@ function(tapdeck_gtest name)
     endif()
     add_test(NAME ${name} COMMAND ${name})
     tapdeck_test_environment(${name})
-    set_tests_properties(${name} PROPERTIES FIXTURES_REQUIRED prefix)
     if(T_INSTALLED)
-        set_tests_properties(${name} PROPERTIES FIXTURES_REQUIRED "prefix;installed")
+        set_property(TEST ${name} APPEND PROPERTY FIXTURES_REQUIRED installed)
     endif()
 endfunction()
 
