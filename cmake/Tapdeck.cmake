@@ -72,9 +72,9 @@ endforeach()
 # usage-statistics stand-in's record of calls, and Wine's own errors
 # (elsewhere silenced), so that a program that dies as it starts leaves
 # Wine's reason in the test's log. It asks for one prefix, and waits until
-# every prefix is ready (the fixture "prefixes"): any of them may be the one
-# it is given, and one still being made is no place to run. Other fixtures
-# a test needs are appended to that.
+# every prefix is ready (the fixture "test_prefixes"): any of them may be
+# the one it is given, and one still being made is no place to run. Other
+# fixtures a test needs are appended to that.
 function(tapdeck_test_environment test)
     set(prefixes)
     foreach(id path IN ZIP_LISTS TAPDECK_TEST_PREFIX_IDS TAPDECK_TEST_PREFIX_PATHS)
@@ -85,7 +85,7 @@ function(tapdeck_test_environment test)
                                                           "TAPDECK_PREFIX_IDS=${ids}"
                                                           "TAPDECK_TALLYR_RECORDS=${test}.log"
                                                           "WINEDEBUG=fixme-all,err-winediag" ${ARGN})
-    set_tests_properties(${test} PROPERTIES RESOURCE_GROUPS "1,prefixes:1" FIXTURES_REQUIRED "prefix;prefixes")
+    set_tests_properties(${test} PROPERTIES RESOURCE_GROUPS "1,prefixes:1" FIXTURES_REQUIRED "prefix;test_prefixes")
 endfunction()
 
 # A test that runs Windows programs at once, each in a prefix of its own
@@ -136,7 +136,7 @@ endfunction()
 
 # The tests of a program that match FILTER (a gtest filter) as a ctest entry
 # of their own, with its own COST, so that a long wait starts early, beside
-# other work.
+# other work. The program's own entry leaves them out.
 function(tapdeck_gtest_part program part)
     cmake_parse_arguments(T "" "FILTER;COST" "" ${ARGN})
     add_test(NAME ${part} COMMAND "${CMAKE_CROSSCOMPILING_EMULATOR}" $<TARGET_FILE:${program}> --gtest_filter=${T_FILTER})
@@ -146,14 +146,8 @@ function(tapdeck_gtest_part program part)
     if(T_COST)
         set_tests_properties(${part} PROPERTIES COST ${T_COST})
     endif()
-    tapdeck_gtest_exclude(${program} ${T_FILTER})
-endfunction()
-
-# The program's own entry leaves out the tests that match FILTER: another
-# entry runs them.
-function(tapdeck_gtest_exclude program filter)
     get_property(excluded GLOBAL PROPERTY tapdeck_excluded_${program})
-    string(APPEND excluded ":${filter}")
+    string(APPEND excluded ":${T_FILTER}")
     set_property(GLOBAL PROPERTY tapdeck_excluded_${program} "${excluded}")
     string(SUBSTRING "${excluded}" 1 -1 excluded)
     set_tests_properties(${program} PROPERTIES ENVIRONMENT_MODIFICATION "GTEST_FILTER=set:-${excluded}")
@@ -161,11 +155,11 @@ endfunction()
 
 # How the folder's caller asked this kind of program to run: IN_HALVES or
 # RUNS_ELSEWHERE, when it named the kind for it.
-macro(tapdeck_folder_halves kind out)
+macro(tapdeck_folder_way kind out)
     set(${out})
-    foreach(way IN_HALVES RUNS_ELSEWHERE)
-        if("${kind}" IN_LIST T_${way})
-            list(APPEND ${out} ${way})
+    foreach(option IN_HALVES RUNS_ELSEWHERE)
+        if("${kind}" IN_LIST T_${option})
+            list(APPEND ${out} ${option})
         endif()
     endforeach()
 endmacro()
@@ -184,13 +178,13 @@ function(tapdeck_test_folder name)
         file(GLOB ${kind} CONFIGURE_DEPENDS "${CMAKE_CURRENT_SOURCE_DIR}/*_${kind}_test.cpp")
         if(${kind})
             list(REMOVE_ITEM unit ${${kind}})
-            tapdeck_folder_halves(${kind} halves)
-            tapdeck_gtest(${name}_${kind}_tests INSTALLED ${halves} SOURCES ${${kind}} LIBS ${T_LIBS}
+            tapdeck_folder_way(${kind} way)
+            tapdeck_gtest(${name}_${kind}_tests INSTALLED ${way} SOURCES ${${kind}} LIBS ${T_LIBS}
                           tapdeck_test_support)
         endif()
     endforeach()
     if(unit)
-        tapdeck_folder_halves(unit halves)
-        tapdeck_gtest(${name}_tests ${halves} SOURCES ${unit} LIBS ${T_LIBS} tapdeck_test_support)
+        tapdeck_folder_way(unit way)
+        tapdeck_gtest(${name}_tests ${way} SOURCES ${unit} LIBS ${T_LIBS} tapdeck_test_support)
     endif()
 endfunction()
