@@ -11,6 +11,7 @@
 // receives the tag's capacity (sim/README.md lists what is not modelled).
 // Message types Windows does not take are refused with E_INVALIDARG, after
 // the PublishBinaryMessage reference (message_type_rules.h).
+#include <atomic>
 #include <functional>
 #include <map>
 #include <mutex>
@@ -78,7 +79,7 @@ private:
     CSimDevice() : RtSingleton(L"Windows.Networking.Proximity.ProximityDevice") {}
     bool StartListener();
     static HANDLE CreateListeningPipe(DWORD pid);
-    static DWORD WINAPI ListenThread(void* param);
+    bool StartServer(HANDLE pipe);
     static DWORD WINAPI ServeThread(void* param);
     std::string Serve(const std::string& request);
     // Calls every subscription whose type route accepts, with what route gives.
@@ -100,7 +101,7 @@ private:
         std::vector<BYTE> bytes;
     };
 
-    HANDLE listening_ = INVALID_HANDLE_VALUE;  // the first pipe, until the listener takes it
+    std::atomic<long> idle_{0};  // radio threads waiting for a peer
     std::mutex lock_;  // guards everything below; never held while a handler runs
     INT64 nextId_ = 1;
     std::map<INT64, Subscription> subscriptions_;
