@@ -62,16 +62,21 @@ std::string Content(Random& random, size_t size, int kind)
 }
 
 // The stored bytes as UTF-16 up to the first NUL; an odd last byte is the
-// low byte of a last character.
-std::wstring TextOf(const std::string& bytes)
+// low byte of a last character unless only whole characters count. Made in
+// one allocation: a huge value's text is a megabyte.
+std::wstring TextOf(const std::string& bytes, bool wholeCharacters = false)
 {
-    std::wstring text;
-    for (size_t i = 0; i < bytes.size(); i += 2) {
-        const wchar_t c = static_cast<wchar_t>(static_cast<unsigned char>(bytes[i]) |
-                                               (i + 1 < bytes.size() ? static_cast<unsigned char>(bytes[i + 1]) << 8 : 0));
-        if (c == 0) break;
-        text.push_back(c);
-    }
+    const size_t whole = bytes.size() / 2;
+    size_t length = 0;
+    auto at = [&](size_t i) {
+        return static_cast<wchar_t>(static_cast<unsigned char>(bytes[2 * i]) |
+                                    static_cast<unsigned char>(bytes[2 * i + 1]) << 8);
+    };
+    while (length < whole && at(length) != 0) ++length;
+    const bool oddLast = length == whole && bytes.size() % 2 && !wholeCharacters && bytes.back() != 0;
+    std::wstring text(length + (oddLast ? 1 : 0), L'\0');
+    for (size_t i = 0; i < length; ++i) text[i] = at(i);
+    if (oddLast) text[length] = static_cast<unsigned char>(bytes.back());
     return text;
 }
 
@@ -282,9 +287,11 @@ TEST_F(RegistryFuzz, VersionPathIsItsTextUpToTheFirstNul)
         std::wstring version = L"stale";
         const bool read = ReadVersionFile(KEY_WOW64_32KEY, version);
         // The path is whole characters: an odd last byte is no part of it.
-        const std::wstring path = TextOf(value.bytes.substr(0, value.bytes.size() & ~size_t(1)));
-        const bool exists = !path.empty() && ::GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES &&
-                            !(::GetFileAttributesW(path.c_str()) & FILE_ATTRIBUTE_DIRECTORY);
+        const std::wstring path = TextOf(value.bytes, true);
+        // No file has a name longer than the longest path.
+        const DWORD attributes = !path.empty() && path.size() <= 32767 ? ::GetFileAttributesW(path.c_str())
+                                                                        : INVALID_FILE_ATTRIBUTES;
+        const bool exists = attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
         const bool right = exists ? read && version == L"4.5.6" : !read;
         if (!right && ++wrong <= 5)
             ADD_FAILURE() << value.kind << " of " << value.bytes.size() << " bytes: read " << read;
