@@ -3,7 +3,6 @@
 #include <objbase.h>
 #include <cstdlib>
 #include <functional>
-#include <memory>
 #include <new>
 
 #include "census.h"
@@ -479,7 +478,7 @@ std::string CSimDevice::Serve(const std::string& request)
 
 bool CSimDevice::StartListener()
 {
-    // The servers run as long as the process: the library must stay loaded.
+    // The listener runs as long as the process: the library must stay loaded.
     HMODULE self = nullptr;
     ::GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_PIN,
                          reinterpret_cast<LPCWSTR>(&CSimDevice::Instance), &self);
@@ -487,10 +486,13 @@ bool CSimDevice::StartListener()
     // handed out: a request sent as soon as the program has its device (a
     // tag held to the reader once it publishes) must find it.
     const DWORD pid = ::GetCurrentProcessId();
-    HANDLE pipe = CreateListeningPipe(pid);
-    if (pipe == INVALID_HANDLE_VALUE) return false;
+    listening_ = CreateListeningPipe(pid);
+    if (listening_ == INVALID_HANDLE_VALUE) return false;
     WriteStateFile(kNfcArea, RadioHostFile(pid), std::to_wstring(pid));
-    return StartServer(pipe);
+    HANDLE thread = ::CreateThread(nullptr, 0, ListenThread, this, 0, nullptr);
+    if (!thread) return false;
+    ::CloseHandle(thread);
+    return true;
 }
 
 HANDLE CSimDevice::CreateListeningPipe(DWORD pid)
@@ -502,67 +504,54 @@ HANDLE CSimDevice::CreateListeningPipe(DWORD pid)
 
 namespace {
 
-struct Server {
+struct Connection {
     CSimDevice* device;
     HANDLE pipe;
 };
 
 }  // namespace
 
-bool CSimDevice::StartServer(HANDLE pipe)
+DWORD WINAPI CSimDevice::ListenThread(void* param)
 {
-    auto* server = new (std::nothrow) Server{this, pipe};
-    ++idle_;
-    HANDLE thread = server ? ::CreateThread(nullptr, 0, ServeThread, server, 0, nullptr) : nullptr;
-    if (!thread) {
-        --idle_;
-        delete server;
-        ::CloseHandle(pipe);
-        return false;
+    auto* self = static_cast<CSimDevice*>(param);
+    const DWORD pid = ::GetCurrentProcessId();
+    HANDLE pipe = std::exchange(self->listening_, INVALID_HANDLE_VALUE);
+    for (;; pipe = CreateListeningPipe(pid)) {
+        if (pipe == INVALID_HANDLE_VALUE) return 0;
+        if (!::ConnectNamedPipe(pipe, nullptr) && ::GetLastError() != ERROR_PIPE_CONNECTED) {
+            ::CloseHandle(pipe);
+            continue;
+        }
+        // Each peer gets a radio thread of its own, as the platform's are many.
+        auto* connection = new (std::nothrow) Connection{self, pipe};
+        HANDLE worker = connection ? ::CreateThread(nullptr, 0, ServeThread, connection, 0, nullptr) : nullptr;
+        if (worker) {
+            ::CloseHandle(worker);
+        } else {
+            delete connection;
+            ::CloseHandle(pipe);
+        }
     }
-    ::CloseHandle(thread);
-    return true;
 }
 
-// Peers are served at once, each on a radio thread, as the device is
-// agile and free-threaded: its handlers run on whatever threads the
-// platform picks, several at a time
-// (https://learn.microsoft.com/uwp/api/windows.networking.proximity.proximitydevice,
-// "MarshalingType.Agile", "ThreadingModel.Both"). Each thread serves one
-// pipe instance, peer after peer, for the life of the process; when the
-// last idle one is taken, the next is made. So there are as many as the
-// most peers at once, and no thread start for each message.
 DWORD WINAPI CSimDevice::ServeThread(void* param)
 {
-    std::unique_ptr<Server> server(static_cast<Server*>(param));
+    auto* connection = static_cast<Connection*>(param);
     // The platform's radio threads live in the multithreaded apartment.
     ::CoInitializeEx(nullptr, COINIT_MULTITHREADED);
-    CSimDevice& device = *server->device;
-    for (;;) {
-        const bool connected = ::ConnectNamedPipe(server->pipe, nullptr) || ::GetLastError() == ERROR_PIPE_CONNECTED;
-        // A peer that hung up before it was seen leaves ERROR_NO_DATA; any
-        // other failure is a broken instance, which serves no more.
-        if (!connected && ::GetLastError() != ERROR_NO_DATA) {
-            --device.idle_;
-            ::CloseHandle(server->pipe);
-            return 0;
-        }
-        if (--device.idle_ == 0) {
-            HANDLE next = CreateListeningPipe(::GetCurrentProcessId());
-            if (next != INVALID_HANDLE_VALUE) device.StartServer(next);
-        }
-        char request[65536];
-        DWORD read = 0;
-        if (connected && ::ReadFile(server->pipe, request, sizeof(request), &read, nullptr)) {
-            const std::string reply = device.Serve(std::string(request, read));
-            DWORD written = 0;
-            ::WriteFile(server->pipe, reply.data(), static_cast<DWORD>(reply.size()), &written, nullptr);
-            // Wait for the peer to take the answer and hang up.
-            ::ReadFile(server->pipe, request, sizeof(request), &read, nullptr);
-        }
-        ::DisconnectNamedPipe(server->pipe);
-        ++device.idle_;
+    char request[65536];
+    DWORD read = 0;
+    if (::ReadFile(connection->pipe, request, sizeof(request), &read, nullptr)) {
+        const std::string reply = connection->device->Serve(std::string(request, read));
+        DWORD written = 0;
+        ::WriteFile(connection->pipe, reply.data(), static_cast<DWORD>(reply.size()), &written, nullptr);
+        // Wait for the peer to take the answer and hang up.
+        ::ReadFile(connection->pipe, request, sizeof(request), &read, nullptr);
     }
+    ::CloseHandle(connection->pipe);
+    delete connection;
+    ::CoUninitialize();
+    return 0;
 }
 
 }  // namespace tapdeck::sim

@@ -11,7 +11,6 @@
 // receives the tag's capacity (sim/README.md lists what is not modelled).
 // Message types Windows does not take are refused with E_INVALIDARG, after
 // the PublishBinaryMessage reference (message_type_rules.h).
-#include <atomic>
 #include <functional>
 #include <map>
 #include <mutex>
@@ -79,7 +78,7 @@ private:
     CSimDevice() : RtSingleton(L"Windows.Networking.Proximity.ProximityDevice") {}
     bool StartListener();
     static HANDLE CreateListeningPipe(DWORD pid);
-    bool StartServer(HANDLE pipe);
+    static DWORD WINAPI ListenThread(void* param);
     static DWORD WINAPI ServeThread(void* param);
     std::string Serve(const std::string& request);
     // Calls every subscription whose type route accepts, with what route gives.
@@ -101,7 +100,7 @@ private:
         std::vector<BYTE> bytes;
     };
 
-    std::atomic<long> idle_{0};  // radio threads waiting for a peer
+    HANDLE listening_ = INVALID_HANDLE_VALUE;  // the first pipe, until the listener takes it
     std::mutex lock_;  // guards everything below; never held while a handler runs
     INT64 nextId_ = 1;
     std::map<INT64, Subscription> subscriptions_;
