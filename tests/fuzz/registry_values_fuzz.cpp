@@ -66,17 +66,15 @@ std::string Content(Random& random, size_t size, int kind)
 // one allocation: a huge value's text is a megabyte.
 std::wstring TextOf(const std::string& bytes, bool wholeCharacters = false)
 {
-    const size_t whole = bytes.size() / 2;
-    size_t length = 0;
-    auto at = [&](size_t i) {
-        return static_cast<wchar_t>(static_cast<unsigned char>(bytes[2 * i]) |
-                                    static_cast<unsigned char>(bytes[2 * i + 1]) << 8);
-    };
-    while (length < whole && at(length) != 0) ++length;
-    const bool oddLast = length == whole && bytes.size() % 2 && !wholeCharacters && bytes.back() != 0;
-    std::wstring text(length + (oddLast ? 1 : 0), L'\0');
-    for (size_t i = 0; i < length; ++i) text[i] = at(i);
-    if (oddLast) text[length] = static_cast<unsigned char>(bytes.back());
+    const size_t size = wholeCharacters ? bytes.size() & ~size_t(1) : bytes.size();
+    std::wstring text;
+    text.reserve(size / 2 + 1);
+    for (size_t i = 0; i < size; i += 2) {
+        const wchar_t c = static_cast<wchar_t>(static_cast<unsigned char>(bytes[i]) |
+                                               (i + 1 < size ? static_cast<unsigned char>(bytes[i + 1]) << 8 : 0));
+        if (c == 0) break;
+        text.push_back(c);
+    }
     return text;
 }
 
